@@ -1,0 +1,1 @@
+// keeps the library non-empty

@@ -1,0 +1,49 @@
+#pragma once
+// Private-profile INI files with the Windows semantics: section and key names compared without
+// regard to case, file order kept, every write reaching the disk at once and atomically. There is
+// no cached copy: each call reads the file afresh, so several objects on one file agree.
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace platform {
+
+class IniError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class IniFile {
+public:
+    // A bare name ("Quorvel.ini") resolves into the configuration folder.
+    explicit IniFile(const QString& fileName);
+
+    const QString& fileName() const { return path_; }
+
+    QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // Decimal; a missing value or one that is not a number gives the default.
+    int readInteger(const QString& section, const QString& key, int defaultValue) const;
+    // "1" is true and "0" false; anything else gives the default.
+    bool readBool(const QString& section, const QString& key, bool defaultValue) const;
+
+    // Writes throw IniError when the file cannot be written; the old file then stays as it was.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value);
+
+    QStringList readSections() const;
+    // Key names of a section, in file order.
+    QStringList readSection(const QString& section) const;
+    // The section's lines as "name=value", in file order.
+    QStringList readSectionValues(const QString& section) const;
+    bool sectionExists(const QString& section) const;
+    bool valueExists(const QString& section, const QString& key) const;
+
+    void eraseSection(const QString& section);
+    void deleteKey(const QString& section, const QString& key);
+
+private:
+    QString path_;
+};
+
+} // namespace platform
