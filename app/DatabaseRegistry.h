@@ -1,0 +1,29 @@
+#pragma once
+// The configured databases of section DATABASES, the current database and the Database menu.
+#include "app/MainState.h"
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+
+// A DATABASES value read into a new object: all nine fields start as "DEFAULT", the n-th
+// "|"-terminated piece goes into the n-th field.
+std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value);
+
+class DatabaseRegistry {
+public:
+    // bindItem connects each Database-menu item the registry creates to its click handler.
+    DatabaseRegistry(MainState& state, QMenu& databaseMenu, std::function<void(QAction*)> bindItem);
+
+    void LoadDatabases();
+    TDataBaseObj* FindCurrentDatabase(const QString& DBType);
+    TDataBaseObj* FindDatabaseObj(const QString& DisplayName) const;
+
+private:
+    QAction* addMenuItem(const QString& caption);
+    MainState& state_;
+    QMenu& menu_;
+    std::function<void(QAction*)> bindItem_;
+};
