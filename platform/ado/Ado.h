@@ -16,7 +16,9 @@ public:
 
 struct ConnectionString {
     QString provider, password, userId, dataSource;
-    static ConnectionString parse(const QString& text);  // names without regard to case
+    // Names without regard to case, names and values trimmed; a value may be quoted with " or '.
+    // A piece without "=" belongs to the value before it, so a password holding ";" survives.
+    static ConnectionString parse(const QString& text);
 };
 
 class AdoConnection {
@@ -28,8 +30,9 @@ public:
     void setLoginPrompt(bool) {}  // there is never a prompt
     void open();    // throws AdoError with the driver's text
     void close();
+    void setConnected(bool connected) { if (connected) open(); else close(); }
     bool connected() const;
-    platform::odbc::Connection& connection();
+    platform::odbc::Connection& connection();  // opens the connection when it is not open
 
 private:
     QString connectionString_;
@@ -39,12 +42,18 @@ private:
 // A query on an AdoConnection, or on its own connection string (opened on first use).
 class AdoQuery : public platform::engine::Query {
 public:
+    ~AdoQuery() override;
     void setConnection(AdoConnection* connection) { connection_ = connection; }
     void setConnectionString(const QString& text);
     void setParamCheck(bool) {}  // parameters are always parsed from the SQL text
-    // The parameter MemoText (or any other) typed as memo is bound as long text.
-    void open();
-    void execSQL();
+    // A parameter set with setMemo (MemoText) is bound as long text.
+    void open() { Query::open(); }
+    void execSQL() { Query::execSQL(); }
+
+protected:
+    platform::odbc::Connection& connection() override;
+    [[noreturn]] void raise(const platform::odbc::Error& error) const override;
+    [[noreturn]] void raise(const QString& message) const override;
 
 private:
     AdoConnection* connection_ = nullptr;

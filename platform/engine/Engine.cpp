@@ -1,1 +1,921 @@
-// placeholder
+#include "platform/engine/Engine.h"
+
+#include "platform/ini/IniFile.h"
+#include "platform/odbc/Odbc.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace platform::engine {
+
+namespace {
+
+std::u16string wide(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+
+QString qstr(std::u16string_view s)
+{
+    return QString(reinterpret_cast<const QChar*>(s.data()), qsizetype(s.size()));
+}
+
+EngineError toEngineError(const odbc::Error& e)
+{
+    return EngineError(QString::fromUtf8(e.what()), QString::fromStdString(e.sqlState()));
+}
+
+// The value of "name=value" among lines, names compared without regard to case.
+QString lineValue(const QStringList& lines, const QString& name, bool* found = nullptr)
+{
+    for (const QString& line : lines) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        if (line.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+            if (found)
+                *found = true;
+            return line.mid(eq + 1);
+        }
+    }
+    if (found)
+        *found = false;
+    return {};
+}
+
+const QString kAliasFile = QStringLiteral("aliases.ini");
+const QString kAliasIndex = QStringLiteral("ALIASES");
+const QString kAliasPrefix = QStringLiteral("ALIAS:");
+
+// Shortest text that reads back as the same double; plain decimals up to 15 integer digits.
+QString floatText(double v)
+{
+    if (std::isnan(v))
+        return QStringLiteral("NAN");
+    if (std::isinf(v))
+        return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    char buf[64];
+    const double a = std::fabs(v);
+    const auto format = (a != 0 && (a >= 1e15 || a < 1e-4)) ? std::chars_format::scientific
+                                                              : std::chars_format::fixed;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, format);
+    QString text = QString::fromLatin1(buf, int(r.ptr - buf));
+    if (format == std::chars_format::scientific) {
+        // "1e+20" rather than "1e20"
+        const qsizetype e = text.indexOf(QLatin1Char('e'));
+        if (e >= 0 && e + 1 < text.size() && text[e + 1] != QLatin1Char('-') && text[e + 1] != QLatin1Char('+'))
+            text.insert(e + 1, QLatin1Char('+'));
+    }
+    return text;
+}
+
+// "yyyy-mm-dd", optionally followed by " hh:mm[:ss[.fraction]]" (or "T"): the ODBC text of dates
+// and timestamps, and what SQLite stores.
+QDateTime parseOdbcDateTime(const QString& s)
+{
+    const QString t = s.trimmed();
+    auto number = [&](qsizetype at, int digits, int& out) {
+        if (at + digits > t.size())
+            return false;
+        int v = 0;
+        for (int i = 0; i < digits; ++i) {
+            const QChar c = t[at + i];
+            if (!c.isDigit())
+                return false;
+            v = v * 10 + c.digitValue();
+        }
+        out = v;
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    if (!number(0, 4, y) || t.size() < 10 || t[4] != QLatin1Char('-') || !number(5, 2, mo)
+        || t[7] != QLatin1Char('-') || !number(8, 2, d))
+        return {};
+    qsizetype at = 10;
+    if (at < t.size()) {
+        if (t[at] != QLatin1Char(' ') && t[at] != QLatin1Char('T'))
+            return {};
+        ++at;
+        if (!number(at, 2, h) || at + 2 >= t.size() || t[at + 2] != QLatin1Char(':') || !number(at + 3, 2, mi))
+            return {};
+        at += 5;
+        if (at < t.size() && t[at] == QLatin1Char(':')) {
+            if (!number(at + 1, 2, sec))
+                return {};
+            at += 3;
+            if (at < t.size() && t[at] == QLatin1Char('.')) {
+                ++at;
+                int scale = 100;
+                while (at < t.size() && t[at].isDigit()) {
+                    ms += t[at].digitValue() * scale;
+                    scale /= 10;
+                    ++at;
+                }
+            }
+        }
+        if (at != t.size())
+            return {};
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
+}
+
+} // namespace
+
+// ---- EngineError -----------------------------------------------------------------------------
+
+EngineError::EngineError(const QString& message, const QString& sqlState)
+    : std::runtime_error(message.toStdString()), sqlState_(sqlState)
+{
+}
+
+// ---- Session ---------------------------------------------------------------------------------
+
+struct Alias {
+    QString name, driver;
+    QStringList params;
+};
+
+struct Session::Impl {
+    std::vector<Database*> databases;
+    bool loaded = false;
+    QString loadedFrom;
+    std::vector<Alias> aliases;
+
+    // Reads the stored aliases when first needed, and again when the configuration folder moved.
+    void ensureLoaded()
+    {
+        IniFile ini(kAliasFile);
+        if (loaded && loadedFrom == ini.fileName())
+            return;
+        aliases.clear();
+        try {
+            for (const QString& name : ini.readSection(kAliasIndex))
+                aliases.push_back({name, ini.readString(kAliasIndex, name, QString()),
+                                   ini.readSectionValues(kAliasPrefix + name)});
+        } catch (const std::exception& e) {
+            throw EngineError(QString::fromUtf8(e.what()));
+        }
+        loaded = true;
+        loadedFrom = ini.fileName();
+    }
+
+    Alias* find(const QString& name)
+    {
+        ensureLoaded();
+        for (Alias& a : aliases)
+            if (a.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &a;
+        return nullptr;
+    }
+};
+
+Session::Session() : d(std::make_unique<Impl>()) {}
+Session::~Session() = default;
+
+Session& Session::instance()
+{
+    static Session session;
+    return session;
+}
+
+void Session::registerDatabase(Database* db)
+{
+    d->databases.push_back(db);
+}
+
+void Session::unregisterDatabase(Database* db)
+{
+    d->databases.erase(std::remove(d->databases.begin(), d->databases.end(), db), d->databases.end());
+}
+
+Database* Session::findDatabase(const QString& databaseName) const
+{
+    for (Database* db : d->databases)
+        if (db->connected() && db->databaseName().compare(databaseName, Qt::CaseInsensitive) == 0)
+            return db;
+    return nullptr;
+}
+
+void Session::addAlias(const QString& name, const QString& driverName, const QStringList& params)
+{
+    if (name.trimmed().isEmpty())
+        throw EngineError(QStringLiteral("An alias needs a name."));
+    if (Alias* a = d->find(name)) {
+        a->driver = driverName;
+        a->params = params;
+        return;
+    }
+    d->aliases.push_back({name, driverName, params});
+}
+
+void Session::deleteAlias(const QString& name)
+{
+    d->ensureLoaded();
+    auto& list = d->aliases;
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const Alias& a) { return a.name.compare(name, Qt::CaseInsensitive) == 0; }),
+               list.end());
+}
+
+void Session::saveConfigFile()
+{
+    d->ensureLoaded();
+    try {
+        IniFile ini(kAliasFile);
+        for (const QString& section : ini.readSections())
+            if (section.compare(kAliasIndex, Qt::CaseInsensitive) == 0
+                || section.startsWith(kAliasPrefix, Qt::CaseInsensitive))
+                ini.eraseSection(section);
+        for (const Alias& a : d->aliases) {
+            ini.writeString(kAliasIndex, a.name, a.driver);
+            for (const QString& line : a.params) {
+                const qsizetype eq = line.indexOf(QLatin1Char('='));
+                if (eq > 0)
+                    ini.writeString(kAliasPrefix + a.name, line.left(eq), line.mid(eq + 1));
+            }
+        }
+    } catch (const EngineError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EngineError(QString::fromUtf8(e.what()));
+    }
+}
+
+bool Session::isAlias(const QString& name) const
+{
+    if (d->find(name))
+        return true;
+    try {
+        return odbc::Environment::instance().hasDataSource(wide(name));
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+}
+
+QStringList Session::aliasParams(const QString& name) const
+{
+    const Alias* a = d->find(name);
+    return a ? a->params : QStringList();
+}
+
+QString Session::aliasDriver(const QString& name) const
+{
+    const Alias* a = d->find(name);
+    return a ? a->driver : QString();
+}
+
+void Session::getTableNames(const QString& databaseName, const QString& pattern, bool extensions,
+                            bool systemTables, QStringList& list)
+{
+    list.clear();
+    Database* db = findDatabase(databaseName);
+    if (!db)
+        throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName));
+    // "*.*" is a file pattern: the part before the extension names the tables.
+    QString tablePattern = pattern.trimmed();
+    if (tablePattern.endsWith(QLatin1String(".*")))
+        tablePattern.chop(2);
+    if (tablePattern.isEmpty())
+        tablePattern = QStringLiteral("*");
+    tablePattern.replace(QLatin1Char('*'), QLatin1Char('%')).replace(QLatin1Char('?'), QLatin1Char('_'));
+    try {
+        odbc::Connection& c = db->connection();
+        const bool sqlite = qstr(c.infoText(SQL_DBMS_NAME)).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
+        odbc::Statement stmt(c);
+        const std::u16string p = wide(tablePattern);
+        stmt.tables(nullptr, &p, systemTables ? u"TABLE,VIEW,SYSTEM TABLE" : u"TABLE,VIEW");
+        std::u16string schema, name;
+        while (stmt.fetch()) {
+            if (!stmt.getText(2, schema))
+                schema.clear();
+            if (!stmt.getText(3, name))
+                continue;
+            const QString table = qstr(name);
+            // SQLite reports its own bookkeeping tables (sqlite_sequence) as plain tables.
+            if (sqlite && !systemTables && table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+                continue;
+            list.append(schema.empty() ? table : qstr(schema) + QLatin1Char('.') + table);
+        }
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+}
+
+// ---- Database --------------------------------------------------------------------------------
+
+Database::Database()
+{
+    Session::instance().registerDatabase(this);
+}
+
+Database::~Database()
+{
+    connection_.reset();
+    Session::instance().unregisterDatabase(this);
+}
+
+void Database::setDatabaseName(const QString& name)
+{
+    databaseName_ = name;
+}
+
+bool Database::connected() const
+{
+    return connection_ && connection_->connected();
+}
+
+void Database::setConnected(bool connect)
+{
+    if (!connect) {
+        connection_.reset();  // frees the statements of every dataset on it
+        return;
+    }
+    if (connected())
+        return;
+    const QString alias = !aliasName_.isEmpty() ? aliasName_ : databaseName_;
+    if (alias.isEmpty())
+        throw EngineError(QStringLiteral("No alias or database name is set for the connection."));
+    QString dsn = alias;
+    QString user;
+    Session& session = Session::instance();
+    const QStringList stored = session.aliasParams(alias);
+    if (!stored.isEmpty()) {
+        const QString aliasDsn = lineValue(stored, QStringLiteral("ODBC DSN"));
+        if (!aliasDsn.trimmed().isEmpty())
+            dsn = aliasDsn.trimmed();
+        user = lineValue(stored, QStringLiteral("USER NAME"));
+    }
+    bool haveUser = false;
+    const QString paramUser = lineValue(params_, QStringLiteral("user name"), &haveUser);
+    if (haveUser)
+        user = paramUser;
+    const QString password = lineValue(params_, QStringLiteral("password"));
+    auto c = std::make_unique<odbc::Connection>();
+    try {
+        c->connect(wide(dsn), wide(user), wide(password));
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+    connection_ = std::move(c);
+}
+
+odbc::Connection& Database::connection()
+{
+    if (!connected())
+        throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
+    return *connection_;
+}
+
+// ---- Field -----------------------------------------------------------------------------------
+
+void Field::parseDate() const
+{
+    if (!dateParsed_) {
+        dateTime_ = parseOdbcDateTime(text_);
+        dateParsed_ = true;
+    }
+}
+
+QString Field::asString() const
+{
+    if (isNull_)
+        return {};
+    switch (kind_) {
+    case ValueKind::Text:
+        return text_;
+    case ValueKind::Integer:
+        return QString::number(int_);
+    case ValueKind::Float:
+        return floatText(float_);
+    case ValueKind::Boolean:
+        return int_ ? QStringLiteral("True") : QStringLiteral("False");
+    case ValueKind::Date:
+        parseDate();
+        return dateTime_.isValid() ? dateTime_.date().toString(QStringLiteral("MM/dd/yyyy")) : text_;
+    case ValueKind::DateTime:
+        parseDate();
+        return dateTime_.isValid() ? dateTime_.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")) : text_;
+    case ValueKind::Bytes:
+        return QString::fromLatin1(bytes_);
+    }
+    return {};
+}
+
+long long Field::asLargeInt() const
+{
+    if (isNull_)
+        return 0;
+    switch (kind_) {
+    case ValueKind::Integer:
+    case ValueKind::Boolean:
+        return int_;
+    case ValueKind::Float:
+        if (!(std::fabs(float_) < 9.2e18))
+            break;
+        return std::llround(float_);
+    case ValueKind::Text: {
+        bool ok = false;
+        const long long v = text_.trimmed().toLongLong(&ok);
+        if (ok)
+            return v;
+        break;
+    }
+    default:
+        break;
+    }
+    throw EngineError(QStringLiteral("'%1' is not a valid integer value").arg(asString()));
+}
+
+int Field::asInteger() const
+{
+    const long long v = asLargeInt();
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        throw EngineError(QStringLiteral("'%1' is not a valid integer value").arg(asString()));
+    return int(v);
+}
+
+double Field::asFloat() const
+{
+    if (isNull_)
+        return 0;
+    switch (kind_) {
+    case ValueKind::Integer:
+    case ValueKind::Boolean:
+        return double(int_);
+    case ValueKind::Float:
+        return float_;
+    case ValueKind::Text: {
+        bool ok = false;
+        const double v = text_.trimmed().toDouble(&ok);
+        if (ok)
+            return v;
+        break;
+    }
+    default:
+        break;
+    }
+    throw EngineError(QStringLiteral("'%1' is not a valid floating point value").arg(asString()));
+}
+
+bool Field::asBoolean() const
+{
+    if (isNull_)
+        return false;
+    switch (kind_) {
+    case ValueKind::Integer:
+    case ValueKind::Boolean:
+        return int_ != 0;
+    case ValueKind::Float:
+        return float_ != 0;
+    case ValueKind::Text: {
+        const QString t = text_.trimmed();
+        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || t == QLatin1String("1"))
+            return true;
+        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || t == QLatin1String("0"))
+            return false;
+        break;
+    }
+    default:
+        break;
+    }
+    throw EngineError(QStringLiteral("'%1' is not a valid boolean value").arg(asString()));
+}
+
+QDateTime Field::asDateTime() const
+{
+    if (isNull_)
+        return {};
+    switch (kind_) {
+    case ValueKind::Date:
+    case ValueKind::DateTime:
+    case ValueKind::Text:
+        parseDate();
+        if (kind_ == ValueKind::Date && dateTime_.isValid())
+            return QDateTime(dateTime_.date(), QTime(0, 0), Qt::UTC);
+        return dateTime_;
+    default:
+        return {};
+    }
+}
+
+QByteArray Field::asBytes() const
+{
+    if (isNull_)
+        return {};
+    if (kind_ == ValueKind::Bytes)
+        return bytes_;
+    return asString().toUtf8();
+}
+
+// ---- Param -----------------------------------------------------------------------------------
+
+void Param::clear()
+{
+    kind_ = Kind::Null;
+    text_.clear();
+    bytes_.clear();
+}
+
+void Param::setString(const QString& v)
+{
+    clear();
+    kind_ = Kind::String;
+    text_ = v;
+}
+
+void Param::setMemo(const QString& v)
+{
+    clear();
+    kind_ = Kind::Memo;
+    text_ = v;
+}
+
+void Param::setBlob(const QByteArray& v)
+{
+    clear();
+    kind_ = Kind::Blob;
+    bytes_ = v;
+}
+
+void Param::setInteger(long long v)
+{
+    clear();
+    kind_ = Kind::Integer;
+    int_ = v;
+}
+
+void Param::setFloat(double v)
+{
+    clear();
+    kind_ = Kind::Float;
+    float_ = v;
+}
+
+// ---- DataSet ---------------------------------------------------------------------------------
+
+DataSet::DataSet() = default;
+DataSet::~DataSet() = default;
+
+void DataSet::raise(const odbc::Error& error) const
+{
+    throw toEngineError(error);
+}
+
+void DataSet::raise(const QString& message) const
+{
+    throw EngineError(message);
+}
+
+Database& DataSet::database() const
+{
+    Database* db = Session::instance().findDatabase(databaseName_);
+    if (!db)
+        raise(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
+    return *db;
+}
+
+odbc::Connection& DataSet::connection()
+{
+    return database().connection();
+}
+
+bool DataSet::active() const
+{
+    return stmt_ && stmt_->valid();
+}
+
+void DataSet::close()
+{
+    stmt_.reset();
+    fields_.clear();
+    eof_ = true;
+    deferredSql_.clear();
+}
+
+bool DataSet::eof() const
+{
+    if (!deferredSql_.isEmpty())
+        const_cast<DataSet*>(this)->startDeferredRows();
+    return eof_ || !active();
+}
+
+void DataSet::next()
+{
+    if (!deferredSql_.isEmpty())
+        startDeferredRows();
+    if (!active())
+        raise(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (eof_)
+        return;
+    try {
+        fetchRow();
+    } catch (const odbc::Error& e) {
+        raise(e);
+    }
+}
+
+Field& DataSet::fields(int index)
+{
+    if (index < 0 || index >= fieldCount())
+        raise(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return fields_[std::size_t(index)];
+}
+
+Field* DataSet::findField(const QString& name)
+{
+    for (Field& f : fields_)
+        if (f.name_.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
+Field& DataSet::fieldByName(const QString& name)
+{
+    Field* f = findField(name);
+    if (!f)
+        raise(QStringLiteral("Field '%1' not found").arg(name));
+    return *f;
+}
+
+void DataSet::bind(odbc::Statement& stmt, const std::vector<Param*>& params) const
+{
+    int index = 0;
+    for (const Param* p : params) {
+        ++index;
+        switch (p->kind_) {
+        case Param::Kind::Null: stmt.bindNull(index); break;
+        case Param::Kind::String: stmt.bindText(index, wide(p->text_)); break;
+        case Param::Kind::Memo: stmt.bindLongText(index, wide(p->text_)); break;
+        case Param::Kind::Blob: stmt.bindLongBinary(index, p->bytes_.toStdString()); break;
+        case Param::Kind::Integer: stmt.bindInteger(index, p->int_); break;
+        case Param::Kind::Float: stmt.bindDouble(index, p->float_); break;
+        }
+    }
+}
+
+void DataSet::openStatement(const QString& sql, const std::vector<Param*>& params)
+{
+    close();
+    odbc::Connection& c = connection();
+    try {
+        stmt_ = std::make_unique<odbc::Statement>(c);
+        if (params.empty()) {
+            stmt_->execDirect(wide(sql));
+        } else {
+            stmt_->prepare(wide(sql));
+            bind(*stmt_, params);
+            stmt_->execute();
+        }
+        describe();
+        if (fields_.empty())
+            eof_ = true;  // a statement without a result: an empty dataset
+        else
+            fetchRow();
+    } catch (const odbc::Error& e) {
+        close();
+        raise(e);
+    }
+}
+
+void DataSet::deferRows(const QString& rowsSql)
+{
+    deferredSql_ = rowsSql;
+}
+
+void DataSet::startDeferredRows()
+{
+    const QString sql = deferredSql_;
+    deferredSql_.clear();
+    if (!active())
+        return;
+    try {
+        auto stmt = std::make_unique<odbc::Statement>(connection());
+        stmt->execDirect(wide(sql));
+        stmt_ = std::move(stmt);
+        if (stmt_->columnCount() != fieldCount())
+            describe();
+        if (fields_.empty())
+            eof_ = true;
+        else
+            fetchRow();
+    } catch (const odbc::Error& e) {
+        close();
+        raise(e);
+    }
+}
+
+void DataSet::describe()
+{
+    const int n = stmt_->columnCount();
+    fields_.clear();
+    fields_.resize(std::size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const odbc::Column c = stmt_->describe(i + 1);
+        const FieldTypeInfo info = mapSqlType(c.sqlType, c.columnSize, c.autoUnique);
+        Field& f = fields_[std::size_t(i)];
+        f.name_ = qstr(c.name);
+        f.type_ = info.type;
+        f.size_ = info.dataSize;
+        f.kind_ = info.value;
+        f.sqlType_ = c.sqlType;
+        // Room for a whole value of a short column, so rows are read in one call.
+        if (f.kind_ == ValueKind::Text || f.kind_ == ValueKind::Date || f.kind_ == ValueKind::DateTime)
+            f.text_.reserve(qsizetype(std::clamp<long long>(c.columnSize + 1, 32, 4096)));
+    }
+    eof_ = true;
+}
+
+void DataSet::fetchRow()
+{
+    if (!stmt_->fetch()) {
+        eof_ = true;  // the last row's values stay, as the current record
+        return;
+    }
+    eof_ = false;
+    odbc::Statement& s = *stmt_;
+    const int n = fieldCount();
+    for (int i = 0; i < n; ++i) {
+        Field& f = fields_[std::size_t(i)];
+        switch (f.kind_) {
+        case ValueKind::Text:
+            f.isNull_ = !s.getText(i + 1, f.text_);
+            break;
+        case ValueKind::Date:
+        case ValueKind::DateTime:
+            f.isNull_ = !s.getText(i + 1, f.text_);
+            f.dateParsed_ = false;
+            break;
+        case ValueKind::Integer:
+            f.isNull_ = !s.getInteger(i + 1, f.int_);
+            break;
+        case ValueKind::Float:
+            f.isNull_ = !s.getDouble(i + 1, f.float_);
+            break;
+        case ValueKind::Boolean: {
+            bool b = false;
+            f.isNull_ = !s.getBit(i + 1, b);
+            f.int_ = b;
+            break;
+        }
+        case ValueKind::Bytes:
+            f.isNull_ = !s.getBytes(i + 1, f.bytes_);
+            break;
+        }
+    }
+}
+
+// ---- Query -----------------------------------------------------------------------------------
+
+QString Query::parseParameters(const QString& s, QStringList* markerNames)
+{
+    QString out;
+    out.reserve(s.size());
+    const qsizetype n = s.size();
+    auto isNameStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
+    auto isNameChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = s[i];
+        qsizetype end = -1;  // end of a stretch copied unchanged
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (s[j] == c) {
+                    if (j + 1 < n && s[j + 1] == c) {
+                        j += 2;  // a doubled quote stays inside the literal
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            end = std::min(j + 1, n);
+        } else if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
+            const qsizetype nl = s.indexOf(QLatin1Char('\n'), i);
+            end = nl < 0 ? n : nl;
+        } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
+            const qsizetype close = s.indexOf(QLatin1String("*/"), i + 2);
+            end = close < 0 ? n : close + 2;
+        } else if (c == QLatin1Char(':') && i + 1 < n && s[i + 1] == QLatin1Char(':')) {
+            end = i + 2;  // a cast such as x::int
+        } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(s[i + 1])) {
+            qsizetype j = i + 1;
+            while (j < n && isNameChar(s[j]))
+                ++j;
+            if (markerNames)
+                markerNames->append(s.mid(i + 1, j - i - 1));
+            out += QLatin1Char('?');
+            i = j;
+            continue;
+        }
+        if (end < 0)
+            end = i + 1;
+        out += QStringView(s).mid(i, end - i);
+        i = end;
+    }
+    return out;
+}
+
+void Query::prepareParams()
+{
+    const QString text = sql_.join(QLatin1Char('\n'));
+    if (parsed_ && text == parsedFor_)
+        return;
+    markerNames_.clear();
+    statementText_ = parseParameters(text, &markerNames_);
+    // A parameter that is still named keeps its value.
+    std::vector<Param> fresh;
+    for (const QString& name : markerNames_) {
+        const auto same = [&](const Param& p) { return p.name_.compare(name, Qt::CaseInsensitive) == 0; };
+        if (std::any_of(fresh.begin(), fresh.end(), same))
+            continue;
+        auto old = std::find_if(params_.begin(), params_.end(), same);
+        Param p = old != params_.end() ? *old : Param();
+        p.name_ = name;
+        fresh.push_back(std::move(p));
+    }
+    params_ = std::move(fresh);
+    parsedFor_ = text;
+    parsed_ = true;
+}
+
+std::vector<Param*> Query::markerParams()
+{
+    std::vector<Param*> list;
+    list.reserve(std::size_t(markerNames_.size()));
+    for (const QString& name : markerNames_)
+        for (Param& p : params_)
+            if (p.name_.compare(name, Qt::CaseInsensitive) == 0) {
+                list.push_back(&p);
+                break;
+            }
+    return list;
+}
+
+std::vector<Param>& Query::params()
+{
+    prepareParams();
+    return params_;
+}
+
+Param& Query::paramByName(const QString& name)
+{
+    prepareParams();
+    auto p = std::find_if(params_.begin(), params_.end(),
+                          [&](const Param& x) { return x.name_.compare(name, Qt::CaseInsensitive) == 0; });
+    if (p == params_.end())
+        raise(QStringLiteral("Parameter '%1' not found").arg(name));
+    return *p;
+}
+
+void Query::open()
+{
+    prepareParams();
+    rowsAffected_ = -1;
+    openStatement(statementText_, markerParams());
+}
+
+void Query::execSQL()
+{
+    prepareParams();
+    close();
+    rowsAffected_ = -1;
+    odbc::Connection& c = connection();
+    try {
+        odbc::Statement stmt(c);
+        const std::vector<Param*> params = markerParams();
+        bool rows;
+        if (params.empty()) {
+            rows = stmt.execDirect(wide(statementText_));
+        } else {
+            stmt.prepare(wide(statementText_));
+            bind(stmt, params);
+            rows = stmt.execute();
+        }
+        // SQL_NO_DATA: an UPDATE or DELETE that matched nothing.
+        rowsAffected_ = rows ? int(std::clamp<long long>(stmt.rowCount(), -1, std::numeric_limits<int>::max())) : 0;
+    } catch (const odbc::Error& e) {
+        raise(e);
+    }
+}
+
+// ---- Table -----------------------------------------------------------------------------------
+
+void Table::open()
+{
+    close();
+    const QString name = tableName_.trimmed();
+    if (name.isEmpty())
+        raise(QStringLiteral("Missing TableName property"));
+    // The fields from an empty result; the rows only when they are asked for, since some drivers
+    // read a whole result into memory.
+    openStatement(QStringLiteral("SELECT * FROM ") + name + QStringLiteral(" WHERE 1=0"), {});
+    deferRows(QStringLiteral("SELECT * FROM ") + name);
+}
+
+} // namespace platform::engine

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace platform::odbc { class Connection; class Statement; }
+namespace platform::odbc { class Connection; class Statement; class Error; }
 
 namespace platform::engine {
 
@@ -30,14 +30,15 @@ private:
 class Database;
 
 // The default session. Aliases are stored in "aliases.ini" of the configuration folder; an alias
-// that is not stored but names an ODBC data source resolves to that data source.
+// that is not stored but names an ODBC data source resolves to that data source. addAlias and
+// deleteAlias act on the session at once; saveConfigFile makes them last beyond this run.
 class Session {
 public:
     static Session& instance();
 
     // Table names of the connected database named databaseName ("*.*", no extensions, no system
     // tables are the program's arguments); owner-qualified "owner.table" where the driver reports
-    // an owner.
+    // an owner. Tables and views are listed.
     void getTableNames(const QString& databaseName, const QString& pattern, bool extensions,
                        bool systemTables, QStringList& list);
 
@@ -50,6 +51,8 @@ public:
 
     // The connected database component whose DatabaseName is this (without regard to case).
     Database* findDatabase(const QString& databaseName) const;
+
+    ~Session();
 
 private:
     friend class Database;
@@ -76,7 +79,9 @@ public:
     void setKeepConnection(bool keep) { keepConnection_ = keep; }
     bool keepConnection() const { return keepConnection_; }
 
-    // True connects (throws EngineError with the driver's text on failure), false disconnects.
+    // True connects (throws EngineError with the driver's text on failure), false disconnects and
+    // closes the datasets open on it. The data source is the stored alias's "ODBC DSN", else the
+    // alias name itself, else the database name.
     void setConnected(bool connected);
     bool connected() const;
 
@@ -89,16 +94,21 @@ private:
     std::unique_ptr<odbc::Connection> connection_;
 };
 
+// Clock values come without a time zone; asDateTime() gives them as UTC so that no daylight-saving
+// rule can move them.
 class Field {
 public:
     const QString& fieldName() const { return name_; }
     FieldType dataType() const { return type_; }
     int dataSize() const { return size_; }
+    int sqlType() const { return sqlType_; }
     bool isNull() const { return isNull_; }
     // The value as text: dates "MM/dd/yyyy", timestamps "MM/dd/yyyy hh:mm:ss", booleans
-    // "True"/"False", numbers in plain decimal; NULL gives "".
+    // "True"/"False", numbers in plain decimal; NULL gives "". A date the database holds in a form
+    // that is no date (SQLite keeps any text) comes as it is stored.
     QString asString() const;
     int asInteger() const;
+    long long asLargeInt() const;
     double asFloat() const;
     bool asBoolean() const;
     QDateTime asDateTime() const;
@@ -107,16 +117,20 @@ public:
 
 private:
     friend class DataSet;
+    void parseDate() const;
     QString name_;
     FieldType type_ = ftUnknown;
+    ValueKind kind_ = ValueKind::Text;
     int size_ = 0;
     int sqlType_ = 0;
     bool isNull_ = true;
-    QString text_;
-    QByteArray bytes_;
+    QString text_;      // text, memo and date values as fetched
+    QByteArray bytes_;  // blob values
     long long int_ = 0;
     double float_ = 0;
-    QDateTime dateTime_;
+    // Parsed lazily from text_ for dates.
+    mutable bool dateParsed_ = false;
+    mutable QDateTime dateTime_;
 };
 
 class Param {
@@ -132,6 +146,7 @@ public:
 
 private:
     friend class DataSet;
+    friend class Query;
     enum class Kind { Null, String, Memo, Blob, Integer, Float };
     QString name_;
     Kind kind_ = Kind::Null;
@@ -154,7 +169,7 @@ public:
 
     bool active() const;
     void close();
-    bool eof() const { return eof_; }
+    bool eof() const;
     void next();
     int fieldCount() const { return static_cast<int>(fields_.size()); }
     Field& fields(int index);
@@ -163,19 +178,32 @@ public:
 
 protected:
     Database& database() const;  // the connected Database of databaseName(); throws if none
-    void openStatement(const QString& sql, std::vector<Param>* params);
+    // The connection statements run on: the Database's; ADO brings its own.
+    virtual odbc::Connection& connection();
+    // Turns a driver failure into this dataset's exception type.
+    [[noreturn]] virtual void raise(const odbc::Error& error) const;
+    [[noreturn]] virtual void raise(const QString& message) const;
+
+    // Runs sql with its markers bound from params (by position), describes the result and reads
+    // the first row. deferRows: only describe now, and run rowsSql when rows are first asked for.
+    void openStatement(const QString& sql, const std::vector<Param*>& params);
+    void deferRows(const QString& rowsSql);
+    void bind(odbc::Statement& stmt, const std::vector<Param*>& params) const;
     void describe();
     void fetchRow();
+    void startDeferredRows();
+
     QString databaseName_;
     std::unique_ptr<odbc::Statement> stmt_;
     std::vector<Field> fields_;
     bool eof_ = true;
+    QString deferredSql_;  // non-empty while a Table's rows have not been asked for
 };
 
 class Query : public DataSet {
 public:
     // The SQL lines; sent joined by line breaks, unchanged but for ":name" parameters outside
-    // quoted text, which become "?" markers bound from params().
+    // quoted text and comments, which become "?" markers bound from params().
     QStringList& sql() { return sql_; }
     void open();
     void execSQL();
@@ -183,16 +211,23 @@ public:
     Param& paramByName(const QString& name);  // parameters are parsed from the SQL text
     std::vector<Param>& params();
 
+    // The text sent for sqlText, with parameter markers replaced; markerNames gets the name of
+    // each marker in order.
+    static QString parseParameters(const QString& sqlText, QStringList* markerNames);
+
 private:
     void prepareParams();
+    std::vector<Param*> markerParams();
     QStringList sql_;
+    bool parsed_ = false;
     QString parsedFor_;
     QString statementText_;
+    QStringList markerNames_;
     std::vector<Param> params_;
     int rowsAffected_ = -1;
 };
 
-// A table opened by name: its field definitions come from the catalogue without reading rows;
+// A table opened by name: its field definitions come from the database without reading rows;
 // rows are read on the first next() / eof() after open().
 class Table : public DataSet {
 public:

@@ -18,9 +18,21 @@ enum FieldType : int {
     ftGraphic = 17,
 };
 
+// How a column's values are fetched from the driver.
+enum class ValueKind : unsigned char {
+    Text,      // SQL_C_WCHAR
+    Integer,   // SQL_C_SBIGINT
+    Float,     // SQL_C_DOUBLE
+    Boolean,   // SQL_C_BIT
+    Date,      // text in the ODBC form "yyyy-mm-dd", read as SQL_C_WCHAR
+    DateTime,  // text "yyyy-mm-dd hh:mm:ss[.f]", read as SQL_C_WCHAR
+    Bytes,     // SQL_C_BINARY
+};
+
 struct FieldTypeInfo {
     FieldType type;
-    int dataSize;  // the DataSize a field of this type reports
+    int dataSize;     // the DataSize a field of this type reports
+    ValueKind value;
 };
 
 // sqlType: SQL type as SQLColumns / SQLDescribeCol report it (the wide types are taken as their

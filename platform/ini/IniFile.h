@@ -18,7 +18,8 @@ public:
     // A bare name ("Quorvel.ini") resolves into the configuration folder.
     explicit IniFile(const QString& fileName);
 
-    const QString& fileName() const { return path_; }
+    // For a bare name, the file in the configuration folder whose name matches ignoring case.
+    const QString& fileName() const;
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     // Decimal; a missing value or one that is not a number gives the default.
@@ -40,10 +41,13 @@ public:
     bool valueExists(const QString& section, const QString& key) const;
 
     void eraseSection(const QString& section);
+    // Several sections in one rewrite of the file.
+    void eraseSections(const QStringList& sections);
     void deleteKey(const QString& section, const QString& key);
 
 private:
-    QString path_;
+    QString requested_;
+    mutable QString path_;  // looked up again on each use: the file may appear in another case
 };
 
 } // namespace platform

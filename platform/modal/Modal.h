@@ -31,12 +31,14 @@ struct Request {
     Kind kind = Kind::Window;
     QString caption;          // window title
     QString text;             // message, prompt
-    QStringList buttons;      // captions of the buttons offered (message box)
+    QStringList buttons;      // captions of the buttons offered (message box), without the '&' marker
     QString value;            // default text (input box), initial file or folder (file dialogs)
     QString filter;           // file dialogs, as "Text Files|*.txt|All Files|*.*" pairs
     QFont font;               // font dialog: the initial font
     QWidget* window = nullptr;   // Kind::Window: the window, shown but not modal while answering
     QPrinter* printer = nullptr; // Print, PageSetup: the printer the dialog sets up
+    QMessageBox::Icon icon = QMessageBox::NoIcon;  // message box
+    QString defaultSuffix;       // save dialog: added to a chosen name that has no suffix
 };
 
 struct Answer {
@@ -74,6 +76,9 @@ QMessageBox::StandardButton messageBox(QWidget* parent, QMessageBox::Icon icon, 
 // The standard input box; nullopt when cancelled.
 std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                 const QString& defaultText);
+
+// "Text Files|*.txt|All Files|*.*" as Qt's "Text Files (*.txt);;All Files (*.*)".
+QString qtFilter(const QString& pairs);
 
 // File and folder choosers; an empty text means cancelled.
 QString openFileName(QWidget* parent, const QString& caption, const QString& initial, const QString& filter);

@@ -7,8 +7,15 @@
 // store; unixODBC's files are never written.
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
 
 namespace platform {
+
+// A write the store could not make (bad key or value name, file not writable).
+class RegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 enum class RootKey { LocalMachine, CurrentUser };
 
@@ -22,6 +29,7 @@ public:
 
     QString readString(const QString& key, const QString& name, const QString& defaultValue) const;
     int readInteger(const QString& key, const QString& name, int defaultValue) const;
+    // Writes throw RegistryError when the store cannot take them; nothing is then changed.
     void writeString(const QString& key, const QString& name, const QString& value);
     void writeInteger(const QString& key, const QString& name, int value);  // as decimal text
 

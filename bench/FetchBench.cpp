@@ -1,0 +1,179 @@
+// Fetch speed of the engine's query dataset against a bare SQLFetch + SQLGetData loop: 200,000
+// rows of (integer, varchar(40), double) from SQLite and from PostgreSQL, median of 3 runs each.
+// The engine should stay within 1.3 times the bare loop.
+#include "platform/engine/Engine.h"
+#include "tests/support/Support.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 200000;
+const char16_t kSelect[] = u"SELECT i, v, d FROM fetch_bench";
+
+struct Sums {
+    long long ints = 0;
+    long long chars = 0;
+    double reals = 0;
+    bool operator==(const Sums& o) const { return ints == o.ints && chars == o.chars && reals == o.reals; }
+};
+
+void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
+{
+    if (SQL_SUCCEEDED(rc))
+        return;
+    SQLCHAR state[6] = {}, text[512] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT len = 0;
+    SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len);
+    std::fprintf(stderr, "%s failed: %s %s\n", what, state, text);
+    std::exit(1);
+}
+
+// The bare loop: one statement, columns read with the same C types the engine uses.
+Sums bareLoop(const std::u16string& dsn, const std::u16string& user, const std::u16string& password, bool wide)
+{
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLHSTMT stmt;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    auto w = [](const std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str())); };
+    check(SQLConnectW(dbc, w(dsn), SQL_NTS, user.empty() ? nullptr : w(user), SQL_NTS,
+                      password.empty() ? nullptr : w(password), SQL_NTS),
+          SQL_HANDLE_DBC, dbc, "connect");
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(kSelect)), SQL_NTS),
+          SQL_HANDLE_STMT, stmt, "select");
+    Sums s;
+    SQLINTEGER i = 0;
+    double d = 0;
+    char16_t wtext[128];
+    char text[256];
+    SQLLEN ind = 0;
+    while (SQLFetch(stmt) == SQL_SUCCESS) {
+        SQLGetData(stmt, 1, SQL_C_SLONG, &i, sizeof i, &ind);
+        s.ints += i;
+        if (wide) {
+            SQLGetData(stmt, 2, SQL_C_WCHAR, wtext, sizeof wtext, &ind);
+            s.chars += ind / 2;
+        } else {
+            SQLGetData(stmt, 2, SQL_C_CHAR, text, sizeof text, &ind);
+            s.chars += ind;
+        }
+        SQLGetData(stmt, 3, SQL_C_DOUBLE, &d, sizeof d, &ind);
+        s.reals += d;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return s;
+}
+
+Sums engineLoop(const QString& databaseName)
+{
+    platform::engine::Query q;
+    q.setDatabaseName(databaseName);
+    q.sql() << QString::fromUtf16(kSelect);
+    q.open();
+    Sums s;
+    while (!q.eof()) {
+        s.ints += q.fields(0).asInteger();
+        s.chars += q.fields(1).asString().size();
+        s.reals += q.fields(2).asFloat();
+        q.next();
+    }
+    q.close();
+    return s;
+}
+
+double medianSeconds(const std::function<Sums()>& run, Sums& result)
+{
+    std::vector<double> times;
+    for (int k = 0; k < 3; ++k) {
+        QElapsedTimer t;
+        t.start();
+        result = run();
+        times.push_back(double(t.nsecsElapsed()) / 1e9);
+    }
+    std::sort(times.begin(), times.end());
+    return times[1];
+}
+
+std::u16string wide(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+
+bool benchOne(const char* label, const QString& dsn, const QString& user, const QString& password,
+              const std::function<void(platform::engine::Database&)>& fill)
+{
+    platform::engine::Database db;
+    db.setDatabaseName(QStringLiteral("fetch_bench_") + QLatin1String(label));
+    db.setAliasName(dsn);
+    db.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
+    db.setConnected(true);
+    fill(db);
+
+    Sums bare, bareNarrow, engine;
+    const double tBare = medianSeconds([&] { return bareLoop(wide(dsn), wide(user), wide(password), true); }, bare);
+    const double tNarrow =
+        medianSeconds([&] { return bareLoop(wide(dsn), wide(user), wide(password), false); }, bareNarrow);
+    const double tEngine = medianSeconds([&] { return engineLoop(db.databaseName()); }, engine);
+    const bool same = bare == engine && bare.ints == bareNarrow.ints;
+    const double ratio = tEngine / tBare;
+    std::printf("%-10s bare (SQL_C_WCHAR) %.3f s   bare (SQL_C_CHAR) %.3f s   engine %.3f s   "
+                "engine/bare %.2f   engine/bare narrow %.2f   %s   %s\n",
+                label, tBare, tNarrow, tEngine, ratio, tEngine / tNarrow, same ? "same values" : "VALUES DIFFER",
+                ratio <= 1.3 ? "within 1.3x" : "OVER 1.3x");
+    return same && ratio <= 1.3;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testsupport::installOdbcEnvironment();
+    QCoreApplication app(argc, argv);
+    testsupport::TempHome home;
+    bool ok = benchOne("SQLite", testsupport::sqliteDsn(), {}, {}, [](platform::engine::Database& db) {
+        platform::engine::Query q;
+        q.setDatabaseName(db.databaseName());
+        q.sql() << QStringLiteral("DROP TABLE IF EXISTS fetch_bench");
+        q.execSQL();
+        q.sql().clear();
+        q.sql() << QStringLiteral("CREATE TABLE fetch_bench (i integer, v varchar(40), d double)");
+        q.execSQL();
+        q.sql().clear();
+        q.sql() << QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1)")
+                       .arg(kRows)
+                << QStringLiteral("INSERT INTO fetch_bench SELECT x, 'row number ' || x || ' of the bench', x * 0.25 FROM n");
+        q.execSQL();
+    });
+    if (testsupport::pgAvailable()) {
+        const auto& pg = testsupport::pg();
+        ok = benchOne("PostgreSQL", pg.dsn, pg.user, pg.password, [](platform::engine::Database&) {
+                 testsupport::pgExec(
+                     QStringLiteral("DROP TABLE IF EXISTS fetch_bench;"
+                                    "CREATE TABLE fetch_bench (i integer, v varchar(40), d double precision);"
+                                    "INSERT INTO fetch_bench SELECT g, 'row number ' || g || ' of the bench', g * 0.25"
+                                    " FROM generate_series(1, %1) g")
+                         .arg(kRows));
+             }) && ok;
+    } else {
+        std::printf("PostgreSQL: skipped, %s\n", qPrintable(testsupport::pgUnavailableReason()));
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,538 @@
+#include "platform/engine/Engine.h"
+#include "platform/ini/IniFile.h"
+#include "tests/support/Support.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace platform::engine;
+
+namespace {
+
+// The engine connected to one of the two real drivers, under a database name of its own.
+class EngineOnDriver : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        pg = QLatin1String(GetParam()) == QLatin1String("pg");
+        if (pg) {
+            QV_REQUIRE_PG();
+            dsn = testsupport::pg().dsn;
+            user = testsupport::pg().user;
+            password = testsupport::pg().password;
+        } else {
+            dsn = testsupport::sqliteDsn();
+        }
+        db.setDatabaseName(QStringLiteral("engine_") + GetParam());
+        db.setAliasName(dsn);
+        db.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
+        db.setConnected(true);
+    }
+
+    int exec(const QString& sql)
+    {
+        Query q;
+        q.setDatabaseName(db.databaseName());
+        q.sql() << sql;
+        q.execSQL();
+        return q.rowsAffected();
+    }
+
+    void recreate(const QString& table, const QString& sqliteColumns, const QString& pgColumns)
+    {
+        exec(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+        exec(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (") + (pg ? pgColumns : sqliteColumns)
+             + QLatin1Char(')'));
+    }
+
+    // A table name as the catalogue gives it: owner-qualified on PostgreSQL.
+    QString qualified(const QString& table) const { return pg ? QStringLiteral("public.") + table : table; }
+
+    bool pg = false;
+    QString dsn, user, password;
+    testsupport::TempHome home;
+    Database db;
+};
+
+QByteArray bigBlob()
+{
+    QByteArray b;
+    b.reserve(1 << 20);
+    for (int i = 0; i < (1 << 20); ++i)
+        b.append(char((i * 7) ^ (i >> 8)));
+    b[0] = '\0';
+    b[1] = char(0xFF);
+    b[2] = '\\';
+    b[3] = '\'';
+    return b;
+}
+
+QString bigMemo()
+{
+    QString t;
+    const QString piece = QStringLiteral("Gr\u00fc\u00dfe \u6f22\u5b57 \U0001F600 back\\slash 'quote' \"dq\"\r\n");
+    while (t.size() < (1 << 20))
+        t += piece;
+    return t;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Drivers, EngineOnDriver, ::testing::Values("sqlite", "pg"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_P(EngineOnDriver, TypeCodesAndDataSizes)
+{
+    struct Column { const char* name; const char* sqlite; const char* pg; FieldType type; int size; };
+    const Column columns[] = {
+        {"id", "integer primary key autoincrement", "serial primary key", ftAutoInc, 4},
+        {"n", "integer", "integer", ftInteger, 4},
+        {"v", "varchar(40)", "varchar(40)", ftString, 41},
+        {"s", "smallint", "smallint", ftSmallint, 2},
+        {"d", "double", "double precision", ftFloat, 8},
+        {"dt", "date", "date", ftDate, 4},
+        {"ts", "timestamp", "timestamp", ftDateTime, 8},
+        {"tx", "text", "text", ftMemo, 0},
+        {"b", "blob", "bytea", ftBlob, 0},
+        {"bo", "boolean", "boolean", ftBoolean, 2},
+        {"bi", "bigint", "bigint", ftFloat, 8},
+        {"nu", "numeric(10,2)", "numeric(10,2)", ftFloat, 8},
+    };
+    QStringList sqliteDdl, pgDdl;
+    for (const Column& c : columns) {
+        sqliteDdl << QString::fromLatin1(c.name) + QLatin1Char(' ') + QString::fromLatin1(c.sqlite);
+        pgDdl << QString::fromLatin1(c.name) + QLatin1Char(' ') + QString::fromLatin1(c.pg);
+    }
+    recreate(QStringLiteral("et_types"), sqliteDdl.join(QStringLiteral(", ")), pgDdl.join(QStringLiteral(", ")));
+
+    Table table;
+    table.setDatabaseName(db.databaseName());
+    table.setTableName(qualified(QStringLiteral("et_types")));
+    table.open();
+    Query query;
+    query.setDatabaseName(db.databaseName());
+    query.sql() << QStringLiteral("SELECT * FROM et_types");
+    query.open();
+    for (DataSet* ds : std::initializer_list<DataSet*>{&table, &query}) {
+        ASSERT_EQ(ds->fieldCount(), int(std::size(columns)));
+        for (int i = 0; i < ds->fieldCount(); ++i) {
+            const Field& f = ds->fields(i);
+            EXPECT_EQ(f.fieldName(), QLatin1String(columns[i].name));
+            EXPECT_EQ(f.dataType(), columns[i].type) << columns[i].name << " (SQL type " << f.sqlType() << ")";
+            EXPECT_EQ(f.dataSize(), columns[i].size) << columns[i].name;
+        }
+    }
+    // A plain integer key is no auto-increment column.
+    recreate(QStringLiteral("et_plainkey"), QStringLiteral("id integer primary key"),
+             QStringLiteral("id integer primary key"));
+    table.setTableName(QStringLiteral("et_plainkey"));
+    table.open();
+    EXPECT_EQ(table.fields(0).dataType(), ftInteger);
+}
+
+TEST_P(EngineOnDriver, TextValuesAndNulls)
+{
+    recreate(QStringLiteral("et_values"),
+             QStringLiteral("id integer, v varchar(40), s smallint, d double, dt date, ts timestamp, tx text, "
+                            "b blob, bo boolean, bi bigint, nu numeric(10,2)"),
+             QStringLiteral("id integer, v varchar(40), s smallint, d double precision, dt date, ts timestamp, "
+                            "tx text, b bytea, bo boolean, bi bigint, nu numeric(10,2)"));
+    exec(QStringLiteral("INSERT INTO et_values VALUES (-42, 'h\u00e9llo \u20ac', 7, 2.5, '2001-02-03', "
+                        "'2001-02-03 04:05:06', 'memo \u00e4', ")
+         + (pg ? QStringLiteral("'\\x00ff'::bytea, true") : QStringLiteral("X'00FF', 1"))
+         + QStringLiteral(", 9007199254740993, 12.5)"));
+    exec(QStringLiteral("INSERT INTO et_values (id) VALUES (NULL)"));
+
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT * FROM et_values") << QStringLiteral("ORDER BY id");
+    q.open();
+    // NULL sorts first on SQLite, last on PostgreSQL.
+    if (!pg) {
+        ASSERT_FALSE(q.eof());
+        for (int i = 0; i < q.fieldCount(); ++i) {
+            EXPECT_TRUE(q.fields(i).isNull()) << i;
+            EXPECT_EQ(q.fields(i).asString(), QString()) << i;
+        }
+        q.next();
+    }
+    ASSERT_FALSE(q.eof());
+    const struct { const char* field; QString text; } expected[] = {
+        {"id", QStringLiteral("-42")},
+        {"v", QStringLiteral("h\u00e9llo \u20ac")},
+        {"s", QStringLiteral("7")},
+        {"d", QStringLiteral("2.5")},
+        {"dt", QStringLiteral("02/03/2001")},
+        {"ts", QStringLiteral("02/03/2001 04:05:06")},
+        {"tx", QStringLiteral("memo \u00e4")},
+        {"bo", QStringLiteral("True")},
+        {"bi", QStringLiteral("9007199254740993")},
+        {"nu", QStringLiteral("12.5")},
+    };
+    for (const auto& e : expected) {
+        EXPECT_FALSE(q.fieldByName(QLatin1String(e.field)).isNull()) << e.field;
+        EXPECT_EQ(q.fieldByName(QLatin1String(e.field)).asString(), e.text) << e.field;
+    }
+    EXPECT_EQ(q.fieldByName(QStringLiteral("B")).asBytes(), QByteArray("\x00\xff", 2));
+    EXPECT_EQ(q.fieldByName(QStringLiteral("tx")).asBytes(), QStringLiteral("memo \u00e4").toUtf8());
+    EXPECT_EQ(q.fieldByName(QStringLiteral("id")).asInteger(), -42);
+    EXPECT_DOUBLE_EQ(q.fieldByName(QStringLiteral("d")).asFloat(), 2.5);
+    EXPECT_EQ(q.fieldByName(QStringLiteral("ts")).asDateTime(),
+              QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC));
+    EXPECT_TRUE(q.fieldByName(QStringLiteral("bo")).asBoolean());
+    if (pg) {
+        q.next();
+        ASSERT_FALSE(q.eof());
+        EXPECT_TRUE(q.fieldByName(QStringLiteral("dt")).isNull());
+    }
+    q.next();
+    EXPECT_TRUE(q.eof());
+    try {
+        q.fieldByName(QStringLiteral("nope"));
+        FAIL() << "no error for an unknown field";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Field 'nope' not found"));
+    }
+}
+
+TEST_P(EngineOnDriver, FloatsAreShortestDecimals)
+{
+    recreate(QStringLiteral("et_floats"), QStringLiteral("k integer, d double"),
+             QStringLiteral("k integer, d double precision"));
+    const struct { const char* literal; const char* text; } cases[] = {
+        {"2.5", "2.5"}, {"0.1", "0.1"}, {"-3", "-3"}, {"1234567.25", "1234567.25"},
+        {"1e20", "1e+20"}, {"1e-7", "1e-07"}, {"0", "0"},
+    };
+    int k = 0;
+    for (const auto& c : cases)
+        exec(QStringLiteral("INSERT INTO et_floats VALUES (%1, %2)").arg(k++).arg(QLatin1String(c.literal)));
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT d FROM et_floats ORDER BY k");
+    q.open();
+    for (const auto& c : cases) {
+        ASSERT_FALSE(q.eof());
+        EXPECT_EQ(q.fields(0).asString(), QLatin1String(c.text)) << c.literal;
+        q.next();
+    }
+}
+
+TEST_P(EngineOnDriver, MegabyteBlobAndMemoRoundTrip)
+{
+    recreate(QStringLiteral("et_long"), QStringLiteral("id integer, pic blob, notes text"),
+             QStringLiteral("id integer, pic bytea, notes text"));
+    const QByteArray blob = bigBlob();
+    const QString memo = bigMemo();
+    Query ins;
+    ins.setDatabaseName(db.databaseName());
+    ins.sql() << QStringLiteral("INSERT INTO et_long VALUES (:id, :IMAGE, :MemoText)");
+    ins.paramByName(QStringLiteral("id")).setInteger(1);
+    ins.paramByName(QStringLiteral("image")).setBlob(blob);
+    ins.paramByName(QStringLiteral("memotext")).setMemo(memo);
+    ins.execSQL();
+    EXPECT_EQ(ins.rowsAffected(), 1);
+    // The picture update of the Table page: one parameter among literal text.
+    Query upd;
+    upd.setDatabaseName(db.databaseName());
+    upd.sql() << QStringLiteral("UPDATE et_long SET pic = :IMAGE") << QStringLiteral("WHERE id = 1");
+    QByteArray reversed = blob;
+    std::reverse(reversed.begin(), reversed.end());
+    upd.paramByName(QStringLiteral("IMAGE")).setBlob(reversed);
+    upd.execSQL();
+
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT pic, notes FROM et_long WHERE id = 1");
+    q.open();
+    ASSERT_FALSE(q.eof());
+    const QByteArray gotBlob = q.fieldByName(QStringLiteral("pic")).asBytes();
+    EXPECT_EQ(gotBlob.size(), reversed.size());
+    EXPECT_TRUE(gotBlob == reversed) << "blob bytes differ";
+    EXPECT_TRUE(q.fieldByName(QStringLiteral("notes")).asString() == memo) << "memo text differs";
+    EXPECT_TRUE(q.fieldByName(QStringLiteral("notes")).asBytes() == memo.toUtf8());
+}
+
+TEST_P(EngineOnDriver, ParametersOnlyOutsideQuotedText)
+{
+    recreate(QStringLiteral("et_params"), QStringLiteral("id integer, ts timestamp, v varchar(40), note varchar(40)"),
+             QStringLiteral("id integer, ts timestamp, v varchar(40), note varchar(40)"));
+    exec(QStringLiteral("INSERT INTO et_params VALUES (1, '2001-02-03 04:05:06', 'x', 'a:b')"));
+    exec(QStringLiteral("INSERT INTO et_params VALUES (2, '2001-02-03 04:05:06', 'y', 'a:b')"));
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT id FROM et_params")
+            << QStringLiteral("WHERE ts = {ts '2001-02-03 04:05:06'}")
+            << QStringLiteral("AND note = 'a:b' AND v = :v -- :notAParameter");
+    ASSERT_EQ(q.params().size(), 1u);
+    EXPECT_EQ(q.params()[0].name(), QStringLiteral("v"));
+    q.paramByName(QStringLiteral("V")).setString(QStringLiteral("y"));
+    q.open();
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q.fields(0).asInteger(), 2);
+    q.next();
+    EXPECT_TRUE(q.eof());
+    EXPECT_THROW(q.paramByName(QStringLiteral("notAParameter")), EngineError);
+}
+
+TEST_P(EngineOnDriver, RowsAffected)
+{
+    recreate(QStringLiteral("et_rows"), QStringLiteral("id integer"), QStringLiteral("id integer"));
+    EXPECT_EQ(exec(QStringLiteral("INSERT INTO et_rows VALUES (1)")), 1);
+    exec(QStringLiteral("INSERT INTO et_rows VALUES (2)"));
+    exec(QStringLiteral("INSERT INTO et_rows VALUES (3)"));
+    EXPECT_EQ(exec(QStringLiteral("UPDATE et_rows SET id = id + 10 WHERE id >= 2")), 2);
+    EXPECT_EQ(exec(QStringLiteral("UPDATE et_rows SET id = 0 WHERE id = 99")), 0);
+    EXPECT_EQ(exec(QStringLiteral("DELETE FROM et_rows WHERE id = 99")), 0);
+    EXPECT_EQ(exec(QStringLiteral("DELETE FROM et_rows")), 3);
+}
+
+TEST_P(EngineOnDriver, TableNamesOwnerQualified)
+{
+    exec(QStringLiteral("DROP VIEW IF EXISTS et_names_v"));
+    recreate(QStringLiteral("et_names"), QStringLiteral("id integer primary key autoincrement"),
+             QStringLiteral("id serial"));
+    exec(QStringLiteral("CREATE VIEW et_names_v AS SELECT id FROM et_names"));
+    exec(QStringLiteral("INSERT INTO et_names (id) VALUES (5)"));  // SQLite now keeps sqlite_sequence
+    QStringList names{QStringLiteral("stale")};
+    Session::instance().getTableNames(db.databaseName().toUpper(), QStringLiteral("*.*"), false, false, names);
+    EXPECT_TRUE(names.contains(qualified(QStringLiteral("et_names")))) << names.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(names.contains(qualified(QStringLiteral("et_names_v"))));
+    EXPECT_FALSE(names.contains(QStringLiteral("stale")));
+    for (const QString& n : names) {
+        EXPECT_FALSE(n.startsWith(QLatin1String("sqlite_"))) << n.toStdString();
+        EXPECT_FALSE(n.startsWith(QLatin1String("pg_catalog.")) || n.startsWith(QLatin1String("information_schema.")))
+            << n.toStdString();
+    }
+    exec(QStringLiteral("DROP VIEW et_names_v"));
+}
+
+TEST_P(EngineOnDriver, TableReadsRowsOnlyWhenAsked)
+{
+    recreate(QStringLiteral("et_table"), QStringLiteral("id integer, v varchar(10)"),
+             QStringLiteral("id integer, v varchar(10)"));
+    for (int i = 1; i <= 3; ++i)
+        exec(QStringLiteral("INSERT INTO et_table VALUES (%1, 'r%1')").arg(i));
+    Table t;
+    t.setDatabaseName(db.databaseName());
+    t.setTableName(qualified(QStringLiteral("et_table")));
+    t.open();
+    QStringList seen;
+    for (; !t.eof(); t.next())
+        seen << t.fieldByName(QStringLiteral("v")).asString();
+    EXPECT_EQ(seen, (QStringList{"r1", "r2", "r3"}));
+
+    t.setTableName(QStringLiteral("et_no_such_table"));
+    EXPECT_THROW(t.open(), EngineError);
+    EXPECT_FALSE(t.active());
+}
+
+TEST_P(EngineOnDriver, DisconnectClosesItsDatasets)
+{
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT 1");
+    q.open();
+    EXPECT_TRUE(q.active());
+    db.setConnected(false);
+    EXPECT_FALSE(db.connected());
+    EXPECT_FALSE(q.active());
+    EXPECT_TRUE(q.eof());
+    EXPECT_THROW(q.next(), EngineError);
+    EXPECT_THROW(q.open(), EngineError);  // its database is not connected any more
+    db.setConnected(true);
+    q.open();
+    EXPECT_EQ(q.fields(0).asInteger(), 1);
+}
+
+TEST(EngineTable, OpenDoesNotRunTheTablesRows)
+{
+    QV_REQUIRE_PG();
+    testsupport::TempHome home;
+    const auto& pg = testsupport::pg();
+    testsupport::pgExec(QStringLiteral("DROP VIEW IF EXISTS et_failing; DROP TABLE IF EXISTS et_zero;"
+                                       "CREATE TABLE et_zero (x integer); INSERT INTO et_zero VALUES (1);"
+                                       "CREATE VIEW et_failing AS SELECT 1 / (x - 1) AS y FROM et_zero"));
+    Database db;
+    db.setDatabaseName(QStringLiteral("engine_lazy"));
+    db.setAliasName(pg.dsn);
+    db.params() << QStringLiteral("user name=") + pg.user << QStringLiteral("password=") + pg.password;
+    db.setConnected(true);
+    Table t;
+    t.setDatabaseName(db.databaseName());
+    t.setTableName(QStringLiteral("public.et_failing"));
+    t.open();  // reading a row would divide by zero
+    ASSERT_EQ(t.fieldCount(), 1);
+    EXPECT_EQ(t.fields(0).fieldName(), QStringLiteral("y"));
+    try {
+        (void)t.eof();
+        FAIL() << "the rows were not read";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("division by zero"))) << e.message().toStdString();
+    }
+}
+
+TEST(EngineParameters, MarkersOutsideLiteralsAndComments)
+{
+    const struct { const char* sql; const char* sent; QStringList names; } cases[] = {
+        {"SELECT * FROM t WHERE a = :a AND b = :B_2", "SELECT * FROM t WHERE a = ? AND b = ?", {"a", "B_2"}},
+        {"WHERE ts = {ts '2001-02-03 04:05:06'}", "WHERE ts = {ts '2001-02-03 04:05:06'}", {}},
+        {"SET v = 'it''s :x' || :y", "SET v = 'it''s :x' || ?", {"y"}},
+        {"SELECT \"odd:name\" FROM t", "SELECT \"odd:name\" FROM t", {}},
+        {"SELECT x::int, a[1:2] FROM t", "SELECT x::int, a[1:2] FROM t", {}},
+        {"-- :c\nSELECT :p /* :q */", "-- :c\nSELECT ? /* :q */", {"p"}},
+        {"UPDATE t SET m = :MemoText WHERE id = :id AND k = :id", "UPDATE t SET m = ? WHERE id = ? AND k = ?",
+         {"MemoText", "id", "id"}},
+        {"SELECT ':", "SELECT ':", {}},
+        {"SELECT 1:", "SELECT 1:", {}},
+    };
+    for (const auto& c : cases) {
+        QStringList names;
+        EXPECT_EQ(Query::parseParameters(QString::fromUtf8(c.sql), &names), QString::fromUtf8(c.sent)) << c.sql;
+        EXPECT_EQ(names, c.names) << c.sql;
+    }
+    // One parameter per name; a value survives a change of the text that keeps the name.
+    Query q;
+    q.sql() << QStringLiteral("SELECT :id, :ID");
+    ASSERT_EQ(q.params().size(), 1u);
+    q.paramByName(QStringLiteral("id")).setInteger(5);
+    q.sql().clear();
+    q.sql() << QStringLiteral("SELECT :id, :other");
+    ASSERT_EQ(q.params().size(), 2u);
+    EXPECT_FALSE(q.paramByName(QStringLiteral("id")).isNull());
+    EXPECT_TRUE(q.paramByName(QStringLiteral("other")).isNull());
+}
+
+TEST(EngineConnect, WrongPasswordGivesTheDriversMessage)
+{
+    QV_REQUIRE_PG();
+    testsupport::TempHome home;
+    const auto& pg = testsupport::pg();
+    Database db;
+    db.setDatabaseName(QStringLiteral("engine_wrong"));
+    db.setAliasName(pg.dsn);
+    db.params() << QStringLiteral("USER NAME=") + pg.user << QStringLiteral("Password=wrong");
+    try {
+        db.setConnected(true);
+        FAIL() << "connected with a wrong password";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("password authentication failed"))) << e.message().toStdString();
+        EXPECT_EQ(e.sqlState(), QStringLiteral("08001"));
+        EXPECT_EQ(e.className(), QStringLiteral("EDBEngineError"));
+    }
+    EXPECT_FALSE(db.connected());
+    db.params().clear();
+    db.params() << QStringLiteral("user name=") + pg.user << QStringLiteral("password=") + pg.password;
+    db.setConnected(true);
+    EXPECT_TRUE(db.connected());
+}
+
+TEST(EngineAliases, StoredAliasDataSourceAndUnknownName)
+{
+    testsupport::TempHome home;
+    Session& s = Session::instance();
+    // A stored alias points at its data source through "ODBC DSN".
+    s.addAlias(QStringLiteral("MY_ALIAS"), QStringLiteral("SQLite3"),
+               {QStringLiteral("ODBC DSN=") + testsupport::sqliteDsn(), QStringLiteral("BLOB SIZE=300")});
+    EXPECT_TRUE(s.isAlias(QStringLiteral("my_alias")));
+    EXPECT_EQ(s.aliasDriver(QStringLiteral("my_alias")), QStringLiteral("SQLite3"));
+    Database a;
+    a.setDatabaseName(QStringLiteral("MY_ALIAS"));
+    a.setAliasName(QStringLiteral("MY_ALIAS"));
+    a.setConnected(true);
+    EXPECT_TRUE(a.connected());
+    EXPECT_EQ(s.findDatabase(QStringLiteral("my_alias")), &a);
+
+    // A data source that is no stored alias is one all the same, in any case.
+    EXPECT_TRUE(s.isAlias(testsupport::sqliteDsn().toUpper()));
+    Database b;
+    b.setDatabaseName(QStringLiteral("plain"));
+    b.setAliasName(testsupport::sqliteDsn().toUpper());
+    b.setConnected(true);
+    EXPECT_TRUE(b.connected());
+
+    // Neither: the driver manager's own message.
+    EXPECT_FALSE(s.isAlias(QStringLiteral("qv_nothing_by_this_name")));
+    Database c;
+    c.setDatabaseName(QStringLiteral("qv_nothing_by_this_name"));
+    try {
+        c.setConnected(true);
+        FAIL() << "connected to an unknown alias";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("Data source name not found"))) << e.message().toStdString();
+    }
+    // A dataset finds no database under a name nobody connected.
+    Query q;
+    q.setDatabaseName(QStringLiteral("qv_nothing_by_this_name"));
+    q.sql() << QStringLiteral("SELECT 1");
+    EXPECT_THROW(q.open(), EngineError);
+    s.deleteAlias(QStringLiteral("MY_ALIAS"));
+    s.deleteAlias(QStringLiteral("MY_ALIAS"));  // a missing alias is no error
+}
+
+TEST(EngineAliases, SaveConfigFileMakesThemLast)
+{
+    testsupport::TempHome home;
+    Session& s = Session::instance();
+    s.addAlias(QStringLiteral("KEEP"), QStringLiteral("SQL Server"),
+               {QStringLiteral("DATABASE NAME=sales"), QStringLiteral("ODBC DSN=sales_dsn"),
+                QStringLiteral("USER NAME=sa"), QStringLiteral("BLOB SIZE=300")});
+    s.addAlias(QStringLiteral("DROPPED"), QStringLiteral("SQLite3"), {QStringLiteral("ODBC DSN=x")});
+    s.deleteAlias(QStringLiteral("dropped"));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("aliases.ini"))));  // nothing written before the save
+    s.saveConfigFile();
+    const QString stored = home.file(QStringLiteral("aliases.ini"));
+    ASSERT_TRUE(QFile::exists(stored));
+    platform::IniFile ini(stored);
+    EXPECT_EQ(ini.readSection(QStringLiteral("ALIASES")), QStringList{QStringLiteral("KEEP")});
+    EXPECT_EQ(ini.readString(QStringLiteral("ALIAS:KEEP"), QStringLiteral("ODBC DSN"), QString()),
+              QStringLiteral("sales_dsn"));
+
+    // Another configuration folder is another run: it knows nothing of KEEP until it is stored there.
+    {
+        testsupport::TempHome other;
+        EXPECT_TRUE(s.aliasParams(QStringLiteral("KEEP")).isEmpty());
+    }
+    EXPECT_EQ(s.aliasParams(QStringLiteral("keep")),
+              (QStringList{"DATABASE NAME=sales", "ODBC DSN=sales_dsn", "USER NAME=sa", "BLOB SIZE=300"}));
+    s.deleteAlias(QStringLiteral("KEEP"));
+    s.saveConfigFile();
+    EXPECT_TRUE(platform::IniFile(stored).readSection(QStringLiteral("ALIASES")).isEmpty());
+}
+
+TEST(EngineDates, SqliteTextThatIsNoDateComesAsStored)
+{
+    testsupport::TempHome home;
+    Database db;
+    db.setDatabaseName(testsupport::sqliteDsn());  // no alias: the database name is the data source
+    db.setConnected(true);
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    auto run = [&](const QString& sql) {
+        q.sql().clear();
+        q.sql() << sql;
+        q.execSQL();
+    };
+    run(QStringLiteral("DROP TABLE IF EXISTS et_dates"));
+    run(QStringLiteral("CREATE TABLE et_dates (k integer, dt date, ts timestamp)"));
+    run(QStringLiteral("INSERT INTO et_dates VALUES (1, '2024-02-29 13:45:30.000', '2001-02-03 04:05:06.789')"));
+    run(QStringLiteral("INSERT INTO et_dates VALUES (2, 'garbage', '2001-02-03')"));
+    run(QStringLiteral("INSERT INTO et_dates VALUES (3, 12345, '2001-02-30 00:00:00')"));
+    q.sql().clear();
+    q.sql() << QStringLiteral("SELECT dt, ts FROM et_dates ORDER BY k");
+    q.open();
+    const struct { const char *date, *stamp; } rows[] = {
+        {"02/29/2024", "02/03/2001 04:05:06"},
+        {"garbage", "02/03/2001 00:00:00"},
+        {"12345", "2001-02-30 00:00:00"},
+    };
+    for (const auto& r : rows) {
+        ASSERT_FALSE(q.eof());
+        EXPECT_FALSE(q.fields(0).isNull()) << r.date;  // the driver's own conversion says NULL here
+        EXPECT_EQ(q.fields(0).asString(), QLatin1String(r.date));
+        EXPECT_EQ(q.fields(1).asString(), QLatin1String(r.stamp));
+        q.next();
+    }
+    EXPECT_FALSE(q.fields(0).asDateTime().isValid());  // 12345 is no date
+}
