@@ -33,12 +33,31 @@ struct PgServer {
     QString dsn;       // "qv_pg"
 };
 bool pgAvailable();
+// Why pgAvailable() is false (for the skip message); empty when the server is there.
+QString pgUnavailableReason();
 const PgServer& pg();
-// Runs SQL as the server's superuser through psql (set-up and clean-up of test tables).
+// Runs SQL as the server's superuser through psql (set-up and clean-up of test tables); a failing
+// statement throws std::runtime_error with psql's message. What it creates is then owned by the
+// test role, so the tests' own connections can change and drop it.
 void pgExec(const QString& sql);
+// ODBC connection string of the server with the test role's user and password.
+QString pgConnectionString();
+
+// In a test body: skips the test when no PostgreSQL server can be had.
+#define QV_REQUIRE_PG()                                                                           \
+    do {                                                                                          \
+        if (!::testsupport::pgAvailable())                                                        \
+            GTEST_SKIP() << "no PostgreSQL server: "                                              \
+                         << ::testsupport::pgUnavailableReason().toStdString();                   \
+    } while (0)
 
 // Adds or replaces a data source in the private odbc.ini, e.g. ("demo", "SQLite3", {"Database=/x.db"}).
+// Attributes take effect for the next connection. unixODBC's driver manager remembers which driver
+// a name stands for (and that a name is unknown) for 20 seconds, so within one test binary give a
+// data source a new name rather than a new driver, and do not look a name up before adding it.
 void addDataSource(const QString& name, const QString& driver, const QStringList& attributes);
+// Removes a data source from the private odbc.ini (no error when it is not there).
+void removeDataSource(const QString& name);
 
 // A fresh, empty QUORVEL_HOME for one test; the previous value comes back when it goes.
 class TempHome {

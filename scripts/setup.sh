@@ -1,0 +1,48 @@
+#!/bin/bash
+# Installs what this Debian 12 machine lacks for Quorvel, then configures and builds into build/.
+#   scripts/setup.sh [ninja targets...]     (no targets: everything)
+# QUORVEL_BUILD_DIR overrides the build folder.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUORVEL_BUILD_DIR:-$root/build}
+
+packages=(
+    cmake ninja-build g++
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev fonts-dejavu-core
+    unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
+    postgresql
+    libjpeg62-turbo-dev libgif-dev
+    libgtest-dev
+)
+
+install_missing() {
+    if ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "setup: no dpkg here; install by hand: ${packages[*]}" >&2
+        return 0
+    fi
+    local missing=() p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    if [ "$(id -u)" != 0 ]; then
+        if command -v sudo >/dev/null 2>&1; then
+            sudo=(sudo)
+        else
+            echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    echo "setup: installing ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+install_missing
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S "$root" -B "$build" -G Ninja -Wno-dev >/dev/null
+ninja -C "$build" -j "$jobs" "$@"
