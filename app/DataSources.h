@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class QListWidgetItem;
 namespace Ui { class TForm_DataSource; }
 
 class TForm_DataSource : public QDialog {
@@ -28,6 +29,8 @@ public slots:
     void Button_OKClick();
     void Button1Click();
     void ListBox_DataSourceDblClick();
+    // Every other way of dismissing the window (Esc included) counts as Cancel.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;    // FormShow
@@ -38,5 +41,7 @@ private:
     void FormShow();
     bool FormCloseQuery();
     void FormClose();
+    QListWidgetItem* selectedRow() const;
+    void fitLoginCaptions();
     std::unique_ptr<Ui::TForm_DataSource> ui_;
 };

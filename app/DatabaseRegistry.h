@@ -9,7 +9,8 @@ class QAction;
 class QMenu;
 
 // A DATABASES value read into a new object: all nine fields start as "DEFAULT", the n-th
-// "|"-terminated piece goes into the n-th field.
+// "|"-terminated piece goes into the n-th field; text after the last "|" and pieces after the
+// ninth are dropped.
 std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value);
 
 class DatabaseRegistry {
@@ -20,6 +21,10 @@ public:
     void LoadDatabases();
     TDataBaseObj* FindCurrentDatabase(const QString& DBType);
     TDataBaseObj* FindDatabaseObj(const QString& DisplayName) const;
+
+    // The display name a Database-menu item stands for. Its text has every "&" doubled so that
+    // Qt shows it instead of taking it as an access key; compare and look up by this name.
+    static QString ItemName(const QAction* item);
 
 private:
     QAction* addMenuItem(const QString& caption);

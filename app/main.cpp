@@ -1,12 +1,51 @@
+// Program entry: the application object, the main window, the start-up sequence, the loop.
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <memory>
+
+namespace {
+
+// An exception escaping a handler is shown in a box captioned with the application title, and
+// the program goes on.
+class QuorvelApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            ShowApplicationException(error);
+        } catch (...) {
+            ShowApplicationException(QStringLiteral("Unknown error."));
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    QuorvelApplication application(argc, argv);
+    // The display name follows the application name; setting it too would append it to every
+    // window caption on X11.
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Quorvel"));
-    w.show();
-    return app.exec();
+
+    auto mainWindow = std::make_unique<TForm_Main>();
+
+    // The start-up sequence runs before the window becomes visible, as a show handler would.
+    try {
+        mainWindow->FormShow();
+    } catch (const std::exception& error) {
+        ShowApplicationException(error);
+    }
+    if (app::TerminateRequested())
+        return 0;
+
+    mainWindow->show();
+    return application.exec();
 }

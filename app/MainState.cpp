@@ -1,0 +1,34 @@
+#include "app/MainState.h"
+
+#include "platform/registry/Registry.h"
+
+#include <algorithm>
+
+namespace {
+bool nameLess(const DatabaseList::Entry& entry, const QString& name)
+{
+    return QString::compare(entry.name, name, Qt::CaseInsensitive) < 0;
+}
+} // namespace
+
+int DatabaseList::indexOf(const QString& name) const
+{
+    auto it = std::lower_bound(entries.begin(), entries.end(), name, nameLess);
+    if (it == entries.end() || QString::compare(it->name, name, Qt::CaseInsensitive) != 0)
+        return -1;
+    return static_cast<int>(it - entries.begin());
+}
+
+TDataBaseObj* DatabaseList::add(const QString& name, std::unique_ptr<TDataBaseObj> object)
+{
+    auto it = std::lower_bound(entries.begin(), entries.end(), name, nameLess);
+    if (it != entries.end() && QString::compare(it->name, name, Qt::CaseInsensitive) == 0) {
+        it->object = std::move(object);
+        return it->object.get();
+    }
+    it = entries.insert(it, Entry{name, std::move(object)});
+    return it->object.get();
+}
+
+MainState::MainState() = default;
+MainState::~MainState() = default;
