@@ -14,7 +14,11 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QTabBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -64,6 +68,19 @@ QPixmap applicationPicture()
     return pixmap;
 }
 
+// Page tabs at least 120 pixels wide, yet never narrower than their caption; the style draws them.
+class TabWidthStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_TabBarTab)
+            result.setWidth(std::max(result.width(), 120));
+        return result;
+    }
+};
+
 } // namespace
 
 TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<Ui::TForm_Main>())
@@ -96,6 +113,9 @@ void TForm_Main::completeWindowDefinition()
                                ui_->N14, ui_->N7, ui_->N20, ui_->N13, ui_->MenuItem_ContentsDivider})
         separator->setSeparator(true);
     ui_->MenuItem_LoadTablesMulti->menuAction()->setVisible(false);
+    auto* tabStyle = new TabWidthStyle;
+    tabStyle->setParent(this);
+    ui_->PageControl->tabBar()->setStyle(tabStyle);
 
     ui_->Image->setPixmap(applicationPicture());
     ui_->Image->lower();

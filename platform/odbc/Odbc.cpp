@@ -1,6 +1,9 @@
 #include "platform/odbc/Odbc.h"
 
 #include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
 #include <cstdint>
 
 namespace platform::odbc {
@@ -172,8 +175,24 @@ Environment& Environment::instance()
     return *env;
 }
 
+void useUtf8Locale()
+{
+    if (std::setlocale(LC_CTYPE, nullptr) && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0)
+        return;
+    // Keep the language of the environment's locale where it has a UTF-8 form.
+    std::string name = std::setlocale(LC_CTYPE, "") ? std::setlocale(LC_CTYPE, nullptr) : "C";
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0)
+        return;
+    name = name.substr(0, name.find_first_of(".@"));
+    for (const std::string& candidate : {name + ".UTF-8", std::string("C.UTF-8"), std::string("C.utf8")}) {
+        if (std::setlocale(LC_CTYPE, candidate.c_str()))
+            return;
+    }
+}
+
 Environment::Environment()
 {
+    useUtf8Locale();
     SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
     if (!SQL_SUCCEEDED(rc))
         throw Error("HY001", "Cannot allocate the ODBC environment.");

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <deque>
+#include <langinfo.h>
 
 using namespace platform::odbc;
 
@@ -186,4 +188,34 @@ TEST(OdbcStatement, LongParametersAndRowCountOnBothDrivers)
         EXPECT_FALSE(none.execDirect(u"UPDATE odbc_long SET id = 0 WHERE id < 0"));
         Statement(c).execDirect(u"DROP TABLE odbc_long");
     }
+}
+
+// Started without a UTF-8 locale (no LANG, as under CI or a service), the driver manager would
+// hand SQLite only what the C library's character set can hold.
+TEST(OdbcLocale, TextSurvivesAStartInTheCLocale)
+{
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    useUtf8Locale();
+    EXPECT_STREQ(nl_langinfo(CODESET), "UTF-8");
+
+    const std::u16string text = w("h\xC3\xA9llo \xE2\x82\xAC \xE6\xBC\xA2");
+    Connection c;
+    c.connect(fromUtf8(testsupport::sqliteDsn().toStdString()), u"", u"");
+    Statement(c).execDirect(u"DROP TABLE IF EXISTS odbc_locale");
+    Statement(c).execDirect(u"CREATE TABLE odbc_locale (t varchar(40))");
+    Statement(c).execDirect(u"INSERT INTO odbc_locale VALUES ('" + text + u"')");
+    Statement ins(c);
+    ins.prepare(u"INSERT INTO odbc_locale VALUES (?)");
+    ins.bindLongText(1, text);
+    ins.execute();
+    Statement sel(c);
+    sel.execDirect(u"SELECT t FROM odbc_locale");
+    for (int row = 0; row < 2; ++row) {
+        ASSERT_TRUE(sel.fetch());
+        std::u16string got;
+        ASSERT_TRUE(sel.getText(1, got));
+        EXPECT_TRUE(got == text) << "row " << row << ": " << toUtf8(got);
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
