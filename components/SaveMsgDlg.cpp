@@ -66,7 +66,7 @@ void TBitBtn::SetKind(TBitBtnKind kind)
     setText(QString::fromLatin1(k.caption));
     modalResult_ = k.result;
     cancel_ = k.isCancel;
-    // Only the first default button of a dialog answers Enter, as with the original kinds.
+    // Only the first default button of a dialog answers Enter.
     bool otherDefault = false;
     if (parentWidget()) {
         for (auto* b : window()->findChildren<QPushButton*>())

@@ -112,7 +112,7 @@ public:
     double asFloat() const;
     bool asBoolean() const;
     QDateTime asDateTime() const;
-    // Blob and memo bytes (memo text as UTF-8); the blob stream of the original.
+    // Blob and memo bytes (memo text as UTF-8): what a blob stream on the field reads.
     QByteArray asBytes() const;
 
 private:
@@ -139,7 +139,7 @@ public:
     void clear();  // NULL
     void setString(const QString& v);
     void setMemo(const QString& v);      // long text
-    void setBlob(const QByteArray& v);   // long binary: loaded from a stream in the original
+    void setBlob(const QByteArray& v);   // long binary
     void setInteger(long long v);
     void setFloat(double v);
     bool isNull() const { return kind_ == Kind::Null; }

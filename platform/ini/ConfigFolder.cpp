@@ -29,7 +29,7 @@ QString resolveConfigFile(const QString& fileName)
     const QString exact = folder + QLatin1Char('/') + fileName;
     if (fileName.isEmpty() || QFileInfo::exists(exact))
         return exact;
-    // The original's file names ignore case ("Quorvel.ini" and "Quorvel.Ini" are one file), so an
+    // Configuration file names ignore case ("Quorvel.ini" and "Quorvel.Ini" are one file), so an
     // existing file spelt differently is the one meant.
     const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& entry : entries) {

@@ -3,7 +3,7 @@
 
 namespace platform {
 
-// The folder that holds the program's configuration (the Windows directory of the original):
+// The folder that holds the program's configuration:
 // $QUORVEL_HOME when set, else $XDG_CONFIG_HOME/quorvel, else ~/.config/quorvel. Created on demand.
 QString configFolder();
 

@@ -257,6 +257,7 @@ void Connection::allocate()
 void Connection::connect(std::u16string_view dsn, std::u16string_view user, std::u16string_view password)
 {
     disconnect();
+    useUtf8Locale();  // a driver loaded earlier may have set the locale back
     allocate();
     const SQLRETURN rc = SQLConnectW(dbc_, wm(dsn), SQLSMALLINT(dsn.size()),
                                      user.empty() ? nullptr : wm(user), SQLSMALLINT(user.size()),
@@ -269,6 +270,7 @@ void Connection::connect(std::u16string_view dsn, std::u16string_view user, std:
 void Connection::driverConnect(std::u16string_view connectionString)
 {
     disconnect();
+    useUtf8Locale();  // a driver loaded earlier may have set the locale back
     allocate();
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, wm(connectionString), SQLSMALLINT(connectionString.size()),

@@ -55,7 +55,8 @@ struct DataSource {
 // The process's ODBC 3 environment; lives to the end of the process.
 // unixODBC converts between the wide calls and a driver that has only narrow ones (SQLite's) in
 // the C library's character set, so any set but UTF-8 loses characters. Switches LC_CTYPE to a
-// UTF-8 locale when it is not one; the environment does it before its first handle.
+// UTF-8 locale when it is not one; the environment and every connect call it (psqlODBC sets the
+// locale from the environment when it loads).
 void useUtf8Locale();
 
 class Environment {

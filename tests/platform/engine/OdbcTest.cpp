@@ -190,8 +190,8 @@ TEST(OdbcStatement, LongParametersAndRowCountOnBothDrivers)
     }
 }
 
-// Started without a UTF-8 locale (no LANG, as under CI or a service), the driver manager would
-// hand SQLite only what the C library's character set can hold.
+// Started without a UTF-8 locale (no LANG, as under CI or a service), or after psqlODBC has reset
+// it, the driver manager would hand SQLite only what the C library's character set can hold.
 TEST(OdbcLocale, TextSurvivesAStartInTheCLocale)
 {
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
@@ -200,6 +200,13 @@ TEST(OdbcLocale, TextSurvivesAStartInTheCLocale)
     EXPECT_STREQ(nl_langinfo(CODESET), "UTF-8");
 
     const std::u16string text = w("h\xC3\xA9llo \xE2\x82\xAC \xE6\xBC\xA2");
+    // psqlODBC sets the locale back from the environment when it connects.
+    Connection pg;
+    if (testsupport::pgAvailable()) {
+        const auto& server = testsupport::pg();
+        pg.connect(fromUtf8(server.dsn.toStdString()), fromUtf8(server.user.toStdString()),
+                   fromUtf8(server.password.toStdString()));
+    }
     Connection c;
     c.connect(fromUtf8(testsupport::sqliteDsn().toStdString()), u"", u"");
     Statement(c).execDirect(u"DROP TABLE IF EXISTS odbc_locale");
