@@ -266,6 +266,9 @@ void TForm_SaveMsg::AlignPanels()
     Panel_Bottom->setGeometry(0, h - bottom, w, bottom);
     Panel_Left->setGeometry(0, top, Panel_Left->width(), middle);
     RichEdit->setGeometry(Panel_Left->width(), top, std::max(0, w - Panel_Left->width()), middle);
+    // A one- or two-line message leaves the strip lower than the picture's place: lift the
+    // picture so the button row never cuts it.
+    Panel_Image->move(Panel_Image->x(), std::clamp(middle - Panel_Image->height(), 0, 11));
 }
 
 void TForm_SaveMsg::SetMessageText(const QString& Msg)

@@ -31,6 +31,12 @@ unset ODBCINSTINI ODBCSEARCH
 
 "$build/demo/quorvel-make-demo" "$root/demo/demo.sql" "$demo/quorvel_demo.db"
 
+# On the first start the data-source window offers the demo preselected; later starts keep
+# whatever the user chose.
+if [ ! -e "$demo/home/Quorvel.ini" ]; then
+    printf '[OPTIONS]\nDEFAULTDATASOURCE=quorvel_demo\n' >"$demo/home/Quorvel.ini"
+fi
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "demo: the demo database is ready ($demo/quorvel_demo.db), but there is no display" >&2
     echo "demo: (neither DISPLAY nor WAYLAND_DISPLAY is set), so Quorvel cannot open its window." >&2
