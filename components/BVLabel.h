@@ -7,3 +7,7 @@ class TBVLabel : public QLabel {
 public:
     explicit TBVLabel(QWidget* parent = nullptr) : QLabel(parent) {}
 };
+
+// The colour of a required field's text: red (255) when required, black (0) when not, never the
+// colour it had before. Paints the control's text roles and, when given, its caption's.
+void PaintRequired(QWidget* control, QWidget* caption, bool required);

@@ -13,9 +13,9 @@ public:
     explicit TBVListBox(QWidget* parent = nullptr);
     QPointer<QLabel> LabelControl;  // not owned
     const QStringList& codes() const { return codes_; }
-    void setCodes(const QStringList& codes) { codes_ = codes; }
+    void setCodes(const QStringList& codes) { codes_ = codes; }  // a copy: the source stays separate
     bool required() const { return required_; }
-    void setRequired(bool required);
+    void setRequired(bool required);  // red (255) when set, black (0) when not; also LabelControl
 
 private:
     QStringList codes_;

@@ -10,13 +10,14 @@ class QLabel;
 
 class TBVMemo : public QPlainTextEdit {
     Q_OBJECT
-    Q_PROPERTY(QString Description MEMBER Description)
-    Q_PROPERTY(int FieldLength MEMBER FieldLength)
-    Q_PROPERTY(QString FieldName MEMBER FieldName)
-    Q_PROPERTY(QString FieldTable MEMBER FieldTable)
-    Q_PROPERTY(int FieldType READ fieldTypeCode WRITE setFieldTypeCode)
+    Q_PROPERTY(QString Description READ description WRITE setDescription)
+    Q_PROPERTY(int FieldLength READ fieldLength WRITE setFieldLength)
+    Q_PROPERTY(QString FieldName READ fieldName WRITE setFieldName)
+    Q_PROPERTY(QString FieldTable READ fieldTable WRITE setFieldTable)
+    Q_PROPERTY(int FieldType READ fieldTypeCode WRITE setFieldType)
     Q_PROPERTY(bool Required READ required WRITE setRequired)
-    Q_PROPERTY(QString Hint MEMBER Hint)
+    Q_PROPERTY(QString Hint READ hint WRITE setHint)
+    Q_PROPERTY(int MaxLength READ maxLength WRITE setMaxLength)
 public:
     explicit TBVMemo(QWidget* parent = nullptr);
 
@@ -29,13 +30,34 @@ public:
     QPointer<QLabel> LabelControl;  // not owned
 
     bool required() const { return required_; }
-    void setRequired(bool required);
-    int maxLengthLimit() const { return maxLength_; }  // 0: no limit
+    void setRequired(bool required);  // red (255) when set, black (0) when not; also LabelControl
+    // 0: no limit. The limit stops typing and pasting; text set by the program is never cut.
+    int maxLengthLimit() const { return maxLength_; }
     void setMaxLengthLimit(int length);
+    int maxLength() const { return maxLength_; }
+    void setMaxLength(int length) { setMaxLengthLimit(length); }
     int fieldTypeCode() const { return FieldType; }
     void setFieldTypeCode(int code) { FieldType = static_cast<platform::engine::FieldType>(code); }
+    void setFieldType(int code) { setFieldTypeCode(code); }
+
+    QString description() const { return Description; }
+    void setDescription(const QString& v) { Description = v; }
+    int fieldLength() const { return FieldLength; }
+    void setFieldLength(int v) { FieldLength = v; }
+    QString fieldName() const { return FieldName; }
+    void setFieldName(const QString& v) { FieldName = v; }
+    QString fieldTable() const { return FieldTable; }
+    void setFieldTable(const QString& v) { FieldTable = v; }
+    QString hint() const { return Hint; }
+    void setHint(const QString& v) { Hint = v; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    int room() const;  // characters that may still be typed; -1 without a limit
+
     bool required_ = false;
     int maxLength_ = 0;
 };
