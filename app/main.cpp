@@ -1,6 +1,6 @@
 // Program entry: the application object, the main window, the start-up sequence, the loop.
 #include "app/Application.h"
-#include "app/MainWindow.h"
+#include "workspace/MainWindow.h"
 #include "app/StartUp.h"
 
 #include <QApplication>

@@ -39,6 +39,8 @@ const PgServer& pg();
 // Runs SQL as the server's superuser through psql (set-up and clean-up of test tables); a failing
 // statement throws std::runtime_error with psql's message. What it creates is then owned by the
 // test role, so the tests' own connections can change and drop it.
+// Every test binary shares the one database and ctest runs them side by side: give each binary
+// table names of its own (a prefix per binary).
 void pgExec(const QString& sql);
 // ODBC connection string of the server with the test role's user and password.
 QString pgConnectionString();

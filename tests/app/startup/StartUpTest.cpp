@@ -1,6 +1,6 @@
 #include "app/Application.h"
 #include "app/DatabaseRegistry.h"
-#include "app/MainWindow.h"
+#include "workspace/MainWindow.h"
 #include "app/StartUp.h"
 #include "platform/engine/Engine.h"
 #include "platform/ini/IniFile.h"
@@ -182,14 +182,14 @@ TEST_F(StartUp, SqliteWithTheLoginPage)
     EXPECT_EQ(s.CurrentDatabase->DataSource, QStringLiteral("qv_sqlite"));
     EXPECT_EQ(s.CurrentDatabase->UserName, QStringLiteral("someone"));
     EXPECT_EQ(s.CurrentDatabase->Password, QStringLiteral("secret"));
-    EXPECT_EQ(menuItems(form.ui()->MenuItem_Database), QStringList{"UNKNOWN  (QV_SQLITE)"});
-    EXPECT_EQ(menuItems(form.ui()->MenuItem_Database, true), QStringList{"UNKNOWN  (QV_SQLITE)"});
+    EXPECT_EQ(menuItems(form.ui().MenuItem_Database), QStringList{"UNKNOWN  (QV_SQLITE)"});
+    EXPECT_EQ(menuItems(form.ui().MenuItem_Database, true), QStringList{"UNKNOWN  (QV_SQLITE)"});
 
     const QString status = QStringLiteral("[]     [DATA SOURCE = qv_sqlite]     ");
     EXPECT_EQ(form.panelText(0), status);
-    EXPECT_EQ(form.ui()->StatusBar->toolTip(), status);
-    EXPECT_TRUE(form.ui()->StatusBar->isHidden());
-    EXPECT_FALSE(form.ui()->Panel_Menu->isHidden());
+    EXPECT_EQ(form.ui().StatusBar->toolTip(), status);
+    EXPECT_TRUE(form.ui().StatusBar->isHidden());
+    EXPECT_FALSE(form.ui().Panel_Menu->isHidden());
     EXPECT_TRUE(s.LastSqlFile.isEmpty());
 
     EXPECT_TRUE(form.Database.connected());
@@ -241,10 +241,10 @@ TEST_F(StartUp, BarsHiddenOnlyAsTheStoredCheckMarksSay)
         user = User{};
         TForm_Main form;
         start(form);
-        EXPECT_EQ(form.ui()->Panel_Menu->isHidden(), c.toolBarHidden);
-        EXPECT_EQ(form.ui()->StatusBar->isHidden(), c.statusBarHidden);
-        EXPECT_EQ(form.ui()->MenuItem_ToolBar->isChecked(), !c.toolBarHidden);
-        EXPECT_EQ(form.ui()->MenuItem_StatusBar->isChecked(), !c.statusBarHidden);
+        EXPECT_EQ(form.ui().Panel_Menu->isHidden(), c.toolBarHidden);
+        EXPECT_EQ(form.ui().StatusBar->isHidden(), c.statusBarHidden);
+        EXPECT_EQ(form.ui().MenuItem_ToolBar->isChecked(), !c.toolBarHidden);
+        EXPECT_EQ(form.ui().MenuItem_StatusBar->isChecked(), !c.statusBarHidden);
     }
 }
 
@@ -270,8 +270,8 @@ TEST_F(StartUp, PostgresLoginFromAConfiguredDatabase)
     EXPECT_EQ(s.CurrentDatabase->DBDesc, QStringLiteral("UNKNOWN  (QV_PG)"));
     EXPECT_EQ(s.CurrentDatabase->UserName, pg.user);
     EXPECT_EQ(s.CurrentDatabase->Password, pg.password);
-    EXPECT_EQ(menuItems(form.ui()->MenuItem_Database), (QStringList{"PG TEST", "UNKNOWN  (QV_PG)"}));
-    EXPECT_EQ(menuItems(form.ui()->MenuItem_Database, true), QStringList{"UNKNOWN  (QV_PG)"});
+    EXPECT_EQ(menuItems(form.ui().MenuItem_Database), (QStringList{"PG TEST", "UNKNOWN  (QV_PG)"}));
+    EXPECT_EQ(menuItems(form.ui().MenuItem_Database, true), QStringList{"UNKNOWN  (QV_PG)"});
     EXPECT_EQ(form.panelText(0), QStringLiteral("[]     [DATA SOURCE = qv_pg]     "));
     EXPECT_TRUE(form.Database.connected());
     EXPECT_EQ(form.Database.params(), (QStringList{"user name=" + pg.user, "password=" + pg.password}));
@@ -346,12 +346,12 @@ TEST_F(StartUp, ClosingWritesExactlyTheSixOptions)
         TForm_Main form;
         form.LoadOptions();
         // Check marks changed while the program ran are what gets saved.
-        form.ui()->MenuItem_ToolBar->setChecked(true);
-        form.ui()->MenuItem_AllowLowerCase->setChecked(true);
-        form.ui()->MenuItem_DefaultNulls->setChecked(false);
-        form.ui()->MenuItem_IncludeCommands->setChecked(false);
-        form.ui()->MenuItem_ShowFieldNames->setChecked(true);
-        form.ui()->MenuItem_StatusBar->setChecked(false);
+        form.ui().MenuItem_ToolBar->setChecked(true);
+        form.ui().MenuItem_AllowLowerCase->setChecked(true);
+        form.ui().MenuItem_DefaultNulls->setChecked(false);
+        form.ui().MenuItem_IncludeCommands->setChecked(false);
+        form.ui().MenuItem_ShowFieldNames->setChecked(true);
+        form.ui().MenuItem_StatusBar->setChecked(false);
         form.close();
         EXPECT_TRUE(form.state().TableNames.isEmpty());
         EXPECT_EQ(form.state().CurrentDatabase, nullptr);

@@ -1,0 +1,725 @@
+#include "workspace/MainWindow.h"
+
+#include "app/ConnectionStatus.h"
+#include "app/DatabaseRegistry.h"
+#include "components/BVAboutBox.h"
+#include "components/BVExecFile.h"
+#include "components/BVSplashScreen.h"
+#include "workspace/PageControl.h"
+#include "workspace/SelectTable.h"
+#include "workspace/TablePage.h"
+
+#include "ui_Main.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QWheelEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QTabBar>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// The program's picture, shown by the splash screen and the about box.
+QPixmap applicationPicture()
+{
+    QPixmap pixmap(142, 142);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // A database drum of three discs.
+    const QRectF body(26, 30, 90, 88);
+    const qreal rim = 22;
+    QLinearGradient side(body.left(), 0, body.right(), 0);
+    side.setColorAt(0, QColor(20, 60, 120));
+    side.setColorAt(0.45, QColor(70, 140, 210));
+    side.setColorAt(1, QColor(15, 45, 95));
+    p.setPen(QPen(QColor(10, 30, 70), 2));
+    for (int disc = 2; disc >= 0; --disc) {
+        const qreal top = body.top() + disc * (body.height() - rim) / 3;
+        const qreal bottom = top + (body.height() - rim) / 3;
+        QPainterPath path;
+        path.moveTo(body.left(), top + rim / 2);
+        path.lineTo(body.left(), bottom + rim / 2);
+        path.arcTo(QRectF(body.left(), bottom, body.width(), rim), 180, 180);
+        path.lineTo(body.right(), top + rim / 2);
+        path.closeSubpath();
+        p.setBrush(side);
+        p.drawPath(path);
+    }
+    p.setBrush(QColor(150, 200, 240));
+    p.drawEllipse(QRectF(body.left(), body.top(), body.width(), rim));
+
+    // A magnifying glass over the drum: looking at the data.
+    p.setPen(QPen(QColor(120, 70, 20), 9, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(98, 100), QPointF(126, 128));
+    p.setPen(QPen(QColor(200, 160, 40), 6));
+    p.setBrush(QColor(255, 255, 225, 170));
+    p.drawEllipse(QPointF(84, 86), 22, 22);
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPixelSize(28);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(128, 0, 128));
+    p.drawText(QRectF(62, 64, 44, 44), Qt::AlignCenter, QStringLiteral("Q"));
+    return pixmap;
+}
+
+
+// Tool-bar glyphs, 16 x 16, drawn once.
+QPixmap glyph(const std::function<void(QPainter&)>& draw)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return pixmap;
+}
+
+QPixmap arrowGlyph(bool right, bool bar)
+{
+    return glyph([=](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 128));
+        QPolygonF tri;
+        if (right)
+            tri << QPointF(5, 3) << QPointF(12, 8) << QPointF(5, 13);
+        else
+            tri << QPointF(11, 3) << QPointF(4, 8) << QPointF(11, 13);
+        p.drawPolygon(tri);
+        if (bar)
+            p.drawRect(right ? QRectF(12, 3, 2, 10) : QRectF(2, 3, 2, 10));
+    });
+}
+
+QPixmap textGlyph(const QString& text, const QColor& colour, int pixelSize)
+{
+    return glyph([=](QPainter& p) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(pixelSize);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, text);
+    });
+}
+
+QPixmap checkGlyph()
+{
+    return glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(0, 128, 0), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF{QPointF(3, 8), QPointF(6.5, 12), QPointF(13, 4)});
+    });
+}
+
+QPixmap crossGlyph(const QColor& colour)
+{
+    return glyph([=](QPainter& p) {
+        p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
+    });
+}
+
+QPixmap pencilGlyph()
+{
+    return glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(128, 64, 0), 3, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(4, 12), QPointF(12, 4));
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(QPointF(2, 14), QPointF(4, 12));
+    });
+}
+
+QPixmap gridGlyph()
+{
+    return glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(0, 0, 128), 1));
+        p.setBrush(QColor(255, 255, 225));
+        p.drawRect(QRectF(1.5, 2.5, 13, 11));
+        p.fillRect(QRectF(2, 3, 12, 3), QColor(0, 0, 128));
+        for (qreal y : {9.0, 11.5})
+            p.drawLine(QPointF(2, y), QPointF(14, y));
+        p.drawLine(QPointF(7, 6), QPointF(7, 13.5));
+    });
+}
+
+QPixmap magnifierGlyph()
+{
+    return glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(0, 0, 128), 2));
+        p.drawEllipse(QPointF(6.5, 6.5), 4, 4);
+        p.setPen(QPen(QColor(128, 64, 0), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 10), QPointF(14, 14));
+    });
+}
+
+QPixmap sortGlyph()
+{
+    return glyph([](QPainter& p) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(7);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(QColor(0, 0, 128));
+        p.drawText(QRectF(0, 0, 9, 8), Qt::AlignCenter, QStringLiteral("A"));
+        p.drawText(QRectF(0, 8, 9, 8), Qt::AlignCenter, QStringLiteral("Z"));
+        p.setPen(QPen(QColor(128, 0, 0), 1.5));
+        p.drawLine(QPointF(12, 2), QPointF(12, 14));
+        p.drawLine(QPointF(9.5, 11), QPointF(12, 14));
+        p.drawLine(QPointF(14.5, 11), QPointF(12, 14));
+    });
+}
+
+QPixmap printerGlyph(bool preview)
+{
+    return glyph([=](QPainter& p) {
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 6));
+        p.setBrush(QColor(160, 160, 160));
+        p.drawRect(QRectF(1.5, 7.5, 13, 6));
+        if (preview) {
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(QColor(0, 0, 128), 1.5));
+            p.drawEllipse(QPointF(8, 5), 3, 3);
+        }
+    });
+}
+
+QPixmap sqlGlyph(bool plus)
+{
+    return glyph([=](QPainter& p) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(7);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(QColor(0, 0, 128));
+        p.drawText(QRectF(0, 0, 16, 9), Qt::AlignCenter, QStringLiteral("SQL"));
+        p.setPen(QPen(plus ? QColor(0, 128, 0) : QColor(128, 0, 0), 2));
+        p.drawLine(QPointF(4, 12.5), QPointF(12, 12.5));
+        if (plus)
+            p.drawLine(QPointF(8, 9), QPointF(8, 16));
+    });
+}
+
+// Page tabs at least 120 pixels wide, yet never narrower than their caption; the style draws them.
+class TabWidthStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_TabBarTab)
+            result.setWidth(std::max(result.width(), 120));
+        return result;
+    }
+};
+
+} // namespace
+
+TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<Ui::TForm_Main>())
+{
+    ui_->setupUi(this);
+    completeWindowDefinition();
+    BVSplashScreen = new TBVSplashScreen(this);
+    BVExecFile = new TBVExecFile(this);
+    BVAboutBox = new TBVAboutBox(this);
+    connectHandlers();
+    registry_ = std::make_unique<DatabaseRegistry>(state_, *ui_->MenuItem_Database,
+                                                   [this](QAction* item) { bindDatabaseItem(item); });
+    // As the class library shows an exception escaping a creation handler, and the window lives on.
+    try {
+        FormCreate();
+    } catch (const std::exception& error) {
+        ShowApplicationException(error);
+    }
+}
+
+TForm_Main::~TForm_Main()
+{
+    FormDestroy();
+}
+
+void TForm_Main::completeWindowDefinition()
+{
+    // What a Designer file cannot say: named separators, a hidden submenu, the picture, the
+    // status-bar panels, the first split of the SQL page, the place on the screen.
+    for (QAction* separator : {ui_->N12, ui_->N5, ui_->N3, ui_->N4, ui_->N1, ui_->N8, ui_->N2, ui_->N9, ui_->N6,
+                               ui_->N14, ui_->N7, ui_->N20, ui_->N13, ui_->MenuItem_ContentsDivider})
+        separator->setSeparator(true);
+    ui_->MenuItem_LoadTablesMulti->menuAction()->setVisible(false);
+    auto* tabStyle = new TabWidthStyle;
+    tabStyle->setParent(this);
+    ui_->PageControl->tabBar()->setStyle(tabStyle);
+
+    ui_->Image->setPixmap(applicationPicture());
+    ui_->Image->lower();
+
+    for (int i = 0; i < 2; ++i) {
+        panels_[i] = new QLabel(ui_->StatusBar);
+        panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels_[i]->setMargin(1);
+    }
+    // Panel 0 must never widen the window with a long status text.
+    panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    panels_[0]->setMinimumWidth(1);
+    panels_[1]->setAlignment(Qt::AlignCenter);
+    panels_[1]->setFixedWidth(0);
+    ui_->StatusBar->addWidget(panels_[0], 1);
+    ui_->StatusBar->addWidget(panels_[1], 0);
+
+    applyPanelWidths();
+
+    // Tool bar: fonts with pixel heights, glyphs, and the Append SQL button's two pictures.
+    for (auto [button, pixels] : {std::pair{ui_->BitBtn_Query, 19}, std::pair{ui_->BitBtn_QuickQuery, 13}}) {
+        QFont font = button->font();
+        font.setPixelSize(pixels);
+        button->setFont(font);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::ButtonText, QColor(128, 0, 128));
+        button->setPalette(palette);
+    }
+    const QColor navy(0, 0, 128);
+    const std::pair<QPushButton*, QPixmap> glyphs[] = {
+        {ui_->BitBtn_First, arrowGlyph(false, true)},   {ui_->BitBtn_Previous, arrowGlyph(false, false)},
+        {ui_->BitBtn_Next, arrowGlyph(true, false)},    {ui_->BitBtn_Last, arrowGlyph(true, true)},
+        {ui_->BitBtn_Add, textGlyph(QStringLiteral("+"), QColor(0, 128, 0), 18)},
+        {ui_->BitBtn_Update, pencilGlyph()},            {ui_->BitBtn_Remove, crossGlyph(QColor(128, 0, 0))},
+        {ui_->BitBtn_SortOrder, sortGlyph()},           {ui_->BitBtn_FindField, magnifierGlyph()},
+        {ui_->BitBtn_SelectTable, gridGlyph()},         {ui_->BitBtn_Preview, printerGlyph(true)},
+        {ui_->BitBtn_Print, printerGlyph(false)},       {ui_->BitBtn_Execute, checkGlyph()},
+        {ui_->BitBtn_Cancel, crossGlyph(QColor(200, 0, 0))},
+    };
+    for (const auto& [button, pixmap] : glyphs) {
+        button->setIcon(QIcon(pixmap));
+        button->setIconSize(QSize(16, 16));
+    }
+    ui_->Image_SQLPlus->setPixmap(sqlGlyph(true));
+    ui_->Image_SQLMinus->setPixmap(sqlGlyph(false));
+    ui_->BitBtn_AppendSQL->setIcon(QIcon(ui_->Image_SQLMinus->pixmap()));
+    ui_->BitBtn_AppendSQL->setIconSize(QSize(16, 16));
+    ui_->Panel_Menu->installEventFilter(this);
+    // The status bar shows a button's hint while the mouse is over it, and follows hint changes.
+    for (QWidget* row : {static_cast<QWidget*>(ui_->Panel_Menu), static_cast<QWidget*>(ui_->Panel_Center)}) {
+        for (QPushButton* button : row->findChildren<QPushButton*>()) {
+            button->setStatusTip(button->toolTip());
+            button->installEventFilter(this);
+        }
+    }
+    ui_->ScrollBox->viewport()->installEventFilter(this);
+
+    // The text boxes open their popup on the right button; the picture controls attach theirs.
+    for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
+        memo->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(memo, &QWidget::customContextMenuRequested, this,
+                [this, memo](const QPoint& at) { ui_->PopupMenu_RE->popup(memo->mapToGlobal(at)); });
+    }
+    ui_->Image_Clear->lower();
+    ui_->Panel_Stop->raise();
+
+    ui_->Splitter->setStretchFactor(0, 0);
+    ui_->Splitter->setStretchFactor(1, 1);
+    ui_->Splitter->setSizes({139, 360});
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TForm_Main::bindDatabaseItem(QAction* item)
+{
+    bind(item, &TForm_Main::DatabaseMenuClick);
+}
+
+QLabel* TForm_Main::statusPanel(int index) const
+{
+    return index >= 0 && index < 2 ? panels_[index] : nullptr;
+}
+
+void TForm_Main::setPanelText(int index, const QString& text)
+{
+    if (QLabel* panel = statusPanel(index))
+        panel->setText(text);
+}
+
+QString TForm_Main::panelText(int index) const
+{
+    const QLabel* panel = statusPanel(index);
+    return panel ? panel->text() : QString();
+}
+
+void TForm_Main::setPanelWidth(int index, int width)
+{
+    if (index < 0 || index > 1)
+        return;
+    panelWidths_[index] = std::max(0, width);
+    applyPanelWidths();
+}
+
+int TForm_Main::panelWidth(int index) const
+{
+    return index >= 0 && index < 2 ? panelWidths_[index] : 0;
+}
+
+void TForm_Main::applyPanelWidths()
+{
+    // Panel 0 keeps its given width within the bar; the last panel shows in what is left, and a
+    // long status text never widens the window.
+    const int rest = ui_->StatusBar->width() - panelWidths_[0];
+    panels_[1]->setFixedWidth(std::max(panelWidths_[1], rest));
+}
+
+OptionControls TForm_Main::optionControls() const
+{
+    OptionControls c;
+    c.Memo_SQL = ui_->Memo_SQL;
+    c.Memo_Results = ui_->Memo_Results;
+    c.MenuItem_ToolBar = ui_->MenuItem_ToolBar;
+    c.MenuItem_StatusBar = ui_->MenuItem_StatusBar;
+    c.MenuItem_ShowFieldNames = ui_->MenuItem_ShowFieldNames;
+    c.MenuItem_AllowLowerCase = ui_->MenuItem_AllowLowerCase;
+    c.MenuItem_IncludeCommands = ui_->MenuItem_IncludeCommands;
+    c.MenuItem_DefaultNulls = ui_->MenuItem_DefaultNulls;
+    c.MenuItem_FTP = ui_->MenuItem_FTP;
+    c.MenuItem_Servers = {ui_->MenuItem_Server01, ui_->MenuItem_Server02, ui_->MenuItem_Server03,
+                          ui_->MenuItem_Server04, ui_->MenuItem_Server05};
+    c.BVExecFile = BVExecFile;
+    return c;
+}
+
+EngineComponents TForm_Main::engineComponents()
+{
+    return EngineComponents{&Database, &Table, &Query, &Query1, &Query2};
+}
+
+StartUpControls TForm_Main::startUpControls()
+{
+    StartUpControls c;
+    c.registry = registry_.get();
+    c.BVSplashScreen = BVSplashScreen;
+    c.Image = ui_->Image;
+    c.StatusBar = ui_->StatusBar;
+    c.StatusPanel0 = panels_[0];
+    c.Panel_Menu = ui_->Panel_Menu;
+    c.options = optionControls();
+    c.engine = engineComponents();
+    return c;
+}
+
+TablePageEnv TForm_Main::tablePageEnv()
+{
+    return TablePageEnv{state_, *ui_, this, panels_[0], ColumnSources{&Table, &Table2, &Query, &ADOQuery},
+                        Database.databaseName()};
+}
+
+void TForm_Main::FormCreate() { startup::FormCreate(state_, *registry_, *BVSplashScreen); }
+
+void TForm_Main::FormShow() { startup::FormShow(state_, startUpControls()); }
+
+void TForm_Main::FormClose() { startup::FormClose(state_, optionControls()); }
+
+void TForm_Main::FormDestroy() { startup::FormDestroy(state_); }
+
+void TForm_Main::LoadOptions() { ::LoadOptions(state_, optionControls()); }
+
+QString TForm_Main::GetConnectionText() { return ::GetConnectionText(state_, ui_->StatusBar); }
+
+void TForm_Main::LoadTableNames() { ::LoadTableNames(state_, Database.databaseName()); }
+
+void TForm_Main::closeEvent(QCloseEvent* event)
+{
+    // Closing goes on when the options cannot be saved; the user is told why.
+    try {
+        FormClose();
+    } catch (const std::exception& error) {
+        ShowApplicationException(error);
+    }
+    event->accept();
+}
+
+void TForm_Main::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize(this);
+}
+
+void TForm_Main::wheelEvent(QWheelEvent* event)
+{
+    // FormMouseWheel: wheel turns that no control took scroll the Table page.
+    ScrollBoxMouseWheel(*ui_, event->angleDelta().y());
+    event->ignore();
+}
+
+bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui_->ScrollBox->viewport() && event->type() == QEvent::Wheel) {
+        // ScrollBoxMouseWheel: one notch is 32 pixels, the box's own stepping is not used.
+        ScrollBoxMouseWheel(*ui_, static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+    if (event->type() == QEvent::ToolTipChange) {
+        if (auto* button = qobject_cast<QPushButton*>(watched))
+            button->setStatusTip(button->toolTip());
+    }
+    if (watched == ui_->Panel_Menu && event->type() == QEvent::Resize)
+        KeepToolBarRightButtons(*ui_);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm_Main::bind(QAbstractButton* button, void (TForm_Main::*handler)(QObject*))
+{
+    connect(button, &QAbstractButton::clicked, this, [this, button, handler] { (this->*handler)(button); });
+}
+
+void TForm_Main::bind(QAction* item, void (TForm_Main::*handler)(QObject*))
+{
+    connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+}
+
+void TForm_Main::bindOpening(QMenu* menu, void (TForm_Main::*handler)(QObject*))
+{
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, handler] { (this->*handler)(menu); });
+}
+
+void TForm_Main::connectHandlers()
+{
+    Ui::TForm_Main& u = *ui_;
+    connect(u.PageControl, &QTabWidget::currentChanged, this, [this] { PageControlChange(ui_->PageControl); });
+
+    bind(u.BitBtn_Query, &TForm_Main::BitBtn_QueryClick);
+    bind(u.BitBtn_QuickQuery, &TForm_Main::BitBtn_QuickQueryClick);
+    for (QAbstractButton* b : {u.BitBtn_First, u.BitBtn_Previous, u.BitBtn_Next, u.BitBtn_Last})
+        bind(b, &TForm_Main::BitBtn_FirstClick);
+    bind(u.BitBtn_Add, &TForm_Main::BitBtn_QueryClick);
+    bind(u.BitBtn_Update, &TForm_Main::BitBtn_QueryClick);
+    bind(u.BitBtn_Remove, &TForm_Main::BitBtn_RemoveClick);
+    bind(u.BitBtn_SortOrder, &TForm_Main::BitBtn_SortOrderClick);
+    bind(u.BitBtn_FindField, &TForm_Main::BitBtn_FindFieldClick);
+    connect(u.BitBtn_FindField, &QAbstractButton::pressed, this, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField); });
+    bind(u.BitBtn_SelectTable, &TForm_Main::MenuItem_SelectTableClick);
+    bind(u.BitBtn_AppendSQL, &TForm_Main::BitBtn_AppendSQLClick);
+    bind(u.BitBtn_Preview, &TForm_Main::BitBtn_PrintClick);
+    bind(u.BitBtn_Print, &TForm_Main::BitBtn_PrintClick);
+    bind(u.BitBtn_gen_node, &TForm_Main::BitBtn_gen_nodeClick);
+    bind(u.BitBtn_Execute, &TForm_Main::BitBtn_ExecuteClick);
+    bind(u.BitBtn_Cancel, &TForm_Main::BitBtn_CancelClick);
+    bind(u.BitBtn_Stop, &TForm_Main::BitBtn_StopClick);
+
+    bind(u.BitBtn_CodeFormat, &TForm_Main::BitBtn_CodeFormatClick);
+    bind(u.BitBtn_AddFields, &TForm_Main::BitBtn_AddFieldsClick);
+    bind(u.BitBtn_Execute2, &TForm_Main::BitBtn_Execute2Click);
+    bind(u.BitBtn_Select, &TForm_Main::BitBtn_SelectClick);
+    bind(u.BitBtn_Update2, &TForm_Main::BitBtn_SelectClick);
+    bind(u.BitBtn_Insert, &TForm_Main::BitBtn_InsertClick);
+
+    bindOpening(u.MenuItem_File, &TForm_Main::MenuItem_FileClick);
+    bind(u.MenuItem_Open, &TForm_Main::MenuItem_OpenClick);
+    bind(u.MenuItem_Save, &TForm_Main::MenuItem_SaveClick);
+    bind(u.MenuItem_CreateDBASCII, &TForm_Main::MenuItem_CreateDBASCIIClick);
+    bind(u.MenuItem_FromScreen, &TForm_Main::MenuItem_FromScreenClick);
+    bind(u.MenuItem_FromFile, &TForm_Main::MenuItem_FromFileClick);
+    bind(u.MenuItem_MultiFromScreen, &TForm_Main::MenuItem_MultiFromScreenClick);
+    bind(u.MenuItem_MultiFromFile, &TForm_Main::MenuItem_MultiFromScreenClick);
+    bind(u.MenuItem_LoadSelectedTables, &TForm_Main::MenuItem_LoadSelectedTablesClick);
+    bind(u.MenuItem_PrintPreview, &TForm_Main::BitBtn_PrintClick);
+    bind(u.MenuItem_PrintSetup, &TForm_Main::MenuItem_PrintSetupClick);
+    bind(u.MenuItem_Print, &TForm_Main::MenuItem_PrintClick);
+    bind(u.MenuItem_Exit, &TForm_Main::MenuItem_ExitClick);
+    bind(u.MenuItem_Options, &TForm_Main::MenuItem_OptionsClick);
+
+    bindOpening(u.MenuItem_Commands, &TForm_Main::MenuItem_CommandsClick);
+    bind(u.MenuItem_SelectTable, &TForm_Main::MenuItem_SelectTableClick);
+    for (QAction* a : {u.MenuItem_Query, u.MenuItem_Add, u.MenuItem_Update})
+        bind(a, &TForm_Main::BitBtn_QueryClick);
+    bind(u.MenuItem_Remove, &TForm_Main::BitBtn_RemoveClick);
+    for (QAction* a : {u.MenuItem_First, u.MenuItem_Previous, u.MenuItem_Next, u.MenuItem_Last})
+        bind(a, &TForm_Main::BitBtn_FirstClick);
+    // The two items run the buttons' commands, as every other item of this menu does.
+    bind(u.MenuItem_Execute, &TForm_Main::BitBtn_ExecuteClick);
+    bind(u.MenuItem_Cancel, &TForm_Main::BitBtn_CancelClick);
+    bind(u.MenuItem_Execute2, &TForm_Main::BitBtn_Execute2Click);
+    bind(u.MenuItem_Execute3, &TForm_Main::BitBtn_RshExecuteClick);
+
+    bindOpening(u.MenuItem_Tools, &TForm_Main::MenuItem_ToolsClick);
+    bind(u.MenuItem_ConfigDB, &TForm_Main::MenuItem_ConfigDBClick);
+    bind(u.MenuItem_TableAttributes, &TForm_Main::MenuItem_TableAttributesClick);
+    bind(u.MenuItem_BuildData, &TForm_Main::MenuItem_BuildDataClick);
+    bind(u.MenuItem_AllowLowerCase, &TForm_Main::MenuItem_ToolBarClick);
+    bind(u.MenuItem_DefaultNulls, &TForm_Main::MenuItem_DefaultNullsClick);
+    bind(u.MenuItem_IncludeCommands, &TForm_Main::MenuItem_ToolBarClick);
+    bind(u.MenuItem_ShowFieldNames, &TForm_Main::MenuItem_ShowFieldNamesClick);
+
+    bindOpening(u.MenuItem_View, &TForm_Main::MenuItem_ViewClick);
+    bind(u.MenuItem_ListView, &TForm_Main::MenuItem_ListViewClick);
+    bind(u.MenuItem_ToolBar, &TForm_Main::MenuItem_ToolBarClick);
+    bind(u.MenuItem_StatusBar, &TForm_Main::MenuItem_ToolBarClick);
+    bind(u.MenuItem_SQLViewer, &TForm_Main::MenuItem_SQLViewerClick);
+
+    for (QAction* a : {u.MenuItem_Server01, u.MenuItem_Server02, u.MenuItem_Server03, u.MenuItem_Server04,
+                       u.MenuItem_Server05})
+        bind(a, &TForm_Main::MenuItem_Server01Click);
+    bindOpening(u.MenuItem_Help, &TForm_Main::MenuItem_HelpClick);
+    bind(u.MenuItem_Contents, &TForm_Main::MenuItem_ContentsClick);
+    bind(u.MenuItem_About, &TForm_Main::MenuItem_AboutClick);
+
+    bind(u.SubMenuItem_Open, &TForm_Main::SubMenuItem_OpenClick);
+    bind(u.SubMenuItem_Save, &TForm_Main::SubMenuItem_SaveClick);
+    bind(u.MenuItem_Clear, &TForm_Main::MenuItem_ClearClick);
+    bind(u.MenuItem_SelectAll, &TForm_Main::MenuItem_SelectAllClick);
+    bind(u.MenuItem_Copy, &TForm_Main::MenuItem_CopyClick);
+    bind(u.MenuItem_Cut, &TForm_Main::MenuItem_CutClick);
+    bind(u.MenuItem_Paste, &TForm_Main::MenuItem_PasteClick);
+    bind(u.MenuItem_Find, &TForm_Main::MenuItem_FindClick);
+    bind(u.MenuItem_Replace, &TForm_Main::MenuItem_ReplaceClick);
+    bind(u.MenuItem_SetFont, &TForm_Main::MenuItem_SetFontClick);
+    bind(u.SubMenuItem_Print, &TForm_Main::SubMenuItem_PrintClick);
+
+    bindOpening(u.PopupMenu_Images, &TForm_Main::PopupMenu_ImagesPopup);
+    bind(u.MenuItem_LoadImage, &TForm_Main::MenuItem_LoadImageClick);
+    bind(u.MenuItem_SetNull, &TForm_Main::MenuItem_SetNullClick);
+    bind(u.MenuItem_SaveImageToFile, &TForm_Main::MenuItem_SaveImageToFileClick);
+}
+
+void TForm_Main::FormResize(QObject*) { ::FormResize(*this); }
+
+void TForm_Main::PageControlChange(QObject*) { ::PageControlChange(*this); }
+
+// comes with record navigation and keyboard
+void TForm_Main::FormKeyDown(QObject*) {}
+
+// comes with the query commands
+void TForm_Main::BitBtn_QueryClick(QObject*) {}
+// comes with the query commands
+void TForm_Main::BitBtn_QuickQueryClick(QObject*) {}
+// comes with record navigation
+void TForm_Main::BitBtn_FirstClick(QObject*) {}
+// comes with Remove
+void TForm_Main::BitBtn_RemoveClick(QObject*) {}
+// comes with Sort Order
+void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
+// comes with Find Field
+void TForm_Main::BitBtn_FindFieldClick(QObject*) {}
+// comes with Find Field
+void TForm_Main::BitBtn_FindFieldMouseDown(QObject*) {}
+void TForm_Main::MenuItem_SelectTableClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_SelectTableClick(env);
+}
+// comes with Append SQL
+void TForm_Main::BitBtn_AppendSQLClick(QObject*) {}
+// comes with printing
+void TForm_Main::BitBtn_PrintClick(QObject*) {}
+// The database switch shows the button; it has no command.
+void TForm_Main::BitBtn_gen_nodeClick(QObject*) {}
+// comes with Execute
+void TForm_Main::BitBtn_ExecuteClick(QObject*) {}
+// comes with Cancel
+void TForm_Main::BitBtn_CancelClick(QObject*) {}
+// comes with record navigation (Stop)
+void TForm_Main::BitBtn_StopClick(QObject*) {}
+
+// comes with the text-box editor (Format)
+void TForm_Main::BitBtn_CodeFormatClick(QObject*) {}
+// comes with the SQL templates (Add Fields)
+void TForm_Main::BitBtn_AddFieldsClick(QObject*) {}
+// comes with the SQL command line
+void TForm_Main::BitBtn_Execute2Click(QObject*) {}
+// comes with the SQL templates (Select, Update)
+void TForm_Main::BitBtn_SelectClick(QObject*) {}
+// comes with the INSERT template
+void TForm_Main::BitBtn_InsertClick(QObject*) {}
+
+// comes with the menu states
+void TForm_Main::MenuItem_FileClick(QObject*) {}
+// comes with the text-box editor (Open)
+void TForm_Main::MenuItem_OpenClick(QObject*) {}
+// comes with the text-box editor (Save)
+void TForm_Main::MenuItem_SaveClick(QObject*) {}
+// comes with delimited export
+void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) {}
+// comes with delimited import
+void TForm_Main::MenuItem_FromScreenClick(QObject*) {}
+// comes with delimited import
+void TForm_Main::MenuItem_FromFileClick(QObject*) {}
+// comes with the multi-database insert
+void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
+// comes with copy tables
+void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
+// comes with the menu states (Print Setup)
+void TForm_Main::MenuItem_PrintSetupClick(QObject*) {}
+// comes with the menu states (Print)
+void TForm_Main::MenuItem_PrintClick(QObject*) {}
+// comes with the menu states (Exit)
+void TForm_Main::MenuItem_ExitClick(QObject*) {}
+// comes with the Options dialog
+void TForm_Main::MenuItem_OptionsClick(QObject*) {}
+// comes with the menu states
+void TForm_Main::MenuItem_CommandsClick(QObject*) {}
+// The hidden third Execute item has no command.
+void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
+// comes with the menu states
+void TForm_Main::MenuItem_ToolsClick(QObject*) {}
+// comes with the database configuration dialog
+void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
+// comes with the table view
+void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
+// The hidden Build Data item has no command.
+void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
+// comes with the view toggles
+void TForm_Main::MenuItem_ToolBarClick(QObject*) {}
+// comes with the value checks (Default Nulls on Add)
+void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
+// comes with the view toggles (Show Field Names)
+void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) {}
+// comes with the menu states
+void TForm_Main::MenuItem_ViewClick(QObject*) {}
+// comes with the list view
+void TForm_Main::MenuItem_ListViewClick(QObject*) {}
+// comes with the text-box editor (SQL viewer)
+void TForm_Main::MenuItem_SQLViewerClick(QObject*) {}
+// comes with the database switch
+void TForm_Main::DatabaseMenuClick(QObject*) {}
+// comes with the FTP commands
+void TForm_Main::MenuItem_Server01Click(QObject*) {}
+// comes with the help commands
+void TForm_Main::MenuItem_HelpClick(QObject*) {}
+// comes with the help commands
+void TForm_Main::MenuItem_ContentsClick(QObject*) {}
+// comes with the about command
+void TForm_Main::MenuItem_AboutClick(QObject*) {}
+
+// The text boxes' popup: these come with the text-box editor.
+void TForm_Main::SubMenuItem_OpenClick(QObject*) {}
+void TForm_Main::SubMenuItem_SaveClick(QObject*) {}
+void TForm_Main::MenuItem_ClearClick(QObject*) {}
+void TForm_Main::MenuItem_SelectAllClick(QObject*) {}
+void TForm_Main::MenuItem_CopyClick(QObject*) {}
+void TForm_Main::MenuItem_CutClick(QObject*) {}
+void TForm_Main::MenuItem_PasteClick(QObject*) {}
+void TForm_Main::MenuItem_FindClick(QObject*) {}
+void TForm_Main::MenuItem_ReplaceClick(QObject*) {}
+void TForm_Main::MenuItem_SetFontClick(QObject*) {}
+void TForm_Main::SubMenuItem_PrintClick(QObject*) {}
+
+// The picture controls' popup: these come with pictures in blob columns.
+void TForm_Main::PopupMenu_ImagesPopup(QObject*) {}
+void TForm_Main::MenuItem_LoadImageClick(QObject*) {}
+void TForm_Main::MenuItem_SetNullClick(QObject*) {}
+void TForm_Main::MenuItem_SaveImageToFileClick(QObject*) {}
