@@ -1,0 +1,19 @@
+#pragma once
+// Turns the criterion typed into one control of the query-by-example form into one SQL condition
+// on that control's column: wildcards "*" and "?", comparison prefixes ">=", "<=", ">", "<", a
+// leading "!" for negation, "|" between alternatives, "[a,b]" lists and "a:b" ranges.
+#include <QString>
+
+// The quote mark for literals of a field type: "'" for string (1) and date (9), else empty.
+QString QuoteForType(int FieldType);
+
+// Criterion: the text as typed, not trimmed and its case kept; the caller has removed one
+// enclosing pair of quotes and turned the word null into " IS NULL" itself.
+// Every single quote of a value written between quotes is doubled here, so pass the text as the
+// user typed it, not pre-doubled: O'Brien on a string column gives name = 'O''Brien'.
+// FieldName is copied unchanged (already quoted when it holds a blank).
+// Gives the empty text for an empty criterion, for a date (9) criterion that is no valid date
+// (see IsValidDate), and for types that have no condition form here: date and time (11), blob
+// (15) and graphic (17). A valid date gives an equality with an ODBC date escape:
+// shipped = {d '1999-12-31'}.
+QString CriterionToSql(const QString& Criterion, const QString& FieldName, int FieldType);
