@@ -69,6 +69,9 @@ struct MainState {
     QString CurrentTable;
     TDataBaseObj* CurrentDatabase = nullptr;  // an entry of Databases
     QPlainTextEdit* FindReplaceTarget = nullptr;
+    // The login given in the data-source window at start-up, filled into the current database.
+    QString LoginUserName;
+    QString LoginPassword;
 
     // Unit-level state of the main window's unit.
     QString CurrentDataSource;

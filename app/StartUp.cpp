@@ -80,6 +80,24 @@ void FormCreate(MainState& state, DatabaseRegistry& registry, TBVSplashScreen& s
     state.RecordIndex = -1;
 }
 
+} // namespace startup
+
+void FillInStartUpLogin(MainState& state)
+{
+    // Only empty fields take the login: a configured database keeps what it stores.
+    TDataBaseObj* current = state.CurrentDatabase;
+    if (!current)
+        return;
+    if (current->UserName.isEmpty())
+        current->UserName = state.LoginUserName;
+    if (current->Password.isEmpty())
+        current->Password = state.LoginPassword;
+    if (current->DataSource.isEmpty())
+        current->DataSource = state.CurrentDataSource;
+}
+
+namespace startup {
+
 void FormShow(MainState& state, const StartUpControls& c)
 {
     // 1. Splash, modal, closed by its timer.
@@ -100,6 +118,8 @@ void FormShow(MainState& state, const StartUpControls& c)
         state.CurrentDataSource = dataSourceWindow.SelectedDataSource;
         loginUserName = dataSourceWindow.LoginUserName;
         loginPassword = dataSourceWindow.LoginPassword;
+        state.LoginUserName = loginUserName;
+        state.LoginPassword = loginPassword;
     }
     // Cancel: the program is ending, so nothing is connected and no error can pop up on the way out.
     if (app::TerminateRequested())
@@ -110,15 +130,8 @@ void FormShow(MainState& state, const StartUpControls& c)
     const QString type = GetDatabaseType(*state.RegistryIni, state.CurrentDataSource);
     TDataBaseObj* current = c.registry->FindCurrentDatabase(type);
 
-    // 4. Only empty fields take the login: a configured database keeps what it stores.
-    if (current) {
-        if (current->UserName.isEmpty())
-            current->UserName = loginUserName;
-        if (current->Password.isEmpty())
-            current->Password = loginPassword;
-        if (current->DataSource.isEmpty())
-            current->DataSource = state.CurrentDataSource;
-    }
+    // 4. The login goes into the current database.
+    FillInStartUpLogin(state);
 
     // 5., 6. Options; the bars are only ever hidden here.
     ReadClientHomes(state);

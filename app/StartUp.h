@@ -49,6 +49,11 @@ inline const QString kConnectError =
 // The application title ("Quorvel" in the program).
 QString ApplicationTitle();
 
+// The login of the data-source window (state.LoginUserName, LoginPassword) and the chosen data
+// source go into the empty fields of the current database; run at start-up and after every
+// reload of the database list that keeps the connection.
+void FillInStartUpLogin(MainState& state);
+
 namespace startup {
 
 // Copyright and address texts, registry reader, first database list with its placeholder.

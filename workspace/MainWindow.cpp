@@ -5,9 +5,14 @@
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
+#include "workspace/PageModes.h"
 #include "workspace/SelectTable.h"
+#include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
+#include "workspace/MenuStates.h"
+#include "workspace/TextEditor.h"
 
 #include "ui_Main.h"
 
@@ -238,6 +243,8 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_uni
     BVExecFile = new TBVExecFile(this);
     BVAboutBox = new TBVAboutBox(this);
     connectHandlers();
+    InstallSqlCommandLine(*this);
+    InstallKeyPreview(*this);
     registry_ = std::make_unique<DatabaseRegistry>(state_, *ui_->MenuItem_Database,
                                                    [this](QAction* item) { bindDatabaseItem(item); });
     // As the class library shows an exception escaping a creation handler, and the window lives on.
@@ -326,7 +333,10 @@ void TForm_Main::completeWindowDefinition()
     for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
         memo->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(memo, &QWidget::customContextMenuRequested, this,
-                [this, memo](const QPoint& at) { ui_->PopupMenu_RE->popup(memo->mapToGlobal(at)); });
+                [this, memo](const QPoint& at) {
+                    ui_->PopupMenu_RE->setProperty(kPopupOwnerProperty, QVariant::fromValue<QObject*>(memo));
+                    ui_->PopupMenu_RE->popup(memo->mapToGlobal(at));
+                });
     }
     ui_->Image_Clear->lower();
     ui_->Panel_Stop->raise();
@@ -600,15 +610,24 @@ void TForm_Main::FormResize(QObject*) { ::FormResize(*this); }
 
 void TForm_Main::PageControlChange(QObject*) { ::PageControlChange(*this); }
 
-// comes with record navigation and keyboard
+// The keys arrive through the key preview (InstallKeyPreview), which calls ::FormKeyDown.
 void TForm_Main::FormKeyDown(QObject*) {}
 
-// comes with the query commands
-void TForm_Main::BitBtn_QueryClick(QObject*) {}
-// comes with the query commands
-void TForm_Main::BitBtn_QuickQueryClick(QObject*) {}
-// comes with record navigation
-void TForm_Main::BitBtn_FirstClick(QObject*) {}
+void TForm_Main::BitBtn_QueryClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_QueryClick(env, Sender);
+}
+void TForm_Main::BitBtn_QuickQueryClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_QuickQueryClick(env, Sender);
+}
+void TForm_Main::BitBtn_FirstClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_FirstClick(env, Sender);
+}
 // comes with Remove
 void TForm_Main::BitBtn_RemoveClick(QObject*) {}
 // comes with Sort Order
@@ -622,36 +641,59 @@ void TForm_Main::MenuItem_SelectTableClick(QObject*)
     TablePageEnv env = tablePageEnv();
     ::MenuItem_SelectTableClick(env);
 }
-// comes with Append SQL
-void TForm_Main::BitBtn_AppendSQLClick(QObject*) {}
+void TForm_Main::BitBtn_AppendSQLClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_AppendSQLClick(env, Sender);
+}
 // comes with printing
 void TForm_Main::BitBtn_PrintClick(QObject*) {}
 // The database switch shows the button; it has no command.
 void TForm_Main::BitBtn_gen_nodeClick(QObject*) {}
-// comes with Execute
-void TForm_Main::BitBtn_ExecuteClick(QObject*) {}
-// comes with Cancel
-void TForm_Main::BitBtn_CancelClick(QObject*) {}
-// comes with record navigation (Stop)
-void TForm_Main::BitBtn_StopClick(QObject*) {}
+void TForm_Main::BitBtn_ExecuteClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_ExecuteClick(env, Sender);
+}
+void TForm_Main::BitBtn_CancelClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_CancelClick(env, Sender);
+}
+void TForm_Main::BitBtn_StopClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_StopClick(env);
+}
 
-// comes with the text-box editor (Format)
-void TForm_Main::BitBtn_CodeFormatClick(QObject*) {}
+void TForm_Main::BitBtn_CodeFormatClick(QObject*)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::BitBtn_CodeFormatClick(env);
+}
 // comes with the SQL templates (Add Fields)
 void TForm_Main::BitBtn_AddFieldsClick(QObject*) {}
-// comes with the SQL command line
-void TForm_Main::BitBtn_Execute2Click(QObject*) {}
+void TForm_Main::BitBtn_Execute2Click(QObject*)
+{
+    SqlPageEnv env = MakeSqlPageEnv(*this);
+    ::BitBtn_Execute2Click(env);
+}
 // comes with the SQL templates (Select, Update)
 void TForm_Main::BitBtn_SelectClick(QObject*) {}
 // comes with the INSERT template
 void TForm_Main::BitBtn_InsertClick(QObject*) {}
 
-// comes with the menu states
-void TForm_Main::MenuItem_FileClick(QObject*) {}
-// comes with the text-box editor (Open)
-void TForm_Main::MenuItem_OpenClick(QObject*) {}
-// comes with the text-box editor (Save)
-void TForm_Main::MenuItem_SaveClick(QObject*) {}
+void TForm_Main::MenuItem_FileClick(QObject*) { ::MenuItem_FileClick(state_, *ui_); }
+void TForm_Main::MenuItem_OpenClick(QObject*)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_OpenClick(env);
+}
+void TForm_Main::MenuItem_SaveClick(QObject*)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_SaveClick(env);
+}
 // comes with delimited export
 void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) {}
 // comes with delimited import
@@ -662,38 +704,33 @@ void TForm_Main::MenuItem_FromFileClick(QObject*) {}
 void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
 // comes with copy tables
 void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
-// comes with the menu states (Print Setup)
-void TForm_Main::MenuItem_PrintSetupClick(QObject*) {}
-// comes with the menu states (Print)
-void TForm_Main::MenuItem_PrintClick(QObject*) {}
-// comes with the menu states (Exit)
-void TForm_Main::MenuItem_ExitClick(QObject*) {}
+void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
+void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
+void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }
 // comes with the Options dialog
 void TForm_Main::MenuItem_OptionsClick(QObject*) {}
-// comes with the menu states
-void TForm_Main::MenuItem_CommandsClick(QObject*) {}
+void TForm_Main::MenuItem_CommandsClick(QObject*) { ::MenuItem_CommandsClick(*ui_); }
 // The hidden third Execute item has no command.
 void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
-// comes with the menu states
-void TForm_Main::MenuItem_ToolsClick(QObject*) {}
+void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
 // comes with the database configuration dialog
 void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
 // comes with the table view
 void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
-// comes with the view toggles
-void TForm_Main::MenuItem_ToolBarClick(QObject*) {}
+void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
 // comes with the value checks (Default Nulls on Add)
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
-// comes with the view toggles (Show Field Names)
-void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) {}
-// comes with the menu states
-void TForm_Main::MenuItem_ViewClick(QObject*) {}
+void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
+void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
 // comes with the list view
 void TForm_Main::MenuItem_ListViewClick(QObject*) {}
-// comes with the text-box editor (SQL viewer)
-void TForm_Main::MenuItem_SQLViewerClick(QObject*) {}
+void TForm_Main::MenuItem_SQLViewerClick(QObject*)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_SQLViewerClick(env);
+}
 // comes with the database switch
 void TForm_Main::DatabaseMenuClick(QObject*) {}
 // comes with the FTP commands
@@ -705,18 +742,62 @@ void TForm_Main::MenuItem_ContentsClick(QObject*) {}
 // comes with the about command
 void TForm_Main::MenuItem_AboutClick(QObject*) {}
 
-// The text boxes' popup: these come with the text-box editor.
-void TForm_Main::SubMenuItem_OpenClick(QObject*) {}
-void TForm_Main::SubMenuItem_SaveClick(QObject*) {}
-void TForm_Main::MenuItem_ClearClick(QObject*) {}
-void TForm_Main::MenuItem_SelectAllClick(QObject*) {}
-void TForm_Main::MenuItem_CopyClick(QObject*) {}
-void TForm_Main::MenuItem_CutClick(QObject*) {}
-void TForm_Main::MenuItem_PasteClick(QObject*) {}
-void TForm_Main::MenuItem_FindClick(QObject*) {}
-void TForm_Main::MenuItem_ReplaceClick(QObject*) {}
-void TForm_Main::MenuItem_SetFontClick(QObject*) {}
-void TForm_Main::SubMenuItem_PrintClick(QObject*) {}
+// The text boxes' popup: each item works on the box the popup was opened on.
+void TForm_Main::SubMenuItem_OpenClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::SubMenuItem_OpenClick(env, Sender);
+}
+void TForm_Main::SubMenuItem_SaveClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::SubMenuItem_SaveClick(env, Sender);
+}
+void TForm_Main::MenuItem_ClearClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_ClearClick(env, Sender);
+}
+void TForm_Main::MenuItem_SelectAllClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_SelectAllClick(env, Sender);
+}
+void TForm_Main::MenuItem_CopyClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_CopyClick(env, Sender);
+}
+void TForm_Main::MenuItem_CutClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_CutClick(env, Sender);
+}
+void TForm_Main::MenuItem_PasteClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_PasteClick(env, Sender);
+}
+void TForm_Main::MenuItem_FindClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_FindClick(env, Sender);
+}
+void TForm_Main::MenuItem_ReplaceClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_ReplaceClick(env, Sender);
+}
+void TForm_Main::MenuItem_SetFontClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::MenuItem_SetFontClick(env, Sender);
+}
+void TForm_Main::SubMenuItem_PrintClick(QObject* Sender)
+{
+    EditorEnv env = MakeEditorEnv(*this);
+    ::SubMenuItem_PrintClick(env, Sender);
+}
 
 // The picture controls' popup: these come with pictures in blob columns.
 void TForm_Main::PopupMenu_ImagesPopup(QObject*) {}

@@ -2,6 +2,7 @@
 
 #include "app/MainState.h"
 #include "workspace/MainWindow.h"
+#include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
 
 #include "ui_Main.h"
@@ -87,7 +88,7 @@ void PageControlChange(TForm_Main& form)
         form.setPanelText(1, QString());
     } else {
         form.setPanelWidth(0, ui.PageControl->width() - kCaretPanelWidth);
-        // The caret position of panel 1 is written by the SQL command line once it is there.
+        ShowCaretPosition(form);
     }
     ShowPageMenuItems(ui, table ? 0 : 1);
     if (!table)

@@ -2,13 +2,28 @@
 
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
+#include "app/ConnectionStatus.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "platform/imaging/Imaging.h"
 #include "workspace/BVImage.h"
+#include "workspace/ColumnList.h"
+#include "workspace/LongText.h"
+#include "workspace/TablePage.h"
+#include "workspace/ValueChecks.h"
 
 #include "ui_Main.h"
 
 #include <QLineEdit>
 #include <QPalette>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QStatusBar>
+#include <stdexcept>
+
+using namespace platform::engine;
 
 namespace {
 
@@ -66,4 +81,350 @@ void RefreshNullMarkers(Ui::TForm_Main& ui)
         if (qobject_cast<TBVMaskEdit*>(w) || qobject_cast<TBVMemo*>(w) || qobject_cast<TBVImage*>(w))
             SetNullMarker(ui, w, markerOf(w) == QLatin1String("null"));
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing one record
+
+QString KeyValueLiteral(int KeyColumnType, const QString& v)
+{
+    switch (KeyColumnType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftFloat:
+    case ftAutoInc: {
+        static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+        if (number.match(v).hasMatch())
+            return v.trimmed();
+        return SqlLiteral(ftString, v);
+    }
+    case ftDate:
+        if (ParseDateText(v))
+            return SqlLiteral(ftDate, v);
+        return SqlLiteral(ftString, v);
+    case ftDateTime:
+        if (IsValidDateTime(v))
+            return SqlLiteral(ftDateTime, v);
+        return SqlLiteral(ftString, v);
+    default:
+        return SqlLiteral(ftString, v);
+    }
+}
+
+QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                 const QString& UniqueColumn, int KeyColumnType,
+                                 const QString& DBType, const QString& v)
+{
+    QStringList lines;
+    if (!KeyColumn.isEmpty()) {
+        const QString K = QuoteIfBlank(KeyColumn);
+        if (KeyColumn == QLatin1String("rowid")) {
+            lines << QStringLiteral("SELECT rowid, ") + CurrentTable + QStringLiteral(".* ")
+                  << QStringLiteral("FROM ") + CurrentTable;
+            if (DBType == QLatin1String("ORACLE"))
+                lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
+            else
+                lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
+        } else {
+            lines << QStringLiteral("SELECT *") << QStringLiteral("FROM ") + CurrentTable
+                  << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v);
+        }
+        lines << QStringLiteral("ORDER BY ") + K;
+    } else if (!UniqueColumn.isEmpty()) {
+        const QString U = QuoteIfBlank(UniqueColumn);
+        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + CurrentTable
+              << QStringLiteral("WHERE ") + U + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v)
+              << QStringLiteral("ORDER BY ") + U;
+    } else {
+        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + CurrentTable << v;
+    }
+    return lines;
+}
+
+namespace {
+
+// Holds off the window's painting for one display; released on every exit.
+class RedrawHold {
+public:
+    explicit RedrawHold(QWidget* w) : w_(w)
+    {
+        if (w_) {
+            w_->setUpdatesEnabled(false);
+        }
+    }
+    ~RedrawHold() { release(); }
+    void release()
+    {
+        if (w_)
+            w_->setUpdatesEnabled(true);
+        w_ = nullptr;
+    }
+
+private:
+    QWidget* w_;
+};
+
+void setRecordButtons(Ui::TForm_Main& ui, bool enabled)
+{
+    ui.BitBtn_Update->setEnabled(enabled);
+    ui.BitBtn_Remove->setEnabled(enabled);
+}
+
+int columnTypeOf(const MainState& s, const QString& column)
+{
+    const QString lower = column.toLower();
+    for (const auto& [name, object] : s.ColumnList)
+        if (name == lower && object)
+            return object->ColumnType;
+    return ftUnknown;
+}
+
+bool isPictureType(int type) { return type == ftBlob || type == ftGraphic; }
+
+void emptyPicture(Ui::TForm_Main& ui, TBVImage* image)
+{
+    image->setAutoSize(false);
+    image->setPicture(ui.Image_Clear->pixmap());
+    image->resize(21, 21);
+}
+
+// Fills one picture control from a blob field.
+void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
+{
+    if (f.isNull()) {
+        emptyPicture(ui, image);
+        image->Hint = QStringLiteral("null");
+        SetNullMarker(ui, image, true);
+        MoveControlsBelow(ui, image);
+        FitImageFrame(ui, image);
+        return;
+    }
+    image->Hint.clear();
+    const QByteArray data = f.asBytes();
+    if (data.isEmpty()) {
+        image->setPicture(ui.Image_Clear->pixmap());
+        return;
+    }
+    image->ImageFormat = TBVImage::None;
+    platform::imaging::Format format = platform::imaging::Format::None;
+    const QImage picture = platform::imaging::decodeAny(data, format);
+    if (picture.isNull()) {
+        // Never leave another record's picture in place.
+        emptyPicture(ui, image);
+    } else {
+        image->setAutoSize(true);
+        image->ImageFormat = static_cast<quint8>(format);
+        image->setPicture(QPixmap::fromImage(picture));
+    }
+    MoveControlsBelow(ui, image);
+    FitImageFrame(ui, image);
+    SetNullMarker(ui, image, image->Hint.toLower() == QLatin1String("null"));
+}
+
+// Fills one mask edit from a field, by the fetched field's type.
+void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
+{
+    if (f.isNull()) {
+        edit->clear();
+        edit->Hint = QStringLiteral("null");
+    } else {
+        switch (f.dataType()) {
+        case ftDate: {
+            const QDateTime dt = f.asDateTime();
+            edit->setText(dt.isValid() ? dt.date().toString(QStringLiteral("MM/dd/yyyy")) : f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        case ftDateTime: {
+            const QDateTime dt = f.asDateTime();
+            edit->setText(dt.isValid() ? dt.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")) : f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        default:
+            edit->setText(f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        edit->setCursorPosition(0);
+    }
+    SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
+}
+
+QString editLiteral(const TBVMaskEdit* edit, const Field& f)
+{
+    if (f.isNull())
+        return QStringLiteral("null");
+    try {
+        return ControlSqlLiteral(edit);
+    } catch (const std::invalid_argument&) {
+        return SqlLiteral(ftString, edit->text());  // a stored text that is no date and time
+    }
+}
+
+QString fieldLiteral(Field& f)
+{
+    if (f.isNull())
+        return QStringLiteral("null");
+    switch (f.dataType()) {
+    case ftDate:
+        return SqlLiteral(ftDate, f.asString());
+    case ftDateTime:
+        return IsValidDateTime(f.asString()) ? SqlLiteral(ftDateTime, f.asString()) : SqlLiteral(ftString, f.asString());
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+    case ftFloat:
+        return f.asString();
+    case ftBoolean:
+        return BooleanToBit(f.asString());
+    default:
+        return SqlLiteral(ftString, f.asString());
+    }
+}
+
+// After a failed fetch nothing of the previous record stays on the page to be written back.
+void clearAfterFailure(TablePageEnv& env)
+{
+    ClearTablePage(env.ui);
+    setRecordButtons(env.ui, false);
+}
+
+} // namespace
+
+void ShowRecord(TablePageEnv& env)
+{
+    MainState& s = env.state;
+    Ui::TForm_Main& ui = env.ui;
+
+    ResetImagePositions(s, ui, env.window);
+    RedrawHold hold(env.window);
+
+    const int count = s.RecordKeys.size();
+    if (count > 0) {
+        setRecordButtons(ui, true);
+        ui.BitBtn_First->setEnabled(s.RecordIndex > -1);
+        SetNavigationButtons(s, ui, s.RecordIndex);
+    } else {
+        setRecordButtons(ui, false);
+        ui.BitBtn_First->setEnabled(false);
+        ui.BitBtn_Next->setEnabled(false);
+        ui.BitBtn_Previous->setEnabled(false);
+        ui.BitBtn_Last->setEnabled(false);
+    }
+
+    if (env.statusPanel0) {
+        env.statusPanel0->setText(s.CurrentTable.toUpper() + QStringLiteral("  Record  ")
+                                  + QString::number(s.RecordIndex + 1) + QStringLiteral(" of ")
+                                  + QString::number(count) + QStringLiteral("          ")
+                                  + GetConnectionText(s, ui.StatusBar));
+        env.statusPanel0->repaint();
+    }
+
+    s.AsciiLine.clear();
+    if (s.RecordIndex < 0 || s.RecordIndex >= count) {
+        // Nothing to show at this index: an empty page rather than another record's values.
+        clearAfterFailure(env);
+        return;
+    }
+
+    const QString v = s.RecordKeys.at(s.RecordIndex);
+    // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
+    int keyType = ftUnknown;
+    if (!s.KeyColumn.isEmpty()) {
+        keyType = columnTypeOf(s, s.KeyColumn);
+        if (keyType == ftUnknown)
+            keyType = ftAutoInc;
+    } else if (!s.UniqueColumn.isEmpty()) {
+        keyType = columnTypeOf(s, s.UniqueColumn);
+    }
+    const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
+
+    Query query;
+    query.setDatabaseName(env.databaseName);
+    query.sql().clear();
+    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, s.UniqueColumn, keyType, dbType, v);
+    const bool buildHeader = s.AsciiHeader.isEmpty();
+
+    try {
+        query.open();
+    } catch (const EngineError& e) {
+        hold.release();
+        clearAfterFailure(env);
+        AppMessageDlg(e.message() + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);
+        return;
+    }
+    if (query.eof()) {
+        // The record has gone since it was found.
+        query.close();
+        clearAfterFailure(env);
+        return;
+    }
+
+    // The memo's key: the key column, else the unique column, else the stored clause.
+    QString memoKeyName, memoKeyValue;
+    if (!s.KeyColumn.isEmpty()) {
+        memoKeyName = s.KeyColumn == QLatin1String("rowid") ? s.KeyColumn : QuoteIfBlank(s.KeyColumn);
+        memoKeyValue = s.KeyColumn == QLatin1String("rowid") ? v : KeyValueLiteral(keyType, v);
+    } else if (!s.UniqueColumn.isEmpty()) {
+        memoKeyName = QuoteIfBlank(s.UniqueColumn);
+        memoKeyValue = KeyValueLiteral(keyType, v);
+    }
+
+    const QList<QWidget*> controls = PageControls(ui);
+    QString header;
+    QString memoFailure;
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        Field& f = query.fields(i);
+        const QString name = f.fieldName();
+        const QString lower = name.toLower();
+        const QString upper = name.toUpper();
+        bool picture = isPictureType(f.dataType());
+        bool keyControl = false;
+        TBVMaskEdit* firstEdit = nullptr;
+        bool hasMemo = false;
+
+        for (QWidget* w : controls) {
+            if (auto* image = qobject_cast<TBVImage*>(w)) {
+                if (image->objectName().mid(6).toUpper() != upper)
+                    continue;
+                picture = true;
+                showPicture(ui, image, f);
+            } else if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
+                if (edit->FieldName.toLower() != lower)
+                    continue;
+                showValue(ui, edit, f);
+                if (edit->FieldType == ftAutoInc)
+                    keyControl = true;
+                else if (!firstEdit)
+                    firstEdit = edit;
+            } else if (auto* memo = qobject_cast<TBVMemo*>(w)) {
+                if (memo->FieldName.toUpper() != upper)
+                    continue;
+                hasMemo = true;
+                try {
+                    LoadMemoText(env, memo, s.CurrentTable, QuoteIfBlank(name), memoKeyName, memoKeyValue);
+                } catch (const EngineError& e) {
+                    memoFailure = e.message();
+                }
+            }
+        }
+
+        // Header and line cover the same columns: not the key, not a picture.
+        if (picture || keyControl || lower == s.KeyColumn.toLower())
+            continue;
+        header += QuoteIfBlank(name) + QLatin1Char('|');
+        if (hasMemo)
+            s.AsciiLine += QStringLiteral("''|");
+        else if (firstEdit)
+            s.AsciiLine += editLiteral(firstEdit, f) + QLatin1Char('|');
+        else
+            s.AsciiLine += fieldLiteral(f) + QLatin1Char('|');
+    }
+    query.close();
+    if (buildHeader)
+        s.AsciiHeader = header;
+    hold.release();
+    if (!memoFailure.isEmpty())
+        AppMessageDlg(memoFailure, mtError, mbOK);
 }

@@ -1,5 +1,8 @@
 #pragma once
 // Null markers of the Table page's data controls and the red caption that shows them.
+#include <QString>
+#include <QStringList>
+
 class QWidget;
 namespace Ui { class TForm_Main; }
 
@@ -7,3 +10,19 @@ namespace Ui { class TForm_Main; }
 void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull);
 // SetNullMarker for every data control of the page, from its marker ("null" exactly).
 void RefreshNullMarkers(Ui::TForm_Main& ui);
+
+struct TablePageEnv;
+
+// Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
+// controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine.
+void ShowRecord(TablePageEnv& env);
+
+// The statement lines that fetch the record with key v. DBType is the current database's type
+// name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the
+// record (KeyColumn, else UniqueColumn): text keys are quoted, numeric keys go bare.
+QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                 const QString& UniqueColumn, int KeyColumnType,
+                                 const QString& DBType, const QString& v);
+// The right-hand side of "key = ..." for the key value v: v bare when the column is numeric and
+// v is a number, else a quoted literal (dates as escape literals).
+QString KeyValueLiteral(int KeyColumnType, const QString& v);

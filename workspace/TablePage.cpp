@@ -7,6 +7,7 @@
 #include "components/BVMemo.h"
 #include "workspace/BVImage.h"
 #include "workspace/RecordDisplay.h"
+#include "workspace/ValueChecks.h"
 
 #include "ui_Main.h"
 
@@ -365,6 +366,7 @@ void BuildTablePage(TablePageEnv& env)
     }
 
     FitPageContents(ui);
+    ConnectDataControls(env);
     ui.ScrollBox->setVisible(true);
     ui.ScrollBox->update();
     if (env.window)

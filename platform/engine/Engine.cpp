@@ -742,6 +742,12 @@ void DataSet::fetchRow()
     const int n = fieldCount();
     for (int i = 0; i < n; ++i) {
         Field& f = fields_[std::size_t(i)];
+        // A caller may still hold the previous row's value; writing into that shared buffer would
+        // detach it with a doubled capacity on every row. Start such a field afresh.
+        if (!f.text_.isDetached())
+            f.text_ = QString();
+        if (!f.bytes_.isDetached())
+            f.bytes_ = QByteArray();
         switch (f.kind_) {
         case ValueKind::Text:
             f.isNull_ = !s.getText(i + 1, f.text_);

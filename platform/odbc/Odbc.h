@@ -180,7 +180,10 @@ template <class Buffer, class Get>
 bool readChunked(Buffer& buffer, std::size_t unit, std::size_t terminator, std::size_t firstChunk, Get get)
 {
     std::size_t length = 0;
-    std::size_t size = std::max<std::size_t>(static_cast<std::size_t>(buffer.capacity()), firstChunk);
+    // Reuse what the buffer already holds, but never let one long value make every later read
+    // start huge.
+    std::size_t size = std::clamp<std::size_t>(static_cast<std::size_t>(buffer.capacity()), firstChunk,
+                                               std::max<std::size_t>(firstChunk, 65536));
     for (;;) {
         if (size < length + terminator + 1)
             size = length + terminator + 1;

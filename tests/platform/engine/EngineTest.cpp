@@ -536,3 +536,23 @@ TEST(EngineDates, SqliteTextThatIsNoDateComesAsStored)
     }
     EXPECT_FALSE(q.fields(0).asDateTime().isValid());  // 12345 is no date
 }
+
+// Callers keep the text of earlier rows (a listing, an export) while the query moves on.
+TEST_P(EngineOnDriver, TextKeptFromEarlierRowsSurvivesNext)
+{
+    recreate(QStringLiteral("et_kept"), QStringLiteral("i integer, v varchar(40)"), QStringLiteral("i integer, v varchar(40)"));
+    for (int i = 0; i < 50; ++i)
+        exec(QStringLiteral("INSERT INTO et_kept VALUES (%1, '%2')").arg(i).arg(QString(i % 7 + 1, QLatin1Char('a' + i % 26))));
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT i, v FROM et_kept ORDER BY i");
+    q.open();
+    QStringList kept;
+    while (!q.eof()) {
+        kept << q.fieldByName(QStringLiteral("v")).asString();
+        q.next();
+    }
+    ASSERT_EQ(kept.size(), 50);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(kept[i], QString(i % 7 + 1, QLatin1Char('a' + i % 26))) << i;
+}

@@ -76,8 +76,9 @@ TEST_F(FindReplace, CaseRuleOfSearchAndSelection)
         caretAt(box(), 0);
         const bool found = FindNext(box(), QString::fromUtf8(c.find), c.matchCase);
         EXPECT_EQ(found, c.found >= 0) << c.text << " / " << c.find;
-        if (c.found >= 0)
+        if (c.found >= 0) {
             EXPECT_EQ(selectionOf(box()).start, c.found) << c.text;
+        }
     }
 
     struct Eq {

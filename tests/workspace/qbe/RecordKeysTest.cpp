@@ -1,0 +1,172 @@
+// Each kind of record key finds its record again, on SQLite and on PostgreSQL: a serial column,
+// a unique text column, and the whole WHERE clause of a table without keys.
+#include "Fixture.h"
+
+#include <QTimer>
+
+namespace {
+
+enum class Db { Sqlite, Pg };
+
+class RecordKeys : public QbeWindow, public ::testing::WithParamInterface<Db> {
+protected:
+    void SetUp() override
+    {
+        QbeWindow::SetUp();
+        if (GetParam() == Db::Pg) {
+            if (!testsupport::pgAvailable())
+                GTEST_SKIP() << "no PostgreSQL server";
+            connectPg();
+        } else {
+            connectSqlite();
+        }
+    }
+    bool pg() const { return GetParam() == Db::Pg; }
+    QString serial() const { return pg() ? QStringLiteral("SERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY"); }
+    void runQuery(const std::function<void()>& fill = {})
+    {
+        QTest::mouseClick(ui.BitBtn_Query, Qt::LeftButton);
+        if (fill)
+            fill();
+        QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    }
+    QString shown(const QString& field) { return edit(field)->text(); }
+    // Shows every found record in turn and gives the value of field in each.
+    QStringList walk(const QString& field)
+    {
+        QStringList values;
+        QTest::mouseClick(ui.BitBtn_First, Qt::LeftButton);
+        form.BitBtn_FirstClick(ui.BitBtn_First);
+        values << shown(field);
+        while (ui.BitBtn_Next->isEnabled()) {
+            QTest::mouseClick(ui.BitBtn_Next, Qt::LeftButton);
+            values << shown(field);
+        }
+        return values;
+    }
+};
+
+TEST_P(RecordKeys, SerialKey)
+{
+    recreate(QStringLiteral("qbe_cust"), QStringLiteral("id ") + serial() + QStringLiteral(", name VARCHAR(20), born DATE"));
+    exec({QStringLiteral("INSERT INTO qbe_cust (name, born) VALUES ('Ann', '1970-01-02')"),
+          QStringLiteral("INSERT INTO qbe_cust (name, born) VALUES ('O''Brien', '1999-12-31')"),
+          QStringLiteral("INSERT INTO qbe_cust (name, born) VALUES ('Cy', NULL)")});
+    form.state().SerialFields = {QStringLiteral("QBE_CUST=ID")};
+    choose(QStringLiteral("qbe_cust"));
+    ASSERT_EQ(form.state().KeyColumn, QStringLiteral("id"));
+
+    runQuery([&] { type(QStringLiteral("name"), QStringLiteral("O'Brien")); });
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(QStringLiteral("name")), QStringLiteral("O'Brien"));
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_CUST  Record  1 of 1          "))) << status().toStdString();
+
+    // The date escape finds the same record.
+    runQuery([&] { type(QStringLiteral("born"), QStringLiteral("12/31/1999")); });
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(QStringLiteral("name")), QStringLiteral("O'Brien"));
+
+    form.state().OrderBy = QStringLiteral("name");
+    form.state().UseSortOrder = true;
+    runQuery();
+    EXPECT_EQ(walk(QStringLiteral("name")), (QStringList{"Ann", "Cy", "O'Brien"}));
+}
+
+TEST_P(RecordKeys, UniqueTextKey)
+{
+    recreate(QStringLiteral("qbe_prod"), QStringLiteral("sku VARCHAR(20), label VARCHAR(20)"));
+    exec({QStringLiteral("INSERT INTO qbe_prod VALUES ('A-1', 'first')"),
+          QStringLiteral("INSERT INTO qbe_prod VALUES ('O''B 7', 'second')"),
+          QStringLiteral("INSERT INTO qbe_prod VALUES ('007', 'third')")});
+    form.state().UniqueFields = {QStringLiteral("QBE_PROD=SKU")};
+    choose(QStringLiteral("qbe_prod"));
+    ASSERT_EQ(form.state().UniqueColumn.toLower(), QStringLiteral("sku"));
+
+    form.state().OrderBy = QStringLiteral("label");
+    form.state().UseSortOrder = true;
+    runQuery();
+    EXPECT_EQ(form.state().RecordKeys, (QStringList{"A-1", "O'B 7", "007"}));
+    EXPECT_EQ(walk(QStringLiteral("label")), (QStringList{"first", "second", "third"}));
+
+    // Quick Query on the shown record narrows to it; a typed unique value with a quote finds it.
+    QTest::mouseClick(ui.BitBtn_Previous, Qt::LeftButton);
+    QTest::mouseClick(ui.BitBtn_QuickQuery, Qt::LeftButton);
+    EXPECT_EQ(form.state().RecordKeys, QStringList{"O'B 7"});
+    EXPECT_EQ(shown(QStringLiteral("label")), QStringLiteral("second"));
+    runQuery([&] { type(QStringLiteral("sku"), QStringLiteral("007")); });
+    EXPECT_EQ(shown(QStringLiteral("label")), QStringLiteral("third"));
+}
+
+TEST_P(RecordKeys, WholeClauseKey)
+{
+    recreate(QStringLiteral("qbe_log"), QStringLiteral("\"visit day\" DATE, who VARCHAR(20), hits INTEGER, seen TIMESTAMP,"
+                                                       " ok BOOLEAN"));
+    const QString yes = pg() ? QStringLiteral("true") : QStringLiteral("1");
+    const QString no = pg() ? QStringLiteral("false") : QStringLiteral("0");
+    exec({QStringLiteral("INSERT INTO qbe_log VALUES ('1999-12-31', 'O''Neil', NULL, '1999-12-31 10:00:00', NULL)"),
+          QStringLiteral("INSERT INTO qbe_log VALUES (NULL, 'Ann', 3, NULL, %1)").arg(yes),
+          QStringLiteral("INSERT INTO qbe_log VALUES ('2000-01-02', 'Bob', 4, NULL, %1)").arg(no)});
+    choose(QStringLiteral("qbe_log"));
+    ASSERT_TRUE(form.state().KeyColumn.isEmpty());
+    ASSERT_TRUE(form.state().UniqueColumn.isEmpty());
+
+    form.state().OrderBy = QStringLiteral("who");
+    form.state().UseSortOrder = true;
+    runQuery();
+    ASSERT_EQ(form.state().RecordKeys.size(), 3);
+    EXPECT_EQ(form.state().RecordKeys[0], QStringLiteral("WHERE \"visit day\" IS NULL AND who='Ann' AND hits=3 AND ok='1'"));
+    EXPECT_EQ(walk(QStringLiteral("who")), (QStringList{"Ann", "Bob", "O'Neil"}));
+    EXPECT_EQ(shown(QStringLiteral("visit day")), QStringLiteral("12/31/1999"));
+
+    // A boolean criterion.
+    runQuery([&] { type(QStringLiteral("ok"), QStringLiteral("true")); });
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(QStringLiteral("who")), QStringLiteral("Ann"));
+
+    // A criterion on the column with a blank, by its date escape.
+    runQuery([&] { type(QStringLiteral("visit day"), QStringLiteral("01/02/2000")); });
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(QStringLiteral("who")), QStringLiteral("Bob"));
+}
+
+TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
+{
+    recreate(QStringLiteral("qbe_many"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
+    exec({pg() ? QStringLiteral("INSERT INTO qbe_many (n) SELECT g FROM generate_series(1, 1000) g")
+               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 1000)"
+                                " INSERT INTO qbe_many (n) SELECT g FROM s")});
+    form.state().SerialFields = {QStringLiteral("QBE_MANY=ID")};
+    choose(QStringLiteral("qbe_many"));
+    form.state().OrderBy = QStringLiteral("id");
+    form.state().UseSortOrder = true;
+
+    // Stop is clicked at the walk's first pause, after the hundredth row.
+    bool sawBusy = false, othersLocked = false;
+    QTimer::singleShot(0, &form, [&] {
+        sawBusy = ui.Panel_Stop->isVisible() && ui.BitBtn_Stop->isEnabled();
+        othersLocked = !ui.BitBtn_SelectTable->isEnabled() && !ui.MenuItem_SelectTable->isEnabled();
+        QTest::mouseClick(ui.BitBtn_Stop, Qt::LeftButton);
+    });
+    runQuery();
+    EXPECT_TRUE(sawBusy);
+    EXPECT_TRUE(othersLocked);
+    EXPECT_EQ(form.state().RecordKeys.size(), 100);
+    EXPECT_EQ(form.state().RecordKeys.first(), QStringLiteral("1"));
+    EXPECT_EQ(shown(QStringLiteral("n")), QStringLiteral("1"));
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_MANY  Record  1 of 100          "))) << status().toStdString();
+    EXPECT_TRUE(ui.BitBtn_SelectTable->isEnabled());
+    EXPECT_FALSE(ui.Panel_Stop->isVisible());
+
+    // Esc during the walk ends it the same way; the next mode entry lets queries run again.
+    QTimer::singleShot(0, &form, [&] { QTest::keyClick(ui.BitBtn_Stop, Qt::Key_Escape); });
+    runQuery();
+    EXPECT_EQ(form.state().RecordKeys.size(), 100);
+    runQuery();
+    EXPECT_EQ(form.state().RecordKeys.size(), 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, RecordKeys, ::testing::Values(Db::Sqlite, Db::Pg),
+                         [](const auto& info) { return info.param == Db::Pg ? "PostgreSQL" : "SQLite"; });
+
+} // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// Value checks of the Table page: fallbacks for texts that do not convert, the SQL literal of a
+// value by its field type, and the editing aids of the page's data controls.
+//
+// Dates and numbers use one convention whatever the locale: "MM/dd/yyyy" and
+// "MM/dd/yyyy hh:mm:ss", "." as the decimal point.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+class QKeyEvent;
+class QObject;
+class QWidget;
+class TBVMaskEdit;
+struct TablePageEnv;
+
+// The page's date readings (StrToDate / StrToDateTime of the validators); nullopt when the text
+// does not convert.
+std::optional<QDate> ParseDateText(const QString& S);
+std::optional<QDateTime> ParseDateTimeText(const QString& S);
+
+bool IsValidDateTime(const QString& S);
+QString DateTextOrDefault(const QString& Value);      // fallback "12/31/9999"
+QString DateTimeTextOrDefault(const QString& Value);  // fallback "12/31/9999 00:00:00"
+QString FloatTextOrDefault(const QString& Value);     // fallback "0.00"
+QString IntegerTextOrDefault(const QString& Value);   // fallback "-1"
+// "0"/"1" unchanged; "true" (any case, blanks around) gives "1"; anything else "0".
+QString BooleanToBit(const QString& Value);
+
+// The literal of Value by field type: 1 quoted with inner quotes doubled, 2/3 integer, 5 bit,
+// 6 float, 9 {d '...'}, 11 {ts '...'}, any other type empty. A date-and-time text that does not
+// convert throws std::invalid_argument (callers test with IsValidDateTime first).
+QString SqlLiteral(int FieldType, const QString& Value);
+// SqlLiteral of the control's text by the control's FieldType.
+QString ControlSqlLiteral(const TBVMaskEdit* Control);
+
+QString PadToWidth(const QString& S, const QString& Pad, int Width);
+// Replaces each occurrence of the one-character Find by Replacement.
+void ReplaceAll(QString& S, const QString& Find, const QString& Replacement);
+
+// Editing aids. They act on the page of env (its mode flags, its captions).
+void NormalizeBooleanText(TBVMaskEdit* Control);
+void ValidateDateTime(TablePageEnv& env, TBVMaskEdit* Control);
+// The check run when a data control is left (add and update mode only).
+void ValidateFieldOnExit(TablePageEnv& env, QWidget* Sender);
+// Key handling of a data control: Ctrl+Shift+N marks the field null, other keys "not null"
+// (in add, update and query mode); the caption is recoloured always. The key is not consumed.
+void DataControlKeyDown(TablePageEnv& env, QWidget* Sender, int Key, Qt::KeyboardModifiers Shift);
+// Gives the focus to the first qualifying mask edit of the page.
+void SetEditFocus(TablePageEnv& env);
+// Hooks ValidateFieldOnExit and DataControlKeyDown to every data control of the page. Called
+// after each page build; env must outlive the page (the window's own env).
+void ConnectDataControls(TablePageEnv& env);
