@@ -157,6 +157,15 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
     if (!serialName.isEmpty())
         return serialName;
 
+    // An auto-increment column the driver reports is the serial column wherever no catalogue
+    // named one (SQLite, PostgreSQL and any other type). The page gives such a column the key
+    // type anyway, so the query must key its records by it too, or a found record could never be
+    // shown again.
+    for (int i = 0; i < Table.fieldCount(); ++i) {
+        if (Table.fields(i).dataType() == platform::engine::ftAutoInc)
+            return Table.fields(i).fieldName();
+    }
+
     // Only the first column is taken by its name.
     if (Table.fieldCount() > 0) {
         const QString first = Table.fields(0).fieldName().toLower();

@@ -124,7 +124,7 @@ TEST_F(ColumnListFixture, TypesSizesAndLowerCaseNamesOnSQLite)
                             "seen timestamp, notes text, picture blob"));
     dbObj.DBType = QStringLiteral("UNKNOWN : sqlite");
     const ColumnList list = load(QStringLiteral("qv_types"));
-    expectList(list, {{"id", ftAutoInc, 3, false, false},
+    expectList(list, {{"id", ftAutoInc, 3, true, false},
                       {"title", ftString, 40, false, false},
                       {"code", ftString, 3, false, false},
                       {"small", ftSmallint, 1, false, false},
@@ -316,10 +316,11 @@ TEST_F(ColumnListFixture, AccessAndDbaseTakeTheAutoIncrementField)
         expectList(load(QStringLiteral("qv_auto")),
                    {{"label", ftString, 10, false, false}, {"ref", ftAutoInc, 3, true, false}});
     }
-    // Other types do not look at the field types.
+    // Types without a catalogue query take the auto-increment column too, so the page's key column
+    // and the query's record keys agree.
     dbObj.DBType = QStringLiteral("UNKNOWN : x");
     expectList(load(QStringLiteral("qv_auto")),
-               {{"label", ftString, 10, false, false}, {"ref", ftAutoInc, 3, false, false}});
+               {{"label", ftString, 10, false, false}, {"ref", ftAutoInc, 3, true, false}});
 }
 
 // A configured serial column ends the search before any catalogue: with no catalogue there at all
@@ -464,11 +465,11 @@ TEST(ColumnListPg, TypesSizesAndConfiguredColumns)
         bool idSerial, titleUnique;
     };
     const Case cases[] = {
-        {{}, {}, false, false},
+        {{}, {}, true, false},  // the serial column is reported as auto-increment
         {{QStringLiteral("PUBLIC.QV_PG_PAGE=ID")}, {QStringLiteral("PUBLIC.QV_PG_PAGE=TITLE")}, true, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.idSerial ? "configured" : "not configured");
+        SCOPED_TRACE(c.serialFields.isEmpty() ? "not configured" : "configured");
         state.SerialFields = c.serialFields;
         state.UniqueFields = c.uniqueFields;
         ColumnList list;

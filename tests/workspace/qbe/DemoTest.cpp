@@ -15,7 +15,7 @@ protected:
         demo::makeDemo(QStringLiteral(QV_DEMO_SQL), file);
         testsupport::addDataSource(QStringLiteral("qv_qbe_demo"), QStringLiteral("SQLite3"),
                                    {QStringLiteral("Database=") + file});
-        connect(QStringLiteral("qv_qbe_demo"), QStringLiteral("ACCESS"));
+        connect(QStringLiteral("qv_qbe_demo"), QStringLiteral(""));
         form.state().UniqueFields = {QStringLiteral("PRODUCTS=SKU")};
     }
 };
