@@ -24,7 +24,7 @@ const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
 
 struct MaskCase {
-    const char* delphi;
+    const char* given;
     const char* qt;
 };
 
@@ -50,7 +50,7 @@ TEST(TranslateEditMask, TranslatesEachMaskCharacter)
         {"0;1; ", "9; "},                                        // blank given as a space
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TranslateEditMask(QString::fromUtf8(c.delphi)), QString::fromUtf8(c.qt)) << c.delphi;
+        EXPECT_EQ(TranslateEditMask(QString::fromUtf8(c.given)), QString::fromUtf8(c.qt)) << c.given;
 }
 
 TEST(TranslateEditMask, SaveLiteralsField)
