@@ -1,6 +1,7 @@
 // Fetch speed of the engine's query dataset against a bare SQLFetch + SQLGetData loop: 200,000
 // rows of (integer, varchar(40), double) from SQLite and from PostgreSQL, median of 3 runs each.
 // The engine should stay within 1.3 times the bare loop.
+#include "bench/BareOdbc.h"
 #include "platform/engine/Engine.h"
 #include "tests/support/Support.h"
 
@@ -28,17 +29,7 @@ struct Sums {
     bool operator==(const Sums& o) const { return ints == o.ints && chars == o.chars && reals == o.reals; }
 };
 
-void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
-{
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLCHAR state[6] = {}, text[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT len = 0;
-    SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len);
-    std::fprintf(stderr, "%s failed: %s %s\n", what, state, text);
-    std::exit(1);
-}
+using bench::check;
 
 // The bare loop: one statement, columns read with the same C types the engine uses.
 Sums bareLoop(const std::u16string& dsn, const std::u16string& user, const std::u16string& password, bool wide)

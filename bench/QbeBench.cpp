@@ -3,6 +3,7 @@
 //   the same statement; it should stay within 1.5 times the bare loop;
 // - showing the next record with 1,000 and with 100,000 keys found; the two should be within 2x.
 // Median of 3 runs each.
+#include "bench/BareOdbc.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -44,17 +45,7 @@ double timeIt(const std::function<void()>& f)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
-{
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLCHAR state[6] = {}, text[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT len = 0;
-    SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len);
-    std::fprintf(stderr, "%s failed: %s %s\n", what, state, text);
-    std::exit(1);
-}
+using bench::check;
 
 // The bare loop: the statement's one column read as text, row by row.
 long long bareLoop(const QString& dsn, const QString& user, const QString& password, const QString& sql)

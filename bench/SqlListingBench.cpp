@@ -2,6 +2,7 @@
 // formats the same rows to the same text: 100,000 and 200,000 rows of (integer, varchar(40),
 // double) from SQLite, median of 3 runs each. The listing should stay within 3 times the bare loop,
 // and 200,000 rows should take at most 2.2 times as long as 100,000.
+#include "bench/BareOdbc.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -29,17 +30,7 @@ namespace {
 
 constexpr int kRows = 200000;
 
-void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
-{
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLCHAR state[6] = {}, text[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT len = 0;
-    SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len);
-    std::fprintf(stderr, "%s failed: %s %s\n", what, state, text);
-    std::exit(1);
-}
+using bench::check;
 
 QString selectFor(int rows)
 {
