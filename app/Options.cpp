@@ -56,16 +56,25 @@ qint32 QColorToTColor(const QColor& colour)
     return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
 }
 
-void SetListValue(QStringList& list, const QString& name, const QString& value)
+int IndexOfListName(const QStringList& list, const QString& name)
 {
-    int index = -1;
     for (int i = 0; i < list.size(); ++i) {
         const qsizetype eq = list[i].indexOf(QLatin1Char('='));
-        if (eq >= 0 && QStringView(list[i]).left(eq).compare(name, Qt::CaseInsensitive) == 0) {
-            index = i;
-            break;
-        }
+        if (eq >= 0 && QStringView(list[i]).left(eq).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
     }
+    return -1;
+}
+
+QString ListValue(const QStringList& list, const QString& name)
+{
+    const int index = IndexOfListName(list, name);
+    return index < 0 ? QString() : list[index].mid(list[index].indexOf(QLatin1Char('=')) + 1);
+}
+
+void SetListValue(QStringList& list, const QString& name, const QString& value)
+{
+    const int index = IndexOfListName(list, name);
     if (value.isEmpty()) {
         if (index >= 0)
             list.removeAt(index);

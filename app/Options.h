@@ -35,8 +35,12 @@ TFontStyles FontStyleOf(const QFont& font);
 QColor TColorToQColor(qint32 value);
 qint32 QColorToTColor(const QColor& colour);
 
-// TStrings.Values[name] := value: names compared without regard to case, an empty value removes
-// the entry, a missing one is added.
+// Lists of "name=value" lines, as TStrings.Values treats them: names compared without regard to
+// case, the first line of a name counts.
+int IndexOfListName(const QStringList& list, const QString& name);
+// The text after "=" of that line; empty when there is none.
+QString ListValue(const QStringList& list, const QString& name);
+// Values[name] := value: an empty value removes the entry, a missing one is added.
 void SetListValue(QStringList& list, const QString& name, const QString& value);
 // The section's keys merged into list by SetListValue, then the whole list upper-cased.
 void MergeSectionIntoList(QStringList& list, const QString& section);

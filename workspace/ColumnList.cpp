@@ -1,21 +1,11 @@
 #include "workspace/ColumnList.h"
 
+#include "app/Options.h"
+
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
 
 namespace {
-
-// TStrings.Values[name]: the text after "=" of the first line whose name matches without regard to
-// case; empty when there is none.
-QString ListValue(const QStringList& list, const QString& name)
-{
-    for (const QString& line : list) {
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq >= 0 && QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1);
-    }
-    return {};
-}
 
 QString DBTypeOf(const MainState& state)
 {
