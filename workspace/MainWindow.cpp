@@ -297,7 +297,9 @@ void TForm_Main::completeWindowDefinition()
         font.setPixelSize(pixels);
         button->setFont(font);
         QPalette palette = button->palette();
-        palette.setColor(QPalette::ButtonText, QColor(128, 0, 128));
+        // Purple only while enabled: a disabled button must look disabled.
+        palette.setColor(QPalette::Active, QPalette::ButtonText, QColor(128, 0, 128));
+        palette.setColor(QPalette::Inactive, QPalette::ButtonText, QColor(128, 0, 128));
         button->setPalette(palette);
     }
     const QColor navy(0, 0, 128);
