@@ -117,7 +117,9 @@ TEST_F(MainWindow, ToolBarStartsAsLaidOut)
     EXPECT_EQ(ui.BitBtn_QuickQuery->text(), "QQ");
     EXPECT_EQ(ui.BitBtn_Query->font().pixelSize(), 19);
     EXPECT_TRUE(ui.BitBtn_Query->font().bold());
-    EXPECT_EQ(ui.BitBtn_Query->palette().color(QPalette::ButtonText), QColor(128, 0, 128));
+    EXPECT_EQ(ui.BitBtn_Query->palette().color(QPalette::Active, QPalette::ButtonText), QColor(128, 0, 128));
+    // Disabled at start, so it must not show its purple caption.
+    EXPECT_NE(ui.BitBtn_Query->palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(128, 0, 128));
     // Append SQL starts with the minus picture; both pictures are there, hidden.
     EXPECT_TRUE(ui.Image_SQLPlus->isHidden());
     EXPECT_TRUE(ui.Image_SQLMinus->isHidden());
