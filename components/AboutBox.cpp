@@ -1,4 +1,5 @@
 #include "components/AboutBox.h"
+#include "components/CopyrightInfo.h"
 
 #include "platform/shell/Shell.h"
 #include "ui_AboutBox.h"
@@ -103,7 +104,7 @@ void TForm_AboutBox::SetCompanyURL(const QString& value)
 void TForm_AboutBox::SetCopyright(const QString& value)
 {
     copyright_ = value;
-    writeLabel(Label_Copyright, value.isEmpty() ? QString() : QStringLiteral("Copyright © ") + value);
+    writeLabel(Label_Copyright, CopyrightLine(value));
 }
 
 void TForm_AboutBox::SetDisclaimer(const QString& value)
@@ -119,14 +120,6 @@ void TForm_AboutBox::SetVersion(const QString& value)
 {
     version_ = value;
     WriteVersion();
-}
-
-QString TForm_AboutBox::VersionLine(const QString& version, const QString& buildNumber)
-{
-    QString line = version.isEmpty() ? QString() : QStringLiteral("Version ") + version + u' ';
-    if (!buildNumber.isEmpty())
-        line += QStringLiteral("(Build") + buildNumber + u')';
-    return line;
 }
 
 void TForm_AboutBox::WriteVersion()

@@ -60,7 +60,6 @@ public:
     const QString& Version() const { return version_; }
 
     // "Version " + version + " " (empty without a version), then "(Build" + build + ")".
-    static QString VersionLine(const QString& version, const QString& buildNumber);
     // The warranty disclaimer naming the company, in capitals.
     static QString DefaultDisclaimer(const QString& companyName);
 

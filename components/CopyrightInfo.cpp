@@ -38,3 +38,16 @@ QString CompanyCityStateZipLine()
 {
     return QStringLiteral("Boulder, CO 80301");
 }
+
+QString CopyrightLine(const QString& copyright)
+{
+    return copyright.isEmpty() ? QString() : QStringLiteral("Copyright © ") + copyright;
+}
+
+QString VersionLine(const QString& version, const QString& buildNumber)
+{
+    QString line = version.isEmpty() ? QString() : QStringLiteral("Version ") + version + u' ';
+    if (!buildNumber.isEmpty())
+        line += QStringLiteral("(Build") + buildNumber + u')';
+    return line;
+}

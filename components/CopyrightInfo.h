@@ -6,3 +6,7 @@
 QString CopyrightYears(const QString& ProductTitle, const QDate& today = QDate::currentDate());
 QString CompanyAddressLine();
 QString CompanyCityStateZipLine();
+
+// The lines the about box and the splash screen show: empty for an empty value.
+QString CopyrightLine(const QString& copyright);            // "Copyright © " + value
+QString VersionLine(const QString& version, const QString& buildNumber = {});  // "Version " + v + " "

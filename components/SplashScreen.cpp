@@ -1,4 +1,5 @@
 #include "components/SplashScreen.h"
+#include "components/CopyrightInfo.h"
 
 #include "platform/shell/Shell.h"
 #include "ui_SplashScreen.h"
@@ -85,13 +86,13 @@ void TForm_SplashScreen::SetCompanyURL(const QString& value)
 void TForm_SplashScreen::SetCopyright(const QString& value)
 {
     copyright_ = value;
-    writeLabel(Label_Copyright, value.isEmpty() ? QString() : QStringLiteral("Copyright © ") + value);
+    writeLabel(Label_Copyright, CopyrightLine(value));
 }
 
 void TForm_SplashScreen::SetVersion(const QString& value)
 {
     version_ = value;
-    writeLabel(Label_Version, value.isEmpty() ? QString() : QStringLiteral("Version ") + value + u' ');
+    writeLabel(Label_Version, VersionLine(value));
 }
 
 void TForm_SplashScreen::SetInterval(int value)

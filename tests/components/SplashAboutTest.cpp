@@ -1,4 +1,5 @@
 #include "components/AboutBox.h"
+#include "components/CopyrightInfo.h"
 #include "components/BVAboutBox.h"
 #include "components/BVSplashScreen.h"
 #include "components/SplashScreen.h"
@@ -222,7 +223,7 @@ TEST(AboutBox, VersionLine)
         {"", "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TForm_AboutBox::VersionLine(c.version, c.build), QString::fromLatin1(c.line));
+        EXPECT_EQ(VersionLine(c.version, c.build), QString::fromLatin1(c.line));
         // Either setter writes the whole line, in either order.
         TForm_AboutBox form;
         form.SetVersion(QString::fromLatin1(c.version));
