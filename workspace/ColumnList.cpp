@@ -203,3 +203,11 @@ QString QuoteIfBlank(const QString& S)
         return QLatin1Char('"') + S + QLatin1Char('"');
     return S;
 }
+
+QString QuoteTableName(const QString& table)
+{
+    const qsizetype dot = table.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QuoteIfBlank(table);
+    return QuoteIfBlank(table.left(dot)) + QLatin1Char('.') + QuoteIfBlank(table.mid(dot + 1));
+}

@@ -56,3 +56,5 @@ QString ConfiguredUniqueColumn(const MainState& state);
 bool HasKeyColumn(const MainState& state);
 bool HasUniqueColumn(const MainState& state);
 QString QuoteIfBlank(const QString& S);
+// A table name as a statement writes it: each part of "owner.table" quoted where it needs it.
+QString QuoteTableName(const QString& table);
