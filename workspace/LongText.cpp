@@ -1,5 +1,6 @@
 #include "workspace/LongText.h"
 
+#include "app/DatabaseRegistry.h"
 #include "components/BVMemo.h"
 #include "components/Utils.h"
 #include "platform/ado/Ado.h"
@@ -9,11 +10,7 @@
 
 QString MemoConnectionText(const TablePageEnv& env)
 {
-    const TDataBaseObj* db = env.state.CurrentDatabase;
-    if (!db)
-        return QStringLiteral("Provider=MSDASQL.1;Password=;User ID=;Data Source=");
-    return QStringLiteral("Provider=MSDASQL.1;Password=") + db->Password + QStringLiteral(";")
-           + QStringLiteral("User ID=") + db->UserName + QStringLiteral(";Data Source=") + db->DataSource;
+    return DatabaseConnectionText(env.state.CurrentDatabase);
 }
 
 QString MemoSelectStatement(const QString& Table, const QString& FieldName, const QString& KeyName,
@@ -54,6 +51,9 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
     query.sql() << MemoSelectStatement(Table, FieldName, KeyName, KeyValue, clause);
     try {
         query.open();
+        // Wrapped to the memo's width before the text goes in, so that the text is laid out once:
+        // switching the wrap after a long text costs a second layout of all of it.
+        Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         if (query.eof() || query.fieldCount() == 0) {
             // The record has gone: show it as empty rather than keep another record's text.
             Memo->setPlainText(QString());
@@ -63,9 +63,6 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
             Memo->setPlainText(f.isNull() ? QString() : f.asString());
             Memo->Hint = f.isNull() ? QStringLiteral("null") : Memo->toPlainText();
         }
-        // Wrapped afresh for the new text.
-        Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-        Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } catch (const platform::engine::EngineError& e) {
         AppMessageDlg(e.message() + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);

@@ -41,7 +41,24 @@ ConnectionString ConnectionString::parse(const QString& text)
         while (at < n && text[at].isSpace())
             ++at;
         QString value;
-        if (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\''))) {
+        if (at < n && text[at] == QLatin1Char('{')) {
+            ++at;
+            while (at < n) {
+                if (text[at] == QLatin1Char('}')) {
+                    if (at + 1 < n && text[at + 1] == QLatin1Char('}')) {
+                        value += QLatin1Char('}');
+                        at += 2;
+                        continue;
+                    }
+                    ++at;
+                    break;
+                }
+                value += text[at++];
+            }
+            semi = text.indexOf(QLatin1Char(';'), at);
+            if (semi < 0)
+                semi = n;
+        } else if (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\''))) {
             const QChar quote = text[at++];
             while (at < n) {
                 if (text[at] == quote) {
@@ -76,6 +93,25 @@ ConnectionString ConnectionString::parse(const QString& text)
         i = semi + 1;
     }
     return cs;
+}
+
+QString ConnectionString::writeValue(const QString& value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && value == value.trimmed()
+                       && !value.startsWith(QLatin1Char('{')) && !value.startsWith(QLatin1Char('"'))
+                       && !value.startsWith(QLatin1Char('\''));
+    if (plain)
+        return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
+
+QString ConnectionString::text() const
+{
+    return QStringLiteral("Provider=") + writeValue(provider) + QStringLiteral(";Password=") + writeValue(password)
+           + QStringLiteral(";User ID=") + writeValue(userId) + QStringLiteral(";Data Source=")
+           + writeValue(dataSource);
 }
 
 AdoConnection::AdoConnection() = default;
