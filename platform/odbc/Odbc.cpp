@@ -477,7 +477,12 @@ Column Statement::describe(int column)
         check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
                               SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
     }
-    name.resize(std::size_t(std::max<SQLSMALLINT>(nameLength, 0)));
+    name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+    // The SQLite driver gives the length in UTF-8 bytes: a name outside ASCII comes with NULs
+    // after its real end.
+    const std::size_t end = name.find(u'\0');
+    if (end != std::u16string::npos)
+        name.resize(end);
     c.name = std::move(name);
     c.sqlType = type;
     // Drivers report "unknown" as all bits set; keep such sizes from turning negative.

@@ -556,3 +556,41 @@ TEST_P(EngineOnDriver, TextKeptFromEarlierRowsSurvivesNext)
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(kept[i], QString(i % 7 + 1, QLatin1Char('a' + i % 26))) << i;
 }
+
+// Names outside ASCII come back whole, with nothing after their end, from results, tables and the
+// catalogue alike, and select what they name.
+TEST_P(EngineOnDriver, NamesOutsideAsciiComeBackWhole)
+{
+    const QString table = QStringLiteral("et_t\u00e4bl\u00eb");
+    const QString names[] = {QStringLiteral("\u00fcn\u00efc\u00f8d\u00e9"), QStringLiteral("\u540d\u524d"),
+                             QStringLiteral("plain")};
+    recreate(table, names[0] + QStringLiteral(" varchar(20), ") + names[1] + QStringLiteral(" integer, ") + names[2]
+                        + QStringLiteral(" text"),
+             names[0] + QStringLiteral(" varchar(20), ") + names[1] + QStringLiteral(" integer, ") + names[2]
+                 + QStringLiteral(" text"));
+    exec(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ('x\u00e9', 7, 'memo')"));
+
+    Query query;
+    query.setDatabaseName(db.databaseName());
+    query.sql() << QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE ") + names[0]
+                       + QStringLiteral(" = 'x\u00e9'");
+    query.open();
+    ASSERT_FALSE(query.eof());
+    Table opened;
+    opened.setDatabaseName(db.databaseName());
+    opened.setTableName(qualified(table));
+    opened.open();
+    ASSERT_FALSE(opened.eof());
+    for (DataSet* ds : std::initializer_list<DataSet*>{&query, &opened}) {
+        ASSERT_EQ(ds->fieldCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(ds->fields(i).fieldName(), names[i]);
+            EXPECT_FALSE(ds->fields(i).fieldName().contains(QChar(0)));
+        }
+        EXPECT_EQ(ds->fieldByName(names[1]).asInteger(), 7);
+    }
+
+    QStringList tables;
+    Session::instance().getTableNames(db.databaseName(), QStringLiteral("*.*"), false, false, tables);
+    EXPECT_TRUE(tables.contains(qualified(table))) << tables.join(QLatin1Char(',')).toStdString();
+}
