@@ -77,3 +77,14 @@ bool HasTableName(const QStringList& names, const QString& name)
     const auto it = lowerBound(names, name);
     return it != names.cend() && QString::compare(*it, name, Qt::CaseInsensitive) == 0;
 }
+
+void ShowReconnected(QStatusBar* statusBar, const QString& dataSource)
+{
+    if (!statusBar)
+        return;
+    // Long enough to be read after the command that noticed it has written its own status.
+    constexpr int kShownMs = 15000;
+    statusBar->showMessage(QStringLiteral("The connection to ") + dataSource
+                               + QStringLiteral(" was lost and has been made again."),
+                           kShownMs);
+}

@@ -247,6 +247,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_uni
     InstallKeyPreview(*this);
     registry_ = std::make_unique<DatabaseRegistry>(state_, *ui_->MenuItem_Database,
                                                    [this](QAction* item) { bindDatabaseItem(item); });
+    Database.setReconnectHandler([this](const QString& dsn) { ShowReconnected(ui_->StatusBar, dsn); });
     // As the class library shows an exception escaping a creation handler, and the window lives on.
     try {
         FormCreate();

@@ -594,3 +594,58 @@ TEST_P(EngineOnDriver, NamesOutsideAsciiComeBackWhole)
     Session::instance().getTableNames(db.databaseName(), QStringLiteral("*.*"), false, false, tables);
     EXPECT_TRUE(tables.contains(qualified(table))) << tables.join(QLatin1Char(',')).toStdString();
 }
+
+// After the server drops the link, the command that meets it fails with the driver's text and the
+// next command connects again with the same login, once, and says so.
+TEST(EngineConnect, LostLinkIsMadeAgainOnTheNextCommand)
+{
+    QV_REQUIRE_PG();
+    testsupport::TempHome home;
+    const auto& pg = testsupport::pg();
+    // A role of its own, whose password the test may change.
+    const QString role = QStringLiteral("qv_engine_lost");
+    testsupport::pgExec(QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    testsupport::pgExec(QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN PASSWORD 'first'"));
+    Database db;
+    db.setDatabaseName(QStringLiteral("engine_lost"));
+    db.setAliasName(pg.dsn);
+    db.params() << QStringLiteral("user name=") + role << QStringLiteral("password=first");
+    db.setConnected(true);
+    QStringList reconnects;
+    db.setReconnectHandler([&](const QString& dsn) { reconnects << dsn; });
+
+    auto backend = [&] {
+        Query q;
+        q.setDatabaseName(db.databaseName());
+        q.sql() << QStringLiteral("SELECT pg_backend_pid()");
+        q.open();
+        return q.fields(0).asInteger();
+    };
+    const int first = backend();
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(first));
+    EXPECT_THROW(backend(), EngineError);
+    EXPECT_TRUE(reconnects.isEmpty());
+
+    const int second = backend();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(reconnects, QStringList{pg.dsn});
+    backend();
+    EXPECT_EQ(reconnects.size(), 1);
+
+    // While the server refuses the login, each command fails with its text; once it takes the
+    // login again, the next command goes through.
+    testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD 'changed'"));
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(second));
+    EXPECT_THROW(backend(), EngineError);
+    try {
+        backend();
+        ADD_FAILURE() << "connected with a changed password";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("password authentication failed"))) << e.message().toStdString();
+    }
+    testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD 'first'"));
+    EXPECT_NO_THROW(backend());
+    EXPECT_EQ(reconnects.size(), 2);
+    db.setConnected(false);
+    testsupport::pgExec(QStringLiteral("DROP ROLE ") + role);
+}
