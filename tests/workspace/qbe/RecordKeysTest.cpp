@@ -166,6 +166,72 @@ TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
     EXPECT_EQ(form.state().RecordKeys.size(), 1000);
 }
 
+// A walk that ends in an error offers none of the keys it read and says it was interrupted.
+TEST_F(QbeWindow, WalkEndingInAnErrorIsInterrupted)
+{
+    QV_REQUIRE_PG();
+    // Rows fetched from a cursor 50 at a time, so that the error comes in the middle of the walk.
+    const auto& pg = testsupport::pg();
+    testsupport::addDataSource(QStringLiteral("qv_pg_cursor"), QStringLiteral("PostgreSQL Unicode"),
+                               {QStringLiteral("Servername=") + pg.host, QStringLiteral("Port=") + QString::number(pg.port),
+                                QStringLiteral("Database=") + pg.database, QStringLiteral("BoolsAsChar=0"),
+                                QStringLiteral("UseDeclareFetch=1"), QStringLiteral("Fetch=50")});
+    connect(QStringLiteral("qv_pg_cursor"), QStringLiteral("POSTGRESQL"), pg.user, pg.password);
+    recreate(QStringLiteral("qbe_fail"), QStringLiteral("id SERIAL PRIMARY KEY, n INTEGER"));
+    exec({QStringLiteral("INSERT INTO qbe_fail (n) SELECT g FROM generate_series(1, 1000) g")});
+    form.state().SerialFields = {QStringLiteral("QBE_FAIL=ID")};
+    choose(QStringLiteral("qbe_fail"));
+    form.state().OrderBy = QStringLiteral("id");
+    form.state().UseSortOrder = true;
+    // Row 300 divides by zero while the rows are read.
+    form.state().AppendedSql = QStringLiteral("1 / (n - 300) > -2");
+    query();
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QLatin1String("division by zero"))) << messages[0].toStdString();
+    EXPECT_TRUE(form.state().RecordKeys.isEmpty());
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_FAIL  Query interrupted after ")))
+        << status().toStdString();
+    EXPECT_FALSE(status().startsWith(QStringLiteral("QBE_FAIL  Query interrupted after 0 "))) << status().toStdString();
+    EXPECT_FALSE(ui.BitBtn_Next->isEnabled());
+}
+
+// The query after the one that met a dropped link connects again and says so.
+TEST_F(QbeWindow, LostConnectionIsMadeAgainOnTheNextQuery)
+{
+    QV_REQUIRE_PG();
+    connectPg();
+    recreate(QStringLiteral("qbe_lost"), QStringLiteral("id SERIAL PRIMARY KEY, n INTEGER"));
+    exec({QStringLiteral("INSERT INTO qbe_lost (n) VALUES (1), (2), (3)")});
+    form.state().SerialFields = {QStringLiteral("QBE_LOST=ID")};
+    choose(QStringLiteral("qbe_lost"));
+    query();
+    execute();
+    ASSERT_EQ(form.state().RecordKeys.size(), 3);
+
+    platform::engine::Query pid;
+    pid.setDatabaseName(form.Database.databaseName());
+    pid.sql() << QStringLiteral("SELECT pg_backend_pid()");
+    pid.open();
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.fields(0).asInteger()));
+    pid.close();
+
+    query();
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Query interrupted after 0 records"))) << status().toStdString();
+    EXPECT_TRUE(ui.StatusBar->currentMessage().isEmpty());
+
+    query();
+    execute();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(form.state().RecordKeys.size(), 3);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Record  1 of 3"))) << status().toStdString();
+    EXPECT_EQ(ui.StatusBar->currentMessage(),
+              QStringLiteral("The connection to ") + testsupport::pg().dsn
+                  + QStringLiteral(" was lost and has been made again."));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, RecordKeys, ::testing::Values(Db::Sqlite, Db::Pg),
                          [](const auto& info) { return info.param == Db::Pg ? "PostgreSQL" : "SQLite"; });
 
