@@ -130,6 +130,23 @@ TEST_P(RecordKeys, WholeClauseKey)
     EXPECT_EQ(shown(QStringLiteral("who")), QStringLiteral("Bob"));
 }
 
+// Table and column names outside ASCII: a criterion on such a column finds its record, and the
+// record, found again by its whole clause, shows its values.
+TEST_P(RecordKeys, NamesOutsideAscii)
+{
+    const QString table = QStringLiteral("qbe_\u00fcn\u00ef");
+    const QString word = QStringLiteral("\u00fcn\u00efc\u00f8d\u00e9");
+    const QString han = QStringLiteral("\u540d\u524d");
+    recreate(table, word + QStringLiteral(" VARCHAR(20), ") + han + QStringLiteral(" INTEGER"));
+    exec({QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ('\u00e4pfel', 1), ('birne', 2)")});
+    choose(table);
+    runQuery([&] { type(word, QStringLiteral("\u00e4pfel")); });
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(word), QStringLiteral("\u00e4pfel"));
+    EXPECT_EQ(shown(han), QStringLiteral("1"));
+}
+
 TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
 {
     recreate(QStringLiteral("qbe_many"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
