@@ -41,5 +41,7 @@ cp -n "$seeds/$target"/* "$corpus"/ 2>/dev/null || true
 
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Qt's font set-up (the edit-mask target needs a widget) keeps fontconfig's caches to the end.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/fuzz/lsan.supp}
 exec "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=20 \
     -artifact_prefix="$artifacts/" -print_final_stats=1 "$@" "$corpus"
