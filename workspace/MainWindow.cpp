@@ -5,12 +5,16 @@
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/DelimitedText.h"
+#include "workspace/ListView.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
+#include "workspace/Printing.h"
 #include "workspace/SelectTable.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
+#include "workspace/TableView.h"
 #include "workspace/MenuStates.h"
 #include "workspace/TextEditor.h"
 
@@ -648,8 +652,7 @@ void TForm_Main::BitBtn_AppendSQLClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_AppendSQLClick(env, Sender);
 }
-// comes with printing
-void TForm_Main::BitBtn_PrintClick(QObject*) {}
+void TForm_Main::BitBtn_PrintClick(QObject* Sender) { ::BitBtn_PrintClick(*this, Sender); }
 // The database switch shows the button; it has no command.
 void TForm_Main::BitBtn_gen_nodeClick(QObject*) {}
 void TForm_Main::BitBtn_ExecuteClick(QObject* Sender)
@@ -696,12 +699,9 @@ void TForm_Main::MenuItem_SaveClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SaveClick(env);
 }
-// comes with delimited export
-void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromScreenClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromFileClick(QObject*) {}
+void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) { ::MenuItem_CreateDBASCIIClick(*this); }
+void TForm_Main::MenuItem_FromScreenClick(QObject*) { ::MenuItem_FromScreenClick(*this); }
+void TForm_Main::MenuItem_FromFileClick(QObject*) { ::MenuItem_FromFileClick(*this); }
 // comes with the multi-database insert
 void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
 // comes with copy tables
@@ -717,8 +717,7 @@ void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
 void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
 // comes with the database configuration dialog
 void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
-// comes with the table view
-void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
+void TForm_Main::MenuItem_TableAttributesClick(QObject*) { ::MenuItem_TableAttributesClick(*this); }
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
 void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
@@ -726,8 +725,7 @@ void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClic
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
 void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
 void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
-// comes with the list view
-void TForm_Main::MenuItem_ListViewClick(QObject*) {}
+void TForm_Main::MenuItem_ListViewClick(QObject*) { ::MenuItem_ListViewClick(*this); }
 void TForm_Main::MenuItem_SQLViewerClick(QObject*)
 {
     EditorEnv env = MakeEditorEnv(*this);

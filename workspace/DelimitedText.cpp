@@ -1,0 +1,232 @@
+#include "workspace/DelimitedText.h"
+
+#include "app/MainState.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "platform/modal/Modal.h"
+#include "workspace/ColumnList.h"
+#include "workspace/MainWindow.h"
+#include "workspace/PageControl.h"
+#include "workspace/RecordWalk.h"
+#include "workspace/SqlCommandLine.h"
+#include "workspace/TableName.h"
+#include "workspace/TablePage.h"
+#include "workspace/TextEditor.h"
+
+#include "ui_Main.h"
+
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <stdexcept>
+
+namespace {
+
+QStringList boxLines(const QPlainTextEdit& box)
+{
+    if (box.document()->isEmpty())
+        return {};
+    return box.toPlainText().split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+std::optional<QStringList> SplitDelimitedLine(const QString& line)
+{
+    QStringList items;
+    QString item;
+    QChar quote;  // the quote that is open, else null
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (!quote.isNull()) {
+            item += c;
+            if (c == quote) {
+                if (i + 1 < line.size() && line[i + 1] == quote)
+                    item += line[++i];  // a doubled quote stays inside
+                else
+                    quote = QChar();
+            }
+        } else if (c == QLatin1Char('|')) {
+            items << item;
+            item.clear();
+        } else {
+            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+                quote = c;
+            item += c;
+        }
+    }
+    if (!quote.isNull())
+        return std::nullopt;
+    // The "|" that closes the last item leaves one empty item behind; only that one is dropped.
+    if (!item.isEmpty() || line.isEmpty() || !line.endsWith(QLatin1Char('|')))
+        items << item;
+    return items;
+}
+
+bool IsValueLiteral(const QString& item)
+{
+    static const QRegularExpression literal(
+        QStringLiteral("^\\s*(?:null"
+                       "|[+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)(?:[eE][+-]?\\d+)?"
+                       "|'(?:[^']|'')*'"
+                       "|\\{\\s*(?:d|ts|t)\\s*'[0-9 :.\\-]*'\\s*\\}"
+                       ")\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return literal.match(item).hasMatch();
+}
+
+std::optional<QString> ColumnNameOfItem(const QString& item)
+{
+    static const QRegularExpression bare(QStringLiteral("^[\\p{L}_][\\p{L}\\p{N}_$#]*$"));
+    static const QRegularExpression quoted(QStringLiteral("^\"((?:[^\"]|\"\")+)\"$"));
+    const QString text = item.trimmed();
+    if (bare.match(text).hasMatch())
+        return text;
+    const QRegularExpressionMatch m = quoted.match(text);
+    if (m.hasMatch())
+        return m.captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return std::nullopt;
+}
+
+QString DelimitedInsertStatement(const QString& table, const QStringList& columnNames, const QStringList& values)
+{
+    return QStringLiteral("INSERT INTO ") + QuoteTableName(table) + QLatin1Char('(') + columnNames.join(QLatin1Char(','))
+           + QStringLiteral(") VALUES(") + values.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+DelimitedLine ReadColumnLine(const QString& line)
+{
+    DelimitedLine result;
+    const std::optional<QStringList> items = SplitDelimitedLine(line);
+    bool usable = items && !items->isEmpty();
+    if (usable) {
+        for (const QString& item : *items) {
+            const std::optional<QString> name = ColumnNameOfItem(item);
+            if (!name) {
+                usable = false;
+                break;
+            }
+            // A name the line quotes stays quoted as it stands; a plain one goes the usual way.
+            const QString text = item.trimmed();
+            result.items << (text.startsWith(QLatin1Char('"')) ? text : QuoteIfBlank(*name));
+        }
+    }
+    if (!usable) {
+        result.items.clear();
+        result.error = QStringLiteral("The first line is not a list of column names, so no row was inserted:\r\n") + line;
+    }
+    return result;
+}
+
+DelimitedLine ReadValueLine(const QString& line)
+{
+    DelimitedLine result;
+    const std::optional<QStringList> items = SplitDelimitedLine(line);
+    bool usable = items && !items->isEmpty();
+    if (usable) {
+        for (const QString& item : *items) {
+            if (!IsValueLiteral(item)) {
+                usable = false;
+                break;
+            }
+            result.items << item.trimmed();
+        }
+    }
+    if (!usable) {
+        result.items.clear();
+        result.error = QStringLiteral("This line is not a list of values (numbers, quoted text, null, {d '...'}, "
+                                      "{ts '...'}) and was not inserted:\r\n")
+                       + line;
+    }
+    return result;
+}
+
+void MenuItem_CreateDBASCIIClick(TForm_Main& form)
+{
+    MainState& s = form.state();
+    Ui::TForm_Main& ui = form.ui();
+    ui.Memo_Results->clear();
+    s.AsciiHeader.clear();
+
+    // The lines reach the box together, also when the walk ends early; the header is the first
+    // line whatever record it was built from.
+    QStringList records;
+    struct Flush {
+        TForm_Main& form;
+        QStringList& records;
+        ~Flush()
+        {
+            form.ui().Memo_Results->setPlainText((QStringList{form.state().AsciiHeader} + records).join(QLatin1Char('\n')));
+            ShowCaretPosition(form);
+        }
+    };
+    bool walked = false;
+    {
+        Flush flush{form, records};
+        TablePageEnv env = form.tablePageEnv();
+        walked = WalkFoundRecords(env, [&](int, bool shown) {
+            // A record that could not be fetched is left out rather than written with no values.
+            if (shown)
+                records << s.AsciiLine;
+        });
+    }
+    if (walked)
+        ShowCommandLinePage(form, true);
+}
+
+void MenuItem_FromScreenClick(TForm_Main& form)
+{
+    MainState& s = form.state();
+    Ui::TForm_Main& ui = form.ui();
+    ShowCommandLinePage(form, false);
+
+    if (!s.InMultiInsert)
+        s.ImportTable = AskTableName(s.CurrentTable, &form).value_or(QString());
+    else
+        s.ImportTable = s.MultiInsertTable;
+    if (s.ImportTable.isEmpty())
+        return;
+
+    const QStringList lines = boxLines(*ui.Memo_Results);
+    int inserted = 0;
+    if (lines.size() > 1) {
+        const DelimitedLine columns = ReadColumnLine(lines.first());
+        if (!columns.error.isEmpty()) {
+            AppMessageDlg(columns.error, mtError, mbOK);
+            return;
+        }
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const DelimitedLine row = ReadValueLine(lines[i]);
+            if (!row.error.isEmpty()) {
+                AppMessageDlg(QStringLiteral("Line %1: ").arg(i + 1) + row.error, mtError, mbOK);
+                continue;
+            }
+            form.Query.sql().clear();
+            form.Query.sql() << DelimitedInsertStatement(s.ImportTable, columns.items, row.items);
+            try {
+                form.Query.execSQL();
+                ++inserted;
+            } catch (const platform::engine::EngineError& error) {
+                AppMessageDlg(error.message() + QStringLiteral("\r\n") + form.Query.sql().join(QStringLiteral("\r\n")),
+                              mtError, mbOK);
+            }
+        }
+    }
+    if (!s.InMultiInsert)
+        AppMessageDlg(QString::number(inserted) + QStringLiteral(" row(s) inserted."), mtInformation, mbOK);
+}
+
+void MenuItem_FromFileClick(TForm_Main& form)
+{
+    MainState& s = form.state();
+    const QString fileName = platform::modal::openFileName(&form, QString(), s.LastSqlFile, kOpenFilter);
+    if (fileName.isEmpty())
+        return;
+    s.LastSqlFile = fileName;
+    try {
+        form.ui().Memo_Results->setPlainText(LoadLines(fileName).join(QLatin1Char('\n')));
+    } catch (const std::runtime_error& error) {
+        AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+        return;
+    }
+    MenuItem_FromScreenClick(form);
+}
