@@ -1,0 +1,98 @@
+#pragma once
+// The main window on a test database (the query-by-example fixture) with every modal run of the
+// export, import, printing and view commands answered: the table-name prompt, the open dialog,
+// the print dialog (to a PDF file), and the list and table windows through callbacks.
+#include "tests/workspace/qbe/Fixture.h"
+
+#include "workspace/ListView.h"
+#include "workspace/TableName.h"
+#include "workspace/TableView.h"
+
+#include "ui_TableName.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <functional>
+
+class TransferWindow : public QbeWindow {
+protected:
+    std::optional<QString> tableNameAnswer;   // typed into the prompt; nullopt: Cancel
+    bool closeTableNamePrompt = false;        // closes the prompt by its close box instead
+    QString tableNameShown;                   // what the prompt's edit held when it showed
+    int tableNamePrompts = 0;
+    QString openFileAnswer;                   // the open dialog's answer; empty: Cancel
+    QString printFile;                        // where the print dialog sends the job; empty: Cancel
+    int printDialogs = 0;
+    std::function<void(TForm_List&)> onList;
+    std::function<void(TForm_TableView&)> onTableView;
+
+    platform::modal::ScopedResponder transferResponder{[this](const platform::modal::Request& r) {
+        platform::modal::Answer a;
+        if (auto* chooser = qobject_cast<TForm_SelectTable*>(r.window)) {
+            QListWidget* list = chooser->ui()->ListBox_TableName;
+            const auto found = list->findItems(tableToChoose, Qt::MatchFixedString);
+            if (!found.isEmpty())
+                list->setCurrentItem(found.first());
+            QTest::mouseClick(chooser->ui()->BitBtn_OK, Qt::LeftButton);
+        } else if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
+            ++tableNamePrompts;
+            tableNameShown = prompt->ui()->Edit_TableName->text();
+            if (closeTableNamePrompt) {
+                prompt->close();
+            } else if (tableNameAnswer) {
+                prompt->ui()->Edit_TableName->setText(*tableNameAnswer);
+                QTest::mouseClick(prompt->ui()->BitBtn_Ok, Qt::LeftButton);
+            } else {
+                QTest::mouseClick(prompt->ui()->BitBtn_Cancel, Qt::LeftButton);
+            }
+        } else if (auto* list = qobject_cast<TForm_List*>(r.window)) {
+            if (onList)
+                onList(*list);
+            a.result = QDialog::Accepted;
+        } else if (auto* view = qobject_cast<TForm_TableView*>(r.window)) {
+            if (onTableView)
+                onTableView(*view);
+            a.result = QDialog::Accepted;
+        } else if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window)) {
+            messages << msg->RichEdit->toPlainText();
+            a.result = 1;
+        } else if (r.kind == platform::modal::Kind::MessageBox) {
+            messages << r.text;
+            a.result = QMessageBox::Ok;
+        } else if (r.kind == platform::modal::Kind::OpenFile) {
+            a.result = openFileAnswer.isEmpty() ? 0 : 1;
+            a.text = openFileAnswer;
+        } else if (r.kind == platform::modal::Kind::Print) {
+            ++printDialogs;
+            if (!printFile.isEmpty() && r.printer) {
+                r.printer->setOutputFormat(QPrinter::PdfFormat);
+                r.printer->setOutputFileName(printFile);
+            }
+            a.result = printFile.isEmpty() ? 0 : 1;
+        }
+        return a;
+    }};
+
+    // Runs a query by example with no criteria: every record of the chosen table.
+    void findAll()
+    {
+        query();
+        execute();
+    }
+
+    QStringList results() const
+    {
+        const QString text = ui.Memo_Results->toPlainText();
+        return ui.Memo_Results->document()->isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+
+    static QString pdfText(const QString& file)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            return QStringLiteral("<pdftotext failed>");
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+};
