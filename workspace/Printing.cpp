@@ -26,10 +26,12 @@ QStringList RecordPrintLines(const QList<QWidget*>& controls, bool showFieldName
         auto* edit = qobject_cast<TBVMaskEdit*>(w);
         if (!edit)
             continue;
+        // A null shows as nothing, not as the separators of its mask.
+        const QString text = edit->Hint.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0 ? QString() : edit->text();
         if (showFieldNames)
-            lines << PadToWidth(edit->FieldName, QStringLiteral(" "), 20) + edit->text();
+            lines << PadToWidth(edit->FieldName, QStringLiteral(" "), 20) + text;
         else
-            line += edit->text() + QLatin1Char('|');
+            line += text + QLatin1Char('|');
     }
     if (showFieldNames)
         lines << QString();
