@@ -47,6 +47,8 @@ LinePrinter::LinePrinter(QPrinter& printer) : printer_(printer), painter_(new QP
         throw std::runtime_error("The printer could not be opened.");
     }
     QFont font(QStringLiteral("Courier New"), 8);
+    // Where Courier New is missing, another fixed-pitch face keeps the columns lined up.
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
     font.setStyleHint(QFont::TypeWriter);
     painter_->setFont(font);
     painter_->setPen(Qt::black);

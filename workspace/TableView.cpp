@@ -39,6 +39,8 @@ TForm_TableView::TForm_TableView(MainState& state, const ColumnSources& sources,
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     QFont font = ui_->Memo_Columns->font();
     font.setPixelSize(13);
+    // Where Courier New is missing, another fixed-pitch face keeps the type names in one column.
+    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
     font.setStyleHint(QFont::TypeWriter);
     ui_->Memo_Columns->setFont(font);
     connect(ui_->DBSCombobox_Tables, &QComboBox::currentIndexChanged, this, &TForm_TableView::DBSCombobox_TablesChange);
