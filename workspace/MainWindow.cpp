@@ -5,6 +5,7 @@
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/DatabaseSwitchPage.h"
 #include "workspace/DelimitedText.h"
 #include "workspace/ListView.h"
 #include "workspace/Navigation.h"
@@ -731,8 +732,17 @@ void TForm_Main::MenuItem_SQLViewerClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SQLViewerClick(env);
 }
-// comes with the database switch
-void TForm_Main::DatabaseMenuClick(QObject*) {}
+void TForm_Main::DatabaseMenuClick(QObject* Sender)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    ::DatabaseMenuClick(env, qobject_cast<QAction*>(Sender));
+}
+
+bool TForm_Main::SwitchDatabase(const QString& description)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    return ::SwitchDatabase(env, description);
+}
 // comes with the FTP commands
 void TForm_Main::MenuItem_Server01Click(QObject*) {}
 // comes with the help commands
