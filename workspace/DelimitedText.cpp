@@ -1,6 +1,7 @@
 #include "workspace/DelimitedText.h"
 
 #include "app/MainState.h"
+#include "app/SelectDB.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
@@ -17,6 +18,7 @@
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -229,4 +231,77 @@ void MenuItem_FromFileClick(TForm_Main& form)
         return;
     }
     MenuItem_FromScreenClick(form);
+}
+
+namespace {
+
+QString displayNameOf(const MainState& s, const TDataBaseObj* database)
+{
+    for (const DatabaseList::Entry& entry : s.Databases.entries)
+        if (entry.object.get() == database)
+            return entry.name;
+    return database ? database->DBDesc : QString();
+}
+
+} // namespace
+
+void MenuItem_MultiFromScreenClick(TForm_Main& form, QObject* Sender)
+{
+    MainState& s = form.state();
+    Ui::TForm_Main& ui = form.ui();
+    if (Sender == ui.MenuItem_MultiFromFile) {
+        const QString fileName = platform::modal::openFileName(&form, QString(), QString(), kOpenFilter);
+        if (fileName.isEmpty())
+            return;
+        try {
+            ui.Memo_Results->setPlainText(LoadLines(fileName).join(QLatin1Char('\n')));
+        } catch (const std::runtime_error& error) {
+            AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+            return;
+        }
+    }
+
+    TDataBaseObj* start = s.CurrentDatabase;
+    const QString startName = displayNameOf(s, start);
+    ChosenDatabases chosen;
+    {
+        TForm_SelectDatabases chooser(s.Databases, &form);
+        chooser.SelectedDatabases = &chosen;
+        platform::modal::execWindow(chooser);
+        if (chooser.Cancelled)
+            return;
+    }
+    if (chosen.empty())
+        return;
+
+    const std::optional<QString> table = AskTableName(s.CurrentTable, &form);
+    if (!table) {
+        s.MultiInsertTable.clear();
+        s.InMultiInsert = false;
+        return;
+    }
+    s.MultiInsertTable = *table;
+    s.InMultiInsert = true;
+    struct EndMultiInsert {
+        MainState& s;
+        ~EndMultiInsert() { s.InMultiInsert = false; }
+    } end{s};
+
+    // The database still connected comes first, without a switch.
+    const auto here = std::find_if(chosen.begin(), chosen.end(), [&](const auto& entry) { return entry.second == start; });
+    if (start && here != chosen.end()) {
+        chosen.erase(here);
+        MenuItem_FromScreenClick(form);
+    }
+    for (const auto& [name, database] : chosen) {
+        // Rows meant for a database that cannot be reached never go into the one still connected.
+        if (!form.SwitchDatabase(name)) {
+            AppMessageDlg(QStringLiteral("No rows were inserted into ") + name + QStringLiteral(": it could not be connected."),
+                          mtError, mbOK);
+            continue;
+        }
+        MenuItem_FromScreenClick(form);
+    }
+    if (!startName.isEmpty() && (s.CurrentDatabase != start || !form.Database.connected()))
+        form.SwitchDatabase(startName);
 }

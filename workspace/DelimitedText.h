@@ -34,3 +34,6 @@ DelimitedLine ReadValueLine(const QString& line);
 void MenuItem_CreateDBASCIIClick(TForm_Main& form);
 void MenuItem_FromScreenClick(TForm_Main& form);
 void MenuItem_FromFileClick(TForm_Main& form);
+// The same rows into several configured databases in turn, through the database switch, and back
+// to the database it started on. Sender Using ASCII From File loads a file first.
+void MenuItem_MultiFromScreenClick(TForm_Main& form, QObject* Sender);

@@ -703,8 +703,7 @@ void TForm_Main::MenuItem_SaveClick(QObject*)
 void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) { ::MenuItem_CreateDBASCIIClick(*this); }
 void TForm_Main::MenuItem_FromScreenClick(QObject*) { ::MenuItem_FromScreenClick(*this); }
 void TForm_Main::MenuItem_FromFileClick(QObject*) { ::MenuItem_FromFileClick(*this); }
-// comes with the multi-database insert
-void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
+void TForm_Main::MenuItem_MultiFromScreenClick(QObject* Sender) { ::MenuItem_MultiFromScreenClick(*this, Sender); }
 // comes with copy tables
 void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }

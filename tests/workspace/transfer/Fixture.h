@@ -4,10 +4,12 @@
 // the print dialog (to a PDF file), and the list and table windows through callbacks.
 #include "tests/workspace/qbe/Fixture.h"
 
+#include "app/SelectDB.h"
 #include "workspace/ListView.h"
 #include "workspace/TableName.h"
 #include "workspace/TableView.h"
 
+#include "ui_SelectDB.h"
 #include "ui_TableName.h"
 
 #include <QFile>
@@ -24,6 +26,9 @@ protected:
     QString openFileAnswer;                   // the open dialog's answer; empty: Cancel
     QString printFile;                        // where the print dialog sends the job; empty: Cancel
     int printDialogs = 0;
+    QStringList databasesToChoose;            // rows the database chooser selects, in this order
+    bool cancelChooser = false;
+    QStringList chooserRows;                  // what the chooser listed
     std::function<void(TForm_List&)> onList;
     std::function<void(TForm_TableView&)> onTableView;
 
@@ -46,6 +51,17 @@ protected:
             } else {
                 QTest::mouseClick(prompt->ui()->BitBtn_Cancel, Qt::LeftButton);
             }
+        } else if (auto* chooser = qobject_cast<TForm_SelectDatabases*>(r.window)) {
+            QListWidget* rows = chooser->ui()->MListBox_DB;
+            chooserRows.clear();
+            for (int i = 0; i < rows->count(); ++i)
+                chooserRows << rows->item(i)->text();
+            for (const QString& name : databasesToChoose) {
+                const auto found = rows->findItems(name, Qt::MatchExactly);
+                if (!found.isEmpty())
+                    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(found.first()).center());
+            }
+            QTest::mouseClick(cancelChooser ? chooser->ui()->BitBtn_Cancel : chooser->ui()->BitBtn_OK, Qt::LeftButton);
         } else if (auto* list = qobject_cast<TForm_List*>(r.window)) {
             if (onList)
                 onList(*list);
