@@ -255,6 +255,9 @@ QString editLiteral(const TBVMaskEdit* edit, const Field& f)
 {
     if (f.isNull())
         return QStringLiteral("null");
+    // Text goes as stored: the control may show it upper-cased.
+    if (edit->FieldType == ftString)
+        return SqlLiteral(ftString, f.asString());
     try {
         return ControlSqlLiteral(edit);
     } catch (const std::invalid_argument&) {

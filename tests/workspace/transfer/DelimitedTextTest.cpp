@@ -120,6 +120,12 @@ TEST_F(Delimited, ExportWritesTheHeaderAndOneLinePerFoundRecord)
     // The Table page is left on the last record.
     EXPECT_EQ(form.state().RecordIndex, 5);
 
+    // Text goes out as stored, also while the page shows it upper-cased.
+    ui.MenuItem_AllowLowerCase->setChecked(false);
+    form.MenuItem_ToolBarClick(ui.MenuItem_AllowLowerCase);
+    form.MenuItem_CreateDBASCIIClick(ui.MenuItem_CreateDBASCII);
+    EXPECT_EQ(results().at(3), lines[3]);
+
     // Pictures are not carried; a unique key column is.
     EXPECT_EQ(exported(QStringLiteral("products")).first(),
               QStringLiteral("sku|name|price|weight_kg|in_stock|description|picture_format|"));
