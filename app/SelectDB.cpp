@@ -1,12 +1,11 @@
 #include "app/SelectDB.h"
 
 #include "ui_SelectDB.h"
+#include "components/WindowPlace.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 constexpr int kDatabaseRole = Qt::UserRole + 1;
@@ -26,11 +25,7 @@ TForm_SelectDatabases::TForm_SelectDatabases(const DatabaseList& databases, QWid
         BitBtn_CancelClick();
         done(QDialog::Rejected);
     });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
 }
 
 TForm_SelectDatabases::~TForm_SelectDatabases() = default;

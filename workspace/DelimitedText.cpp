@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -64,16 +65,68 @@ std::optional<QStringList> SplitDelimitedLine(const QString& line)
     return items;
 }
 
+namespace {
+
+// [+-]digits[.digits][e[+-]digits], or with the digits only after the point.
+bool isNumber(QStringView t)
+{
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && t[i].isDigit() && t[i].unicode() < 128)
+            ++i;
+        return i - from;
+    };
+    if (i < n && (t[i] == u'+' || t[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < n && t[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'+' || t[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
+// '...' with no lone quote inside.
+bool isQuotedText(QStringView t)
+{
+    if (t.size() < 2 || t.front() != u'\'' || t.back() != u'\'')
+        return false;
+    for (qsizetype i = 1; i < t.size() - 1; ++i) {
+        if (t[i] != u'\'')
+            continue;
+        if (i + 1 >= t.size() - 1 || t[i + 1] != u'\'')
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+} // namespace
+
 bool IsValueLiteral(const QString& item)
 {
-    static const QRegularExpression literal(
-        QStringLiteral("^\\s*(?:null"
-                       "|[+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)(?:[eE][+-]?\\d+)?"
-                       "|'(?:[^']|'')*'"
-                       "|\\{\\s*(?:d|ts|t)\\s*'[0-9 :.\\-]*'\\s*\\}"
-                       ")\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return literal.match(item).hasMatch();
+    const QStringView t = QStringView(item).trimmed();
+    if (t.isEmpty())
+        return false;
+    if (t.front() == u'\'')
+        return isQuotedText(t);
+    if (t.front() == u'{') {
+        static const QRegularExpression escape(QStringLiteral("^\\{\\s*(?:d|ts|t)\\s*'[0-9 :.\\-]*'\\s*\\}$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        return escape.match(t.toString()).hasMatch();
+    }
+    return t.compare(u"null", Qt::CaseInsensitive) == 0 || isNumber(t);
 }
 
 std::optional<QString> ColumnNameOfItem(const QString& item)
@@ -95,51 +148,58 @@ QString DelimitedInsertStatement(const QString& table, const QStringList& column
            + QStringLiteral(") VALUES(") + values.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-DelimitedLine ReadColumnLine(const QString& line)
+namespace {
+
+// The items of a line, each turned into what the statement writes, or the error when one item
+// (or the line itself) cannot be used.
+DelimitedLine readLine(const QString& line, const std::function<std::optional<QString>(const QString&)>& itemText,
+                       const QString& error)
 {
     DelimitedLine result;
     const std::optional<QStringList> items = SplitDelimitedLine(line);
-    bool usable = items && !items->isEmpty();
-    if (usable) {
+    if (items && !items->isEmpty()) {
         for (const QString& item : *items) {
-            const std::optional<QString> name = ColumnNameOfItem(item);
-            if (!name) {
-                usable = false;
+            const std::optional<QString> text = itemText(item);
+            if (!text) {
+                result.items.clear();
                 break;
             }
-            // A name the line quotes stays quoted as it stands; a plain one goes the usual way.
-            const QString text = item.trimmed();
-            result.items << (text.startsWith(QLatin1Char('"')) ? text : QuoteIfBlank(*name));
+            result.items << *text;
         }
     }
-    if (!usable) {
-        result.items.clear();
-        result.error = QStringLiteral("The first line is not a list of column names, so no row was inserted:\r\n") + line;
-    }
+    if (result.items.isEmpty())
+        result.error = error + line;
     return result;
+}
+
+} // namespace
+
+DelimitedLine ReadColumnLine(const QString& line)
+{
+    return readLine(
+        line,
+        [](const QString& item) -> std::optional<QString> {
+            const std::optional<QString> name = ColumnNameOfItem(item);
+            if (!name)
+                return std::nullopt;
+            // A name the line quotes stays quoted as it stands; a plain one goes the usual way.
+            const QString text = item.trimmed();
+            return text.startsWith(QLatin1Char('"')) ? text : QuoteIfBlank(*name);
+        },
+        QStringLiteral("The first line is not a list of column names, so no row was inserted:\r\n"));
 }
 
 DelimitedLine ReadValueLine(const QString& line)
 {
-    DelimitedLine result;
-    const std::optional<QStringList> items = SplitDelimitedLine(line);
-    bool usable = items && !items->isEmpty();
-    if (usable) {
-        for (const QString& item : *items) {
-            if (!IsValueLiteral(item)) {
-                usable = false;
-                break;
-            }
-            result.items << item.trimmed();
-        }
-    }
-    if (!usable) {
-        result.items.clear();
-        result.error = QStringLiteral("This line is not a list of values (numbers, quoted text, null, {d '...'}, "
-                                      "{ts '...'}) and was not inserted:\r\n")
-                       + line;
-    }
-    return result;
+    return readLine(
+        line,
+        [](const QString& item) -> std::optional<QString> {
+            if (!IsValueLiteral(item))
+                return std::nullopt;
+            return item.trimmed();
+        },
+        QStringLiteral("This line is not a list of values (numbers, quoted text, null, {d '...'}, {ts '...'}) and was "
+                       "not inserted:\r\n"));
 }
 
 void MenuItem_CreateDBASCIIClick(TForm_Main& form)

@@ -1,6 +1,7 @@
 #include "workspace/ListView.h"
 
 #include "app/StartUp.h"
+#include "components/WindowPlace.h"
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
 #include "platform/modal/Modal.h"
@@ -15,13 +16,11 @@
 #include "ui_Main.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHash>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 #include <algorithm>
 
@@ -184,11 +183,7 @@ TForm_List::TForm_List(MainState& state, const QString& databaseName, QWidget* p
     ui_->StringGrid->viewport()->installEventFilter(this);
     ui_->StringGrid->horizontalHeader()->viewport()->installEventFilter(this);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
 }
 
 TForm_List::~TForm_List() = default;

@@ -1,13 +1,12 @@
 #include "workspace/TableName.h"
 
 #include "platform/modal/Modal.h"
+#include "components/WindowPlace.h"
 
 #include "ui_TableName.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 TForm_TableName::TForm_TableName(const QString& currentTable, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TForm_TableName>()), currentTable_(currentTable)
@@ -22,11 +21,7 @@ TForm_TableName::TForm_TableName(const QString& currentTable, QWidget* parent)
         BitBtn_CancelClick();
         done(QDialog::Rejected);
     });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
 }
 
 TForm_TableName::~TForm_TableName() = default;

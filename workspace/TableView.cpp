@@ -1,17 +1,16 @@
 #include "workspace/TableView.h"
 
 #include "platform/modal/Modal.h"
+#include "components/WindowPlace.h"
 #include "workspace/MainWindow.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
 #include "ui_TableView.h"
 
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextCursor>
 #include <QTextBlock>
 #include <algorithm>
@@ -46,11 +45,7 @@ TForm_TableView::TForm_TableView(MainState& state, const ColumnSources& sources,
     connect(ui_->DBSCombobox_Tables, &QComboBox::currentIndexChanged, this, &TForm_TableView::DBSCombobox_TablesChange);
     connect(ui_->BitBtn_Print, &QPushButton::clicked, this, &TForm_TableView::BitBtn_PrintClick);
     connect(ui_->BitBtn_OK, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     FormCreate();
 }
 

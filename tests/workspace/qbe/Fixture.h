@@ -40,7 +40,9 @@ protected:
     QStringList messages;                    // texts of the message dialogs and boxes shown
     std::optional<QString> inputAnswer;      // the input box's answer; nullopt: Cancel
     QString tableToChoose;
-    platform::modal::ScopedResponder responder{[this](const platform::modal::Request& r) {
+    // Answers every modal run; a fixture built on this one answers its own windows first.
+    virtual platform::modal::Answer answer(const platform::modal::Request& r)
+    {
         platform::modal::Answer a;
         if (auto* chooser = qobject_cast<TForm_SelectTable*>(r.window)) {
             QListWidget* list = chooser->ui()->ListBox_TableName;
@@ -59,7 +61,8 @@ protected:
             a.text = inputAnswer.value_or(QString());
         }
         return a;
-    }};
+    }
+    platform::modal::ScopedResponder responder{[this](const platform::modal::Request& r) { return answer(r); }};
     TForm_Main form;
     Ui::TForm_Main& ui = form.ui();
     TDataBaseObj db;

@@ -32,15 +32,10 @@ protected:
     std::function<void(TForm_List&)> onList;
     std::function<void(TForm_TableView&)> onTableView;
 
-    platform::modal::ScopedResponder transferResponder{[this](const platform::modal::Request& r) {
+    platform::modal::Answer answer(const platform::modal::Request& r) override
+    {
         platform::modal::Answer a;
-        if (auto* chooser = qobject_cast<TForm_SelectTable*>(r.window)) {
-            QListWidget* list = chooser->ui()->ListBox_TableName;
-            const auto found = list->findItems(tableToChoose, Qt::MatchFixedString);
-            if (!found.isEmpty())
-                list->setCurrentItem(found.first());
-            QTest::mouseClick(chooser->ui()->BitBtn_OK, Qt::LeftButton);
-        } else if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
+        if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
             ++tableNamePrompts;
             tableNameShown = prompt->ui()->Edit_TableName->text();
             if (closeTableNamePrompt) {
@@ -70,12 +65,6 @@ protected:
             if (onTableView)
                 onTableView(*view);
             a.result = QDialog::Accepted;
-        } else if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window)) {
-            messages << msg->RichEdit->toPlainText();
-            a.result = 1;
-        } else if (r.kind == platform::modal::Kind::MessageBox) {
-            messages << r.text;
-            a.result = QMessageBox::Ok;
         } else if (r.kind == platform::modal::Kind::OpenFile) {
             a.result = openFileAnswer.isEmpty() ? 0 : 1;
             a.text = openFileAnswer;
@@ -86,9 +75,11 @@ protected:
                 r.printer->setOutputFileName(printFile);
             }
             a.result = printFile.isEmpty() ? 0 : 1;
+        } else {
+            return QbeWindow::answer(r);
         }
         return a;
-    }};
+    }
 
     // Runs a query by example with no criteria: every record of the chosen table.
     void findAll()

@@ -1,0 +1,224 @@
+// Delimited export and import of 100,000 records, on SQLite and on PostgreSQL, in records per
+// second; the import against a bare ODBC loop running the same INSERT statements (it should stay
+// within 1.5 times the bare loop). The list view opening and sorting 5,000 and 50,000 found
+// records, in seconds (the larger should take at most 15 times the smaller).
+#include "bench/BareOdbc.h"
+#include "platform/engine/Engine.h"
+#include "platform/modal/Modal.h"
+#include "tests/support/Support.h"
+#include "workspace/DelimitedText.h"
+#include "workspace/ListView.h"
+#include "workspace/MainWindow.h"
+#include "workspace/QueryByExample.h"
+#include "workspace/TableName.h"
+#include "workspace/TablePage.h"
+
+#include "ui_Main.h"
+#include "ui_TableName.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+double seconds(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+using bench::check;
+
+// The bare loop: each statement sent as it is, one SQLExecDirect each, autocommit on.
+double bareInserts(const QString& dsn, const QString& user, const QString& password, const QStringList& statements)
+{
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLHSTMT stmt;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    const std::u16string d = dsn.toStdU16String(), u = user.toStdU16String(), p = password.toStdU16String();
+    auto w = [](const std::u16string& x) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(x.c_str())); };
+    check(SQLConnectW(dbc, w(d), SQL_NTS, u.empty() ? nullptr : w(u), SQL_NTS, p.empty() ? nullptr : w(p), SQL_NTS),
+          SQL_HANDLE_DBC, dbc, "connect");
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    std::vector<std::u16string> texts;
+    texts.reserve(statements.size());
+    for (const QString& s : statements)
+        texts.push_back(s.toStdU16String());
+    const double s = seconds([&] {
+        for (const std::u16string& text : texts)
+            check(SQLExecDirectW(stmt, w(text), SQL_NTS), SQL_HANDLE_STMT, stmt, "insert");
+    });
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return s;
+}
+
+void run(const char* label, const QString& dsn, const QString& user, const QString& password,
+         const std::function<void(const QString&)>& execSql, bool pg)
+{
+    TForm_Main form;
+    form.Database.setDatabaseName(QStringLiteral("xfer_bench_db"));
+    form.Database.setAliasName(dsn);
+    form.Database.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
+    form.Database.setConnected(true);
+    for (platform::engine::DataSet* set : std::initializer_list<platform::engine::DataSet*>{
+             &form.Table, &form.Table2, &form.Query, &form.Query1, &form.Query2, &form.ADOQuery})
+        set->setDatabaseName(form.Database.databaseName());
+    TDataBaseObj db;
+    db.DBType = pg ? QStringLiteral("POSTGRESQL") : QStringLiteral("ACCESS");
+    db.DataSource = dsn;
+    db.UserName = user;
+    db.Password = password;
+    form.state().CurrentDatabase = &db;
+
+    const QString columns = QStringLiteral("name VARCHAR(30), n INTEGER, amount DOUBLE PRECISION, born DATE");
+    const QString key = pg ? QStringLiteral("id SERIAL PRIMARY KEY, ") : QStringLiteral("id INTEGER PRIMARY KEY, ");
+    for (const char* table : {"xfer_bench", "xfer_bench_copy", "xfer_bench_bare"}) {
+        execSql(QStringLiteral("DROP TABLE IF EXISTS ") + QString::fromLatin1(table));
+        execSql(QStringLiteral("CREATE TABLE ") + QString::fromLatin1(table) + QStringLiteral(" (") + key + columns
+                + QLatin1Char(')'));
+    }
+    execSql(pg ? QStringLiteral("INSERT INTO xfer_bench (name, n, amount, born) SELECT 'name ' || g || ' O''Hara | x', "
+                                "g, g / 4.0, DATE '2020-01-01' + (g % 1000) FROM generate_series(1, 100000) g")
+               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 100000) "
+                                "INSERT INTO xfer_bench (name, n, amount, born) SELECT 'name ' || g || ' O''Hara | x', "
+                                "g, g / 4.0, date('2020-01-01', '+' || (g % 1000) || ' days') FROM s"));
+
+    MainState& state = form.state();
+    state.SerialFields = {QStringLiteral("XFER_BENCH=ID"), QStringLiteral("XFER_BENCH_COPY=ID")};
+    state.CurrentTable = QStringLiteral("xfer_bench");
+    TablePageEnv env = form.tablePageEnv();
+    BuildTablePage(env);
+    state.InQueryMode = true;
+    state.ContinueQuery = true;
+    ClearTablePage(form.ui());
+    ExecuteQuery(env);
+    state.InQueryMode = false;
+    if (state.RecordKeys.size() != kRows) {
+        std::fprintf(stderr, "%s: %lld keys\n", label, static_cast<long long>(state.RecordKeys.size()));
+        std::exit(1);
+    }
+
+    const double exportSeconds = seconds([&] { form.MenuItem_CreateDBASCIIClick(form.ui().MenuItem_CreateDBASCII); });
+    const QStringList lines = form.ui().Memo_Results->toPlainText().split(QLatin1Char('\n'));
+    if (lines.size() != kRows + 1) {
+        std::fprintf(stderr, "%s: export wrote %lld lines\n", label, static_cast<long long>(lines.size()));
+        std::exit(1);
+    }
+
+    QString count;
+    platform::modal::ScopedResponder responder([&](const platform::modal::Request& r) {
+        if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
+            prompt->ui()->Edit_TableName->setText(QStringLiteral("xfer_bench_copy"));
+            prompt->ui()->BitBtn_Ok->click();
+        } else if (r.window) {
+            count = r.window->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit"))->toPlainText();
+        }
+        return platform::modal::Answer{1};
+    });
+    const double importSeconds = seconds([&] { form.MenuItem_FromScreenClick(form.ui().MenuItem_FromScreen); });
+    if (!count.startsWith(QString::number(kRows) + QStringLiteral(" row(s)"))) {
+        std::fprintf(stderr, "%s: import said %s\n", label, qPrintable(count));
+        std::exit(1);
+    }
+
+    const DelimitedLine header = ReadColumnLine(lines.first());
+    QStringList statements;
+    statements.reserve(kRows);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        statements << DelimitedInsertStatement(QStringLiteral("xfer_bench_bare"), header.items, ReadValueLine(lines[i]).items);
+    const double bareSeconds = bareInserts(dsn, user, password, statements);
+
+    std::printf("%-10s export: %6.2f s  %8.0f records/s\n", label, exportSeconds, kRows / exportSeconds);
+    std::printf("%-10s import: %6.2f s  %8.0f records/s   bare INSERT loop: %6.2f s  %8.0f records/s   ratio %.2f "
+                "(limit 1.5)\n",
+                label, importSeconds, kRows / importSeconds, bareSeconds, kRows / bareSeconds, importSeconds / bareSeconds);
+
+    // The list view over the first 5,000 and all 50,000 of the found records.
+    ClearMaxLengths(form.ui());
+    auto listCost = [&](int found, double& open, double& sort) {
+        QStringList keys = state.RecordKeys.mid(0, found);
+        std::vector<double> opens, sorts;
+        for (int r = 0; r < 3; ++r) {
+            TForm_List list(state, form.Database.databaseName());
+            list.KeyList = &keys;
+            list.ListTable = state.CurrentTable;
+            list.KeyFieldName = QStringLiteral("id");
+            list.grid().setHeadings({QStringLiteral("Row"), QStringLiteral("id"), QStringLiteral("name"),
+                                     QStringLiteral("n"), QStringLiteral("amount"), QStringLiteral("born")});
+            opens.push_back(seconds([&] { list.FormShow(); }));
+            if (list.grid().rowCount() != found) {
+                std::fprintf(stderr, "%s: list of %d shows %d rows\n", label, found, list.grid().rowCount());
+                std::exit(1);
+            }
+            sorts.push_back(seconds([&] {
+                list.SortGridByColumn(2);
+                list.SortGridByColumn(4);
+            }));
+        }
+        std::sort(opens.begin(), opens.end());
+        std::sort(sorts.begin(), sorts.end());
+        open = opens[1];
+        sort = sorts[1];
+    };
+    double open5 = 0, sort5 = 0, open50 = 0, sort50 = 0;
+    listCost(5000, open5, sort5);
+    listCost(50000, open50, sort50);
+    std::printf("%-10s list view: 5,000 found: open %.3f s, two sorts %.3f s;  50,000 found: open %.3f s, two sorts "
+                "%.3f s;  ratio %.1f (limit 15)\n",
+                label, open5, sort5, open50, sort50, (open50 + sort50) / (open5 + sort5));
+    form.state().CurrentDatabase = nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testsupport::installOdbcEnvironment();
+    QApplication app(argc, argv);
+    testsupport::TempHome home;
+
+    {
+        // Each INSERT commits on its own; without waiting for the disk at every commit the figures
+        // show the program's cost rather than the disk's (the bare loop uses the same source).
+        const QString dsn = QStringLiteral("qv_xfer_bench");
+        testsupport::addDataSource(dsn, QStringLiteral("SQLite3"),
+                                   {QStringLiteral("Database=") + testsupport::sqliteFile(), QStringLiteral("SyncPragma=OFF")});
+        platform::engine::Database db;
+        db.setDatabaseName(QStringLiteral("xfer_bench_setup"));
+        db.setAliasName(dsn);
+        db.setConnected(true);
+        run("SQLite", dsn, {}, {},
+            [](const QString& sql) {
+                platform::engine::Query q;
+                q.setDatabaseName(QStringLiteral("xfer_bench_setup"));
+                q.sql() << sql;
+                q.execSQL();
+            },
+            false);
+    }
+    if (testsupport::pgAvailable()) {
+        const auto& pg = testsupport::pg();
+        run("PostgreSQL", pg.dsn, pg.user, pg.password, [](const QString& sql) { testsupport::pgExec(sql); }, true);
+    } else {
+        std::printf("PostgreSQL skipped: %s\n", testsupport::pgUnavailableReason().toUtf8().constData());
+    }
+    return 0;
+}
