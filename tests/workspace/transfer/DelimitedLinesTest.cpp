@@ -68,6 +68,13 @@ TEST(DelimitedLines, OnlyLiteralsAreValues)
         {"{d 'x'); DROP TABLE y; --'}", false},
         {"'unclosed", false},
         {"12abc", false},
+        {"''''", true},
+        {"'''", false},
+        {"5.", true},
+        {"+5", true},
+        {"1e", false},
+        {"-", false},
+        {"\u0663", false},  // a digit, but not one SQL reads
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsValueLiteral(QString::fromUtf8(c.item)), c.value) << c.item;
