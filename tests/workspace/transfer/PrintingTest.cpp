@@ -104,6 +104,21 @@ TEST_F(Printing, LongPrintsBreakIntoPagesAndLongLinesWrap)
     EXPECT_FALSE(text.contains(QStringLiteral("L").repeated(300)));
 }
 
+TEST_F(Printing, ARecordThatIsGoneIsNotPrinted)
+{
+    exec({QStringLiteral("DELETE FROM print_t WHERE name = 'ABC'")});
+    preview(false);
+    EXPECT_EQ(results(), QStringList{kPlainLines[1]});
+
+    printFile = home.file(QStringLiteral("gone.pdf"));
+    form.BitBtn_PrintClick(ui.BitBtn_Print);
+    const QString text = pdfText(printFile);
+    EXPECT_TRUE(text.contains(kPlainLines[1])) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("ABC"))) << text.toStdString();
+    EXPECT_TRUE(ui.TabSheet_Table->updatesEnabled());
+    EXPECT_TRUE(form.updatesEnabled());
+}
+
 TEST_F(Printing, NoFoundRecordsAndOtherSenders)
 {
     query();
