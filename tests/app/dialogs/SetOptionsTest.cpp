@@ -187,8 +187,14 @@ TEST_F(OptionsWindow, TypedLettersBecomeCapitals)
     QWidget* editor = QApplication::focusWidget();
     ASSERT_TRUE(editor);
     QTest::keyClicks(editor, QStringLiteral("q{x_1"));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("f"));
     QTest::mouseClick(u().BitBtn_OK, Qt::LeftButton);
     EXPECT_EQ(cell(grid, 3, 0), QStringLiteral("Q{X_1"));
+    EXPECT_EQ(cell(grid, 3, 1), QStringLiteral("F"));
+    EXPECT_EQ(platform::IniFile(kIni).readString("NOUPDATEFIELDS", "Q{X_1", ""), QStringLiteral("F"));
 }
 
 TEST(OptionsDefaults, EmptyFileShowsTheDefaults)
