@@ -7,11 +7,13 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
+#include "workspace/AddFields.h"
 #include "workspace/InsertTemplate.h"
 #include "workspace/MainWindow.h"
 #include "workspace/QueryTemplate.h"
 #include "workspace/SqlCommandLine.h"
 
+#include "ui_AddFields.h"
 #include "ui_InsertTemplate.h"
 #include "ui_Main.h"
 #include "ui_QueryTemplate.h"
@@ -309,5 +311,59 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Templates, ::testing::Values(Backend::SQLite, 
                          [](const auto& info) {
                              return std::string(info.param == Backend::SQLite ? "SQLite" : "PostgreSQL");
                          });
+
+} // namespace
+
+namespace {
+
+// The hidden Add Fields command: type defaults in its window, and the grid's names appended to the
+// first line of the statement box on OK only.
+TEST(AddFields, TypeDefaultsAndTheAppendedNames)
+{
+    testsupport::TempHome home;
+    platform::modal::ScopedResponder quiet([](const Request&) { return Answer{}; });
+    TForm_Main form;
+    Ui::TForm_Main& ui = form.ui();
+    ui.Memo_SQL->setPlainText(QStringLiteral("INSERT INTO t (a\nsecond line"));
+
+    bool cancel = true;
+    QStringList values;
+    platform::modal::ScopedResponder responder([&](const Request& r) {
+        auto* window = qobject_cast<TForm_AddFields*>(r.window);
+        if (!window)
+            return Answer{};
+        Ui::TForm_AddFields& u = *window->ui();
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Add fields to table"));
+        EXPECT_EQ(window->CallerName, QStringLiteral("Form_Main"));
+        EXPECT_FALSE(u.MPanel_Table->isVisible());
+        EXPECT_EQ(u.MComboBox_FieldType->count(), 0);
+        // The window definition offers no types; given some, each sets its default value.
+        u.MComboBox_FieldType->addItems({"char", "date", "datetime", "float", "integer", "memo", "other"});
+        u.MComboBox_FieldType->setCurrentIndex(-1);
+        values.clear();
+        for (int i = 0; i < u.MComboBox_FieldType->count(); ++i) {
+            u.MMaskEdit_FieldValue->setText(QStringLiteral("x"));
+            u.MComboBox_FieldType->setCurrentIndex(i);
+            values << u.MMaskEdit_FieldValue->text();
+        }
+        u.CheckBox_Null->click();
+        values << u.MMaskEdit_FieldValue->text();
+        u.MComboBox_FieldType->setCurrentIndex(1);
+        values << u.MMaskEdit_FieldValue->text();
+        u.CheckBox_Null->click();
+        values << u.MMaskEdit_FieldValue->text();
+        QTest::mouseClick(cancel ? u.BitBtn_Cancel : u.BitBtn_OK, Qt::LeftButton);
+        return Answer{};
+    });
+    form.BitBtn_AddFieldsClick(ui.BitBtn_AddFields);
+    EXPECT_EQ(values, (QStringList{"", "12/31/9999", "12/31/9999 00:00:00", "0.0", "0", "", "x", "null", "null",
+                                   "12/31/9999"}));
+    EXPECT_EQ(ui.Memo_SQL->toPlainText(), QStringLiteral("INSERT INTO t (a\nsecond line"));
+
+    cancel = false;
+    form.BitBtn_AddFieldsClick(ui.BitBtn_AddFields);
+    EXPECT_EQ(ui.Memo_SQL->toPlainText(), QStringLiteral("INSERT INTO t (a|\nsecond line"));
+    EXPECT_TRUE(ui.BitBtn_AddFields->isHidden());
+}
 
 } // namespace
