@@ -6,7 +6,7 @@
 #include "app/Options.h"
 #include "app/StartUp.h"
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "platform/registry/Registry.h"

@@ -3,7 +3,7 @@
 #include "app/MainState.h"
 #include "app/Options.h"
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 
@@ -128,11 +128,8 @@ void TForm_SetOptions::showEvent(QShowEvent* event)
 void TForm_SetOptions::keyPressEvent(QKeyEvent* event)
 {
     // Esc is the Cancel button; the title bar's close button stores like OK.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_SetOptions::FormShow()

@@ -1,6 +1,6 @@
 #include "workspace/AddFields.h"
 
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/modal/Modal.h"
 #include "workspace/QueryTemplate.h"
 
@@ -43,11 +43,8 @@ void TForm_AddFields::showEvent(QShowEvent* event)
 
 void TForm_AddFields::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_AddFields::FormShow()

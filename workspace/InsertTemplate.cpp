@@ -1,7 +1,7 @@
 #include "workspace/InsertTemplate.h"
 
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/modal/Modal.h"
 #include "workspace/QueryTemplate.h"
 #include "workspace/TablePage.h"
@@ -92,11 +92,8 @@ void TForm_Insert::showEvent(QShowEvent* event)
 
 void TForm_Insert::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_Insert::FormShow()

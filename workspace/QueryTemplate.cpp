@@ -1,7 +1,7 @@
 #include "workspace/QueryTemplate.h"
 
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
 #include "workspace/SqlCommandLine.h"
@@ -164,11 +164,8 @@ void TForm_Select::showEvent(QShowEvent* event)
 
 void TForm_Select::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_Select::FormShow()

@@ -1,6 +1,8 @@
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -11,4 +13,12 @@ void CenterOnScreen(QWidget& window)
         frame.moveCenter(screen->availableGeometry().center());
         window.move(frame.topLeft());
     }
+}
+
+bool EscapePressesCancel(QKeyEvent* event, QAbstractButton* cancel)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier || !cancel)
+        return false;
+    cancel->click();
+    return true;
 }
