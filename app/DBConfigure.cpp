@@ -63,7 +63,8 @@ TForm_Configure::TForm_Configure(QWidget* parent) : QDialog(parent), ui_(std::ma
     ui_->SpeedButton_Browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     ui_->MComboBox_DBType->setCurrentIndex(-1);
 
-    connect(ui_->MComboBox_Select, &QComboBox::currentIndexChanged, this, &TForm_Configure::MComboBox_SelectChange);
+    // A choice of the user, also of the entry already shown, loads the entry afresh.
+    connect(ui_->MComboBox_Select, &QComboBox::activated, this, &TForm_Configure::MComboBox_SelectChange);
     connect(ui_->MComboBox_DBType, &QComboBox::activated, this, &TForm_Configure::MComboBox_DBTypeChange);
     connect(ui_->Button_Apply, &QPushButton::clicked, this, &TForm_Configure::Button_OKClick);
     connect(ui_->Button_Delete, &QPushButton::clicked, this, &TForm_Configure::Button_DeleteClick);

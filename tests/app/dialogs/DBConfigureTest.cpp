@@ -119,6 +119,7 @@ protected:
         const int row = select->findText(name);
         ASSERT_GE(row, 0) << name.toStdString();
         select->setCurrentIndex(row);
+        emit select->activated(row);
     }
 
     void pickType(const QString& type)
@@ -180,6 +181,9 @@ TEST_F(ConfigureWindow, ShowsTheEntriesAndLoadsOne)
     EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true, false}));
     pickEntry(QStringLiteral("SALES"));
     EXPECT_EQ(shown(), (QStringList{"ORACLE", "SALES", "sales_dsn", "scott", "tiger", "ORCL", "", "", ""}));
+    u().MMaskEdit_UserName->setText(QStringLiteral("changed"));
+    pickEntry(QStringLiteral("SALES"));  // chosen again: loaded afresh
+    EXPECT_EQ(u().MMaskEdit_UserName->text(), QStringLiteral("scott"));
     EXPECT_EQ(u().MMaskEdit_Password->echoMode(), QLineEdit::Password);
 
     // An unknown type leaves no type chosen and every field open; Save then does nothing.

@@ -222,6 +222,7 @@ TEST(OptionsCommand, ChangesTakeEffect)
     ini.writeInteger("MEMOS", "HEIGHT", 311);
     ini.writeString("Memo_SQL", "FONTNAME", "DejaVu Sans Mono");
     ini.writeInteger("Memo_SQL", "FONTSIZE", 12);
+    ini.writeInteger("Memo_Results", "FONTCOLOR", 0x0000FF);  // red, as the class library stores it
     bool cancelled = false;
     platform::modal::ScopedResponder responder([&](const Request& r) {
         if (auto* window = qobject_cast<TForm_SetOptions*>(r.window)) {
@@ -240,6 +241,7 @@ TEST(OptionsCommand, ChangesTakeEffect)
     EXPECT_EQ(form.state().MemoHeight, 311);
     EXPECT_EQ(form.ui().Memo_SQL->font().family(), QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(form.ui().Memo_SQL->font().pointSize(), 12);
+    EXPECT_EQ(form.ui().Memo_Results->palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_TRUE(form.ui().MenuItem_FTP->menuAction()->isVisible());
     EXPECT_TRUE(form.ui().MenuItem_Server03->isVisible());
     EXPECT_EQ(form.ui().MenuItem_Server03->text(), QStringLiteral("ftp.three"));
