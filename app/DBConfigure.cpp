@@ -55,10 +55,7 @@ TForm_Configure::TForm_Configure(QWidget* parent) : QDialog(parent), ui_(std::ma
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(kWidth, kAllHeight);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui_->MLabel_TNS, ui_->MMaskEdit_TNS, ui_->MLabel_Server,
-                                                     ui_->ComboBox_Server, ui_->MLabel_DBPath, ui_->MMaskEdit_DBPath,
-                                                     ui_->SpeedButton_Browse, ui_->MLabel_Informix,
-                                                     ui_->MMaskEdit_Informix})
+    for (QWidget* w : parameterControls())
         w->hide();
     ui_->SpeedButton_Browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     ui_->MComboBox_DBType->setCurrentIndex(-1);
@@ -77,6 +74,13 @@ TForm_Configure::TForm_Configure(QWidget* parent) : QDialog(parent), ui_(std::ma
 
 TForm_Configure::~TForm_Configure() = default;
 
+QList<QWidget*> TForm_Configure::parameterControls() const
+{
+    return {ui_->MLabel_TNS,    ui_->MMaskEdit_TNS,      ui_->MLabel_Server,  ui_->ComboBox_Server,
+            ui_->MLabel_DBPath, ui_->MMaskEdit_DBPath,   ui_->SpeedButton_Browse, ui_->MLabel_Informix,
+            ui_->MMaskEdit_Informix};
+}
+
 void TForm_Configure::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -87,10 +91,7 @@ void TForm_Configure::FormShow()
 {
     if (ShowAllParameters) {
         setFixedSize(kWidth, kAllHeight);
-        for (QWidget* w : std::initializer_list<QWidget*>{ui_->MLabel_TNS, ui_->MMaskEdit_TNS, ui_->MLabel_Server,
-                                                         ui_->ComboBox_Server, ui_->MLabel_DBPath,
-                                                         ui_->MMaskEdit_DBPath, ui_->SpeedButton_Browse,
-                                                         ui_->MLabel_Informix, ui_->MMaskEdit_Informix})
+        for (QWidget* w : parameterControls())
             w->show();
     } else {
         setFixedSize(kWidth, kFewHeight);
@@ -117,10 +118,8 @@ void TForm_Configure::FormShow()
 
 void TForm_Configure::clearFields()
 {
-    for (QLineEdit* edit : {static_cast<QLineEdit*>(ui_->MMaskEdit_DBDesc), static_cast<QLineEdit*>(ui_->MMaskEdit_DataSource),
-                            static_cast<QLineEdit*>(ui_->MMaskEdit_UserName), static_cast<QLineEdit*>(ui_->MMaskEdit_Password),
-                            static_cast<QLineEdit*>(ui_->MMaskEdit_TNS), static_cast<QLineEdit*>(ui_->MMaskEdit_Informix),
-                            static_cast<QLineEdit*>(ui_->MMaskEdit_DBPath)})
+    for (QLineEdit* edit : {ui_->MMaskEdit_DBDesc, ui_->MMaskEdit_DataSource, ui_->MMaskEdit_UserName,
+                            ui_->MMaskEdit_Password, ui_->MMaskEdit_TNS, ui_->MMaskEdit_Informix, ui_->MMaskEdit_DBPath})
         edit->clear();
     ui_->ComboBox_Server->setCurrentText(QString());
 }

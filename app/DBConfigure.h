@@ -4,6 +4,7 @@
 #include "app/DataBaseObj.h"
 
 #include <QDialog>
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -46,6 +47,8 @@ protected:
 
 private:
     void clearFields();
+    // The fields only some types use, with their captions and the browse button.
+    QList<QWidget*> parameterControls() const;
     std::unique_ptr<Ui::TForm_Configure> ui_;
 };
 

@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QStyle>
 #include <QStyledItemDelegate>
 

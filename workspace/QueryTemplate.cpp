@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextLayout>
