@@ -258,3 +258,25 @@ TEST(OptionsCommand, ChangesTakeEffect)
 }
 
 } // namespace
+
+namespace {
+
+// A table name the file cannot hold as a key loses only its own row, and the user is told.
+TEST_F(OptionsWindow, UnstorableNameLosesOnlyItsRow)
+{
+    QStringList told;
+    platform::modal::ScopedResponder responder([&](const Request& r) {
+        told << r.caption;
+        return Answer{1};
+    });
+    open();
+    u().StringGrid_NoUpdate->setItem(1, 0, new QTableWidgetItem(QStringLiteral("A=B")));
+    u().StringGrid_NoUpdate->setItem(1, 1, new QTableWidgetItem(QStringLiteral("X")));
+    u().StringGrid_NoUpdate->setItem(2, 0, new QTableWidgetItem(QStringLiteral("ZED")));
+    u().StringGrid_NoUpdate->setItem(2, 1, new QTableWidgetItem(QStringLiteral("Y")));
+    QTest::mouseClick(u().BitBtn_OK, Qt::LeftButton);
+    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(platform::IniFile(kIni).readSectionValues("NOUPDATEFIELDS"), (QStringList{"LOG=STAMP", "ZED=Y"}));
+}
+
+} // namespace
