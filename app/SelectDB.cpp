@@ -1,7 +1,7 @@
 #include "app/SelectDB.h"
 
 #include "ui_SelectDB.h"
-#include "components/WindowPlace.h"
+#include "components/DialogBehaviour.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
@@ -38,11 +38,8 @@ void TForm_SelectDatabases::showEvent(QShowEvent* event)
 
 void TForm_SelectDatabases::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_SelectDatabases::FormShow()

@@ -1,7 +1,7 @@
 #include "workspace/ListView.h"
 
 #include "app/StartUp.h"
-#include "components/WindowPlace.h"
+#include "components/DialogBehaviour.h"
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
 #include "platform/modal/Modal.h"

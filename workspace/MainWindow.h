@@ -66,6 +66,8 @@ public:
     // Switches the connection to the configured database of this display name, as its Database-menu
     // item does; true when connected to it afterwards.
     bool SwitchDatabase(const QString& description);
+    // F2 in an INSERT template of the SQL page.
+    void JumpToInsertValue();
 
 public slots:
     // The start-up sequence; the program runs it once, before the window is first shown.

@@ -1,7 +1,7 @@
 #include "workspace/TableName.h"
 
 #include "platform/modal/Modal.h"
-#include "components/WindowPlace.h"
+#include "components/DialogBehaviour.h"
 
 #include "ui_TableName.h"
 

@@ -1,7 +1,7 @@
 #include "workspace/TableView.h"
 
 #include "platform/modal/Modal.h"
-#include "components/WindowPlace.h"
+#include "components/DialogBehaviour.h"
 #include "workspace/MainWindow.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
