@@ -1,5 +1,6 @@
 #include "workspace/TableView.h"
 
+#include "app/StartUp.h"
 #include "platform/modal/Modal.h"
 #include "components/DialogBehaviour.h"
 #include "workspace/MainWindow.h"
@@ -60,8 +61,13 @@ void TForm_TableView::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (ui_->DBSCombobox_Tables->currentIndex() < 0 && !CurrentTable.isEmpty()) {
         const int at = ui_->DBSCombobox_Tables->findText(CurrentTable, Qt::MatchFixedString);
-        if (at >= 0)
-            ui_->DBSCombobox_Tables->setCurrentIndex(at);
+        // A table whose columns cannot be read leaves the listing empty and the window open.
+        try {
+            if (at >= 0)
+                ui_->DBSCombobox_Tables->setCurrentIndex(at);
+        } catch (const std::exception& error) {
+            ShowApplicationException(error);
+        }
     }
 }
 
