@@ -3,6 +3,7 @@
 // within 1.5 times the bare loop). The list view opening and sorting 5,000 and 50,000 found
 // records, in seconds (the larger should take at most 15 times the smaller).
 #include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -45,49 +46,24 @@ using bench::check;
 // The bare loop: each statement sent as it is, one SQLExecDirect each, autocommit on.
 double bareInserts(const QString& dsn, const QString& user, const QString& password, const QStringList& statements)
 {
-    SQLHENV env;
-    SQLHDBC dbc;
-    SQLHSTMT stmt;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const std::u16string d = dsn.toStdU16String(), u = user.toStdU16String(), p = password.toStdU16String();
-    auto w = [](const std::u16string& x) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(x.c_str())); };
-    check(SQLConnectW(dbc, w(d), SQL_NTS, u.empty() ? nullptr : w(u), SQL_NTS, p.empty() ? nullptr : w(p), SQL_NTS),
-          SQL_HANDLE_DBC, dbc, "connect");
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    bench::BareConnection bare(dsn.toStdU16String(), user.toStdU16String(), password.toStdU16String());
     std::vector<std::u16string> texts;
     texts.reserve(statements.size());
     for (const QString& s : statements)
         texts.push_back(s.toStdU16String());
-    const double s = seconds([&] {
+    return seconds([&] {
         for (const std::u16string& text : texts)
-            check(SQLExecDirectW(stmt, w(text), SQL_NTS), SQL_HANDLE_STMT, stmt, "insert");
+            check(SQLExecDirectW(bare.stmt, bench::BareConnection::text(text), SQL_NTS), SQL_HANDLE_STMT, bare.stmt,
+                  "insert");
     });
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return s;
 }
 
 void run(const char* label, const QString& dsn, const QString& user, const QString& password,
          const std::function<void(const QString&)>& execSql, bool pg)
 {
     TForm_Main form;
-    form.Database.setDatabaseName(QStringLiteral("xfer_bench_db"));
-    form.Database.setAliasName(dsn);
-    form.Database.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
-    form.Database.setConnected(true);
-    for (platform::engine::DataSet* set : std::initializer_list<platform::engine::DataSet*>{
-             &form.Table, &form.Table2, &form.Query, &form.Query1, &form.Query2, &form.ADOQuery})
-        set->setDatabaseName(form.Database.databaseName());
     TDataBaseObj db;
-    db.DBType = pg ? QStringLiteral("POSTGRESQL") : QStringLiteral("ACCESS");
-    db.DataSource = dsn;
-    db.UserName = user;
-    db.Password = password;
-    form.state().CurrentDatabase = &db;
+    bench::connectWindow(form, db, QStringLiteral("xfer_bench_db"), pg ? QStringLiteral("POSTGRESQL") : QStringLiteral("ACCESS"), dsn, user, password);
 
     const QString columns = QStringLiteral("name VARCHAR(30), n INTEGER, amount DOUBLE PRECISION, born DATE");
     const QString key = pg ? QStringLiteral("id SERIAL PRIMARY KEY, ") : QStringLiteral("id INTEGER PRIMARY KEY, ");
