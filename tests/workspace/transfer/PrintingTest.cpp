@@ -119,6 +119,14 @@ TEST_F(Printing, ARecordThatIsGoneIsNotPrinted)
     EXPECT_TRUE(form.updatesEnabled());
 }
 
+TEST_F(Printing, APrinterThatCannotStartIsAnError)
+{
+    printFile = home.file(QStringLiteral("missing/folder/out.pdf"));
+    form.state().RecordIndex = 0;
+    EXPECT_THROW(form.BitBtn_PrintClick(ui.BitBtn_Print), std::runtime_error);
+    EXPECT_EQ(form.state().RecordIndex, 0);  // no record was walked
+}
+
 TEST_F(Printing, NoFoundRecordsAndOtherSenders)
 {
     query();
