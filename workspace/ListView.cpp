@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
 
@@ -147,6 +148,80 @@ void ListGridModel::removeRow(int row)
 }
 
 // ---------------------------------------------------------------------------------------------
+// Columns that stay in place while the grid scrolls sideways: a second view over the same cells,
+// lying on the first columns of the grid.
+
+FixedColumnsView::FixedColumnsView(QTableView* grid) : QTableView(grid), grid_(grid)
+{
+    setObjectName(QStringLiteral("StringGrid_Fixed"));
+    setModel(grid->model());
+    setSelectionModel(grid->selectionModel());
+    setSelectionBehavior(grid->selectionBehavior());
+    setSelectionMode(grid->selectionMode());
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(grid->verticalHeader()->minimumSectionSize());
+    verticalHeader()->setDefaultSectionSize(grid->verticalHeader()->defaultSectionSize());
+    horizontalHeader()->setSectionsMovable(false);
+    // The widths follow the grid's columns; they are resized there.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    grid->viewport()->stackUnder(this);
+    connect(grid->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, grid->verticalScrollBar(), &QAbstractSlider::setValue);
+    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+        if (column < count_) {
+            setColumnWidth(column, size);
+            place();
+        }
+    });
+    connect(grid->model(), &QAbstractItemModel::modelReset, this, &FixedColumnsView::apply);
+    grid->installEventFilter(this);
+    hide();
+}
+
+void FixedColumnsView::setCount(int count)
+{
+    count_ = count;
+    apply();
+}
+
+void FixedColumnsView::apply()
+{
+    const int columns = model() ? model()->columnCount() : 0;
+    for (int c = 0; c < columns; ++c) {
+        setColumnHidden(c, c >= count_);
+        if (c < count_)
+            setColumnWidth(c, grid_->columnWidth(c));
+    }
+    setVisible(count_ > 0 && columns > count_);
+    place();
+}
+
+void FixedColumnsView::place()
+{
+    int width = 0;
+    for (int c = 0; c < count_; ++c)
+        width += grid_->columnWidth(c);
+    const int frame = grid_->frameWidth();
+    setGeometry(frame, frame, width + 1, grid_->viewport()->height() + grid_->horizontalHeader()->height());
+    horizontalHeader()->setFixedHeight(grid_->horizontalHeader()->height());
+}
+
+bool FixedColumnsView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == grid_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        place();
+    return QTableView::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
 // The window
 
 TForm_List::TForm_List(MainState& state, const QString& databaseName, QWidget* parent)
@@ -183,6 +258,18 @@ TForm_List::TForm_List(MainState& state, const QString& databaseName, QWidget* p
     ui_->StringGrid->viewport()->installEventFilter(this);
     ui_->StringGrid->horizontalHeader()->viewport()->installEventFilter(this);
 
+    // The fixed columns answer the mouse as the grid does.
+    fixed_ = new FixedColumnsView(ui_->StringGrid);
+    connect(fixed_, &QWidget::customContextMenuRequested, this,
+            [this, popup](const QPoint& at) { popup->popup(fixed_->viewport()->mapToGlobal(at)); });
+    connect(fixed_, &QAbstractItemView::doubleClicked, this, &TForm_List::StringGridDblClick);
+    connect(fixed_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        SortGridByColumn(column);
+        afterMouseRelease();
+    });
+    fixed_->viewport()->installEventFilter(this);
+    fixed_->horizontalHeader()->viewport()->installEventFilter(this);
+
     CenterOnScreen(*this);
 }
 
@@ -212,7 +299,8 @@ void TForm_List::resizeEvent(QResizeEvent* event)
 bool TForm_List::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease
-        && (watched == ui_->StringGrid->viewport() || watched == ui_->StringGrid->horizontalHeader()->viewport()))
+        && (watched == ui_->StringGrid->viewport() || watched == ui_->StringGrid->horizontalHeader()->viewport()
+            || watched == fixed_->viewport() || watched == fixed_->horizontalHeader()->viewport()))
         afterMouseRelease();
     return QDialog::eventFilter(watched, event);
 }
@@ -343,6 +431,8 @@ void TForm_List::afterMouseRelease()
         *KeyList << model_.cell(r, KeyGridColumn);
 }
 
+void TForm_List::setFixedColumns(int count) { fixed_->setCount(count); }
+
 void TForm_List::StringGridDblClick() { ui_->BitBtn_Close->click(); }
 
 void TForm_List::Ascending1Click()
@@ -407,9 +497,11 @@ void MenuItem_ListViewClick(TForm_Main& form)
 
         const bool oracle = s.CurrentDatabase && s.CurrentDatabase->DBType == QLatin1String("ORACLE");
         QStringList headings{QStringLiteral("Row")};
+        bool fixedColumns = false;
         std::vector<int> widths{30};
         for (QWidget* w : PageControls(ui)) {
             if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
+                fixedColumns = true;
                 headings << edit->FieldName;
                 int width = edit->maxLengthLimit() != 0 ? edit->maxLengthLimit() * 8 + 1
                             : (edit->FieldName == QLatin1String("rowid") && oracle) ? 144
@@ -423,6 +515,9 @@ void MenuItem_ListViewClick(TForm_Main& form)
         list.grid().setHeadings(headings);
         for (size_t c = 0; c < widths.size(); ++c)
             list.ui()->StringGrid->setColumnWidth(static_cast<int>(c), widths[c]);
+        // The row number and the first field stay in place while the grid scrolls sideways.
+        if (fixedColumns)
+            list.setFixedColumns(2);
 
         platform::modal::execWindow(list);
         s.RecordIndex = list.ChosenIndex;

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QTableView>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -52,6 +53,24 @@ private:
     std::vector<QStringList> rows_;
 };
 
+// The first columns of a grid kept in place while the rest scrolls sideways.
+class FixedColumnsView : public QTableView {
+    Q_OBJECT
+public:
+    explicit FixedColumnsView(QTableView* grid);
+    void setCount(int count);
+    int count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void apply();
+    void place();
+    QTableView* grid_;
+    int count_ = 0;
+};
+
 class TForm_List : public QDialog {
     Q_OBJECT
 public:
@@ -67,6 +86,10 @@ public:
     int ChosenIndex = -1;
     int KeyGridColumn = -1;
     platform::engine::Query Query_Select;
+
+    // How many columns from the left stay in place when the grid scrolls sideways.
+    void setFixedColumns(int count);
+    FixedColumnsView* fixedColumns() const { return fixed_; }
 
     // The key list as an IN list: (k1,k2,k3); text keys quoted as the record display quotes them.
     QString KeyListText(const QStringList& keys) const;
@@ -97,6 +120,7 @@ private:
     std::unique_ptr<Ui::TForm_List> ui_;
     MainState& state_;
     ListGridModel model_;
+    FixedColumnsView* fixed_ = nullptr;
     bool shown_ = false;
 };
 
