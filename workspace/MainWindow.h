@@ -82,7 +82,7 @@ public slots:
     void BitBtn_RemoveClick(QObject* Sender = nullptr);
     void BitBtn_SortOrderClick(QObject* Sender = nullptr);
     void BitBtn_FindFieldClick(QObject* Sender = nullptr);
-    void BitBtn_FindFieldMouseDown(QObject* Sender = nullptr);
+    void BitBtn_FindFieldMouseDown(QObject* Sender = nullptr, Qt::MouseButton Button = Qt::LeftButton);
     void MenuItem_SelectTableClick(QObject* Sender = nullptr);
     void BitBtn_AppendSQLClick(QObject* Sender = nullptr);
     void BitBtn_PrintClick(QObject* Sender = nullptr);
