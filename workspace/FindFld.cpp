@@ -121,6 +121,9 @@ void BitBtn_FindFieldClick(TablePageEnv& env, bool Prompt)
     }
 
     if (found) {
+        // The prompt has just closed: the window takes the keyboard back first.
+        if (env.window)
+            env.window->activateWindow();
         found->setFocus();
         env.ui.ScrollBox->ensureWidgetVisible(found);
     } else {
