@@ -9,6 +9,7 @@
 #include "components/SaveMsgDlg.h"
 #include "platform/modal/Modal.h"
 #include "platform/registry/Registry.h"
+#include "tests/app/switch/Messages.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
 #include "workspace/TablePage.h"
@@ -52,22 +53,6 @@ void makeSqliteSources()
         testsupport::addDataSource(QString::fromLatin1(name), QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file});
     }
 }
-
-// A message as the dialog shows it: its lines, joined by line feeds.
-QString shown(const QString& message)
-{
-    return TForm_SaveMsg::SplitLines(message).join(QLatin1Char('\n'));
-}
-
-struct Messages {
-    QStringList texts;
-    platform::modal::Answer operator()(const platform::modal::Request& r)
-    {
-        const auto* box = r.window ? r.window->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit")) : nullptr;
-        texts << (box ? box->toPlainText() : r.text);
-        return {1};
-    }
-};
 
 class Switch : public ::testing::Test {
 protected:

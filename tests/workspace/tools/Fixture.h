@@ -20,18 +20,14 @@ protected:
     void SetUp() override
     {
         QbeWindow::SetUp();
-        platform::modal::setResponder([this](const platform::modal::Request& r) {
-            platform::modal::Answer a;
-            if (auto* chooser = qobject_cast<TForm_SelectTable*>(r.window)) {
-                const auto found = chooser->ui()->ListBox_TableName->findItems(tableToChoose, Qt::MatchFixedString);
-                if (!found.isEmpty())
-                    chooser->ui()->ListBox_TableName->setCurrentItem(found.first());
-                QTest::mouseClick(chooser->ui()->BitBtn_OK, Qt::LeftButton);
-            } else if (auto* order = qobject_cast<TForm_Order*>(r.window)) {
+        answerOther = [this](const platform::modal::Request& r, platform::modal::Answer&) {
+            if (auto* order = qobject_cast<TForm_Order*>(r.window)) {
                 if (workOrder)
                     workOrder(*order);
                 QTest::mouseClick(order->ui()->BitBtn_Ok, Qt::LeftButton);
-            } else if (auto* prompt = qobject_cast<TForm_FindField*>(r.window)) {
+                return true;
+            }
+            if (auto* prompt = qobject_cast<TForm_FindField*>(r.window)) {
                 ++prompts;
                 if (findText) {
                     prompt->ui()->Edit_Search->setText(*findText);
@@ -39,15 +35,10 @@ protected:
                 } else {
                     QTest::mouseClick(prompt->ui()->BitBtn_Cancel, Qt::LeftButton);
                 }
-            } else if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window)) {
-                messages << msg->RichEdit->toPlainText();
-                a.result = 1;
-            } else if (r.kind == platform::modal::Kind::MessageBox) {
-                messages << r.text;
-                a.result = QMessageBox::Ok;
+                return true;
             }
-            return a;
-        });
+            return false;
+        };
     }
 
     QString ini(const QString& section, const QString& key)
