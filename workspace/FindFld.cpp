@@ -4,7 +4,7 @@
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "workspace/TablePage.h"
@@ -60,7 +60,7 @@ TForm_FindField::TForm_FindField(QWidget* parent) : QDialog(parent), ui_(std::ma
     });
     // Esc or closing the window otherwise counts as Cancel.
     connect(this, &QDialog::rejected, this, [this] { Cancelled = true; });
-    CentreOnScreen(*this);
+    CenterOnScreen(*this);
 }
 
 TForm_FindField::~TForm_FindField() = default;

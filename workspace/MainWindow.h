@@ -63,6 +63,8 @@ public:
     void LoadOptions();
     QString GetConnectionText();
     void LoadTableNames();
+    // F2 in an INSERT template of the SQL page.
+    void JumpToInsertValue();
     // Switches the connection to the configured database of this display name, as its Database-menu
     // item does; true when connected to it afterwards.
     bool SwitchDatabase(const QString& description);

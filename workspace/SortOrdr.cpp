@@ -3,7 +3,7 @@
 #include "app/Options.h"
 #include "components/BVMaskEdit.h"
 #include "components/Utils.h"
-#include "components/WindowPlacement.h"
+#include "components/DialogBehaviour.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "workspace/ColumnList.h"
@@ -51,7 +51,7 @@ TForm_Order::TForm_Order(QWidget* page, const QString& currentTable, QWidget* pa
     connect(ui_->BitBtn_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->ListBox_SortOrder, &QListWidget::itemPressed, this, &TForm_Order::ListBox_SortOrderMouseDown);
     ui_->ListBox_SortOrder->viewport()->installEventFilter(this);
-    CentreOnScreen(*this);
+    CenterOnScreen(*this);
     FormCreate();
 }
 
