@@ -10,6 +10,7 @@
 #include "workspace/AddFields.h"
 #include "workspace/DatabaseSwitchPage.h"
 #include "workspace/DelimitedText.h"
+#include "workspace/FindFld.h"
 #include "workspace/InsertTemplate.h"
 #include "workspace/ListView.h"
 #include "workspace/Navigation.h"
@@ -18,6 +19,7 @@
 #include "workspace/Printing.h"
 #include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
+#include "workspace/SortOrdr.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
 #include "workspace/TableView.h"
@@ -340,6 +342,7 @@ void TForm_Main::completeWindowDefinition()
         }
     }
     ui_->ScrollBox->viewport()->installEventFilter(this);
+    InstallRightClick(*ui_->BitBtn_FindField, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField, Qt::RightButton); });
 
     // The text boxes open their popup on the right button; the picture controls attach theirs.
     for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
@@ -642,12 +645,22 @@ void TForm_Main::BitBtn_FirstClick(QObject* Sender)
 }
 // comes with Remove
 void TForm_Main::BitBtn_RemoveClick(QObject*) {}
-// comes with Sort Order
-void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldMouseDown(QObject*) {}
+void TForm_Main::BitBtn_SortOrderClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_SortOrderClick(env);
+}
+void TForm_Main::BitBtn_FindFieldClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_FindFieldClick(env, Sender == ui_->BitBtn_FindField);
+}
+// The right button repeats the last search without asking.
+void TForm_Main::BitBtn_FindFieldMouseDown(QObject*, Qt::MouseButton Button)
+{
+    if (Button == Qt::RightButton)
+        BitBtn_FindFieldClick(ui_->BitBtn_SortOrder);
+}
 void TForm_Main::MenuItem_SelectTableClick(QObject*)
 {
     TablePageEnv env = tablePageEnv();

@@ -32,9 +32,9 @@ protected:
     std::function<void(TForm_List&)> onList;
     std::function<void(TForm_TableView&)> onTableView;
 
-    platform::modal::Answer answer(const platform::modal::Request& r) override
+    // Answers the windows of these commands; the query fixture answers the rest.
+    bool answerTransfer(const platform::modal::Request& r, platform::modal::Answer& a)
     {
-        platform::modal::Answer a;
         if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
             ++tableNamePrompts;
             tableNameShown = prompt->ui()->Edit_TableName->text();
@@ -76,9 +76,15 @@ protected:
             }
             a.result = printFile.isEmpty() ? 0 : 1;
         } else {
-            return QbeWindow::answer(r);
+            return false;
         }
-        return a;
+        return true;
+    }
+
+    void SetUp() override
+    {
+        answerOther = [this](const platform::modal::Request& r, platform::modal::Answer& a) { return answerTransfer(r, a); };
+        QbeWindow::SetUp();
     }
 
     // Runs a query by example with no criteria: every record of the chosen table.
