@@ -14,7 +14,7 @@ packages=(
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     postgresql
     libjpeg62-turbo-dev libgif-dev
-    libgtest-dev
+    libgtest-dev poppler-utils
     clang libclang-rt-14-dev
 )
 

@@ -1,16 +1,28 @@
 #include "workspace/MainWindow.h"
 
 #include "app/ConnectionStatus.h"
+#include "app/DBConfigure.h"
 #include "app/DatabaseRegistry.h"
+#include "app/SetOptions.h"
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/AddFields.h"
+#include "workspace/DatabaseSwitchPage.h"
+#include "workspace/DelimitedText.h"
+#include "workspace/FindFld.h"
+#include "workspace/InsertTemplate.h"
+#include "workspace/ListView.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
+#include "workspace/Printing.h"
+#include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
+#include "workspace/SortOrdr.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
+#include "workspace/TableView.h"
 #include "workspace/MenuStates.h"
 #include "workspace/TextEditor.h"
 
@@ -331,6 +343,7 @@ void TForm_Main::completeWindowDefinition()
         }
     }
     ui_->ScrollBox->viewport()->installEventFilter(this);
+    InstallRightClick(*ui_->BitBtn_FindField, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField, Qt::RightButton); });
 
     // The text boxes open their popup on the right button; the picture controls attach theirs.
     for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
@@ -633,12 +646,22 @@ void TForm_Main::BitBtn_FirstClick(QObject* Sender)
 }
 // comes with Remove
 void TForm_Main::BitBtn_RemoveClick(QObject*) {}
-// comes with Sort Order
-void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldMouseDown(QObject*) {}
+void TForm_Main::BitBtn_SortOrderClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_SortOrderClick(env);
+}
+void TForm_Main::BitBtn_FindFieldClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_FindFieldClick(env, Sender == ui_->BitBtn_FindField);
+}
+// The right button repeats the last search without asking.
+void TForm_Main::BitBtn_FindFieldMouseDown(QObject*, Qt::MouseButton Button)
+{
+    if (Button == Qt::RightButton)
+        BitBtn_FindFieldClick(ui_->BitBtn_SortOrder);
+}
 void TForm_Main::MenuItem_SelectTableClick(QObject*)
 {
     TablePageEnv env = tablePageEnv();
@@ -649,8 +672,7 @@ void TForm_Main::BitBtn_AppendSQLClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_AppendSQLClick(env, Sender);
 }
-// comes with printing
-void TForm_Main::BitBtn_PrintClick(QObject*) {}
+void TForm_Main::BitBtn_PrintClick(QObject* Sender) { ::BitBtn_PrintClick(*this, Sender); }
 // The database switch shows the button; it has no command.
 void TForm_Main::BitBtn_gen_nodeClick(QObject*) {}
 void TForm_Main::BitBtn_ExecuteClick(QObject* Sender)
@@ -674,17 +696,27 @@ void TForm_Main::BitBtn_CodeFormatClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::BitBtn_CodeFormatClick(env);
 }
-// comes with the SQL templates (Add Fields)
-void TForm_Main::BitBtn_AddFieldsClick(QObject*) {}
+void TForm_Main::BitBtn_AddFieldsClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_AddFieldsClick(env);
+}
 void TForm_Main::BitBtn_Execute2Click(QObject*)
 {
     SqlPageEnv env = MakeSqlPageEnv(*this);
     ::BitBtn_Execute2Click(env);
 }
-// comes with the SQL templates (Select, Update)
-void TForm_Main::BitBtn_SelectClick(QObject*) {}
-// comes with the INSERT template
-void TForm_Main::BitBtn_InsertClick(QObject*) {}
+void TForm_Main::BitBtn_SelectClick(QObject* Sender)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_SelectClick(env, Sender);
+}
+void TForm_Main::BitBtn_InsertClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_InsertClick(env);
+}
+void TForm_Main::JumpToInsertValue() { ::JumpToInsertValue(*ui_); }
 
 void TForm_Main::MenuItem_FileClick(QObject*) { ::MenuItem_FileClick(state_, *ui_); }
 void TForm_Main::MenuItem_OpenClick(QObject*)
@@ -697,29 +729,22 @@ void TForm_Main::MenuItem_SaveClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SaveClick(env);
 }
-// comes with delimited export
-void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromScreenClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromFileClick(QObject*) {}
-// comes with the multi-database insert
-void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
+void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) { ::MenuItem_CreateDBASCIIClick(*this); }
+void TForm_Main::MenuItem_FromScreenClick(QObject*) { ::MenuItem_FromScreenClick(*this); }
+void TForm_Main::MenuItem_FromFileClick(QObject*) { ::MenuItem_FromFileClick(*this); }
+void TForm_Main::MenuItem_MultiFromScreenClick(QObject* Sender) { ::MenuItem_MultiFromScreenClick(*this, Sender); }
 // comes with copy tables
 void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
 void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
 void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }
-// comes with the Options dialog
-void TForm_Main::MenuItem_OptionsClick(QObject*) {}
+void TForm_Main::MenuItem_OptionsClick(QObject*) { ::MenuItem_OptionsClick(state_, optionControls(), this); }
 void TForm_Main::MenuItem_CommandsClick(QObject*) { ::MenuItem_CommandsClick(*ui_); }
 // The hidden third Execute item has no command.
 void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
 void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
-// comes with the database configuration dialog
-void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
-// comes with the table view
-void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
+void TForm_Main::MenuItem_ConfigDBClick(QObject*) { ::MenuItem_ConfigDBClick(state_, *registry_, this); }
+void TForm_Main::MenuItem_TableAttributesClick(QObject*) { ::MenuItem_TableAttributesClick(*this); }
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
 void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
@@ -727,15 +752,23 @@ void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClic
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
 void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
 void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
-// comes with the list view
-void TForm_Main::MenuItem_ListViewClick(QObject*) {}
+void TForm_Main::MenuItem_ListViewClick(QObject*) { ::MenuItem_ListViewClick(*this); }
 void TForm_Main::MenuItem_SQLViewerClick(QObject*)
 {
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SQLViewerClick(env);
 }
-// comes with the database switch
-void TForm_Main::DatabaseMenuClick(QObject*) {}
+void TForm_Main::DatabaseMenuClick(QObject* Sender)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    ::DatabaseMenuClick(env, qobject_cast<QAction*>(Sender));
+}
+
+bool TForm_Main::SwitchDatabase(const QString& description)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    return ::SwitchDatabase(env, description);
+}
 // comes with the FTP commands
 void TForm_Main::MenuItem_Server01Click(QObject*) {}
 // comes with the help commands
