@@ -282,11 +282,12 @@ void ExecuteQuery(TablePageEnv& env)
     panel->repaint();
 
     state.RecordKeys.clear();
-    bool interrupted = false;
+    bool walking = false, interrupted = false;
     {
         CommandLock lock(env);
         try {
             query.open();
+            walking = true;
             // The key field is looked up once; the count is written only when it can be seen,
             // at every 25th row and before the pause at every 100th.
             Field* keyField = nullptr;
@@ -322,7 +323,7 @@ void ExecuteQuery(TablePageEnv& env)
             query.close();
             lock.release();
             panel->setVisible(false);
-            interrupted = true;
+            interrupted = walking;  // a statement refused outright found nothing, as before
             platform::modal::messageBox(env.window, QMessageBox::Critical, QApplication::applicationName(),
                                         QString::fromUtf8(error.what()), QMessageBox::Ok);
         }

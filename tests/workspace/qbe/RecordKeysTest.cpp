@@ -236,7 +236,7 @@ TEST_F(QbeWindow, LostConnectionIsMadeAgainOnTheNextQuery)
     query();
     execute();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Query interrupted after 0 records"))) << status().toStdString();
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Record  0 of 0"))) << status().toStdString();
     EXPECT_TRUE(ui.StatusBar->currentMessage().isEmpty());
 
     query();
