@@ -1,68 +1,28 @@
 // Cost of showing a record whose memo holds one long line (no line breaks) of 64 KiB and of
 // 1 MiB, of words and of one unbroken word, on SQLite, in a shown window. Showing a 1 MiB record
 // should take under a second.
-#include "app/MainState.h"
-#include "platform/ado/Ado.h"
-#include "platform/engine/Engine.h"
+#include "bench/BenchPage.h"
 #include "tests/support/Support.h"
 #include "workspace/RecordDisplay.h"
-#include "workspace/TablePage.h"
-
-#include "ui_Main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMainWindow>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-void exec(const QString& dbName, const QString& sql)
-{
-    platform::engine::Query q;
-    q.setDatabaseName(dbName);
-    q.sql() << sql;
-    q.execSQL();
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     testsupport::installOdbcEnvironment();
     QApplication app(argc, argv);
-    const QString dsn = testsupport::sqliteDsn();
-
-    QMainWindow window;
-    Ui::TForm_Main ui;
-    ui.setupUi(&window);
-    window.resize(798, 606);
-    window.show();
-    QLabel panel0;
-    MainState state;
-    TDataBaseObj dbObj;
-    dbObj.DataSource = dsn;
-    dbObj.DBType = QStringLiteral("ACCESS");
-    state.CurrentDatabase = &dbObj;
-    platform::engine::Database db;
-    db.setDatabaseName(QStringLiteral("bench_db"));
-    db.setAliasName(dsn);
-    db.setConnected(true);
-    platform::engine::Table table, table2;
-    platform::engine::Query query;
-    platform::ado::AdoQuery ado;
-    table.setDatabaseName(db.databaseName());
-    table2.setDatabaseName(db.databaseName());
-    query.setDatabaseName(db.databaseName());
-    TablePageEnv env{state, ui, &window, &panel0, ColumnSources{&table, &table2, &query, &ado}, db.databaseName()};
+    BenchPage page(testsupport::sqliteDsn(), {}, {}, QStringLiteral("ACCESS"));
+    TablePageEnv& env = page.env;
+    MainState& state = page.state;
 
     const QString t = QStringLiteral("qvbench_memo");
-    exec(db.databaseName(), QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    exec(db.databaseName(), QStringLiteral("CREATE TABLE ") + t + QStringLiteral(" (id integer primary key, notes text)"));
+    page.exec(QStringLiteral("DROP TABLE IF EXISTS ") + t);
+    page.exec(QStringLiteral("CREATE TABLE ") + t + QStringLiteral(" (id integer primary key, notes text)"));
     const int sizes[] = {64 * 1024, 1024 * 1024, 64 * 1024, 1024 * 1024};
     constexpr int kRecords = 4;
     for (int id = 0; id < kRecords; ++id) {
@@ -70,7 +30,7 @@ int main(int argc, char** argv)
         while (words.size() < sizes[id])
             words += id < 2 ? QStringLiteral("lorem ipsum dolor sit amet ") : QStringLiteral("loremipsumdolorsitamet");
         words.truncate(sizes[id]);
-        exec(db.databaseName(), QStringLiteral("INSERT INTO ") + t + QStringLiteral(" VALUES (%1, '%2')").arg(id + 1).arg(words));
+        page.exec(QStringLiteral("INSERT INTO ") + t + QStringLiteral(" VALUES (%1, '%2')").arg(id + 1).arg(words));
     }
     state.SerialFields = QStringList{t.toUpper() + QStringLiteral("=ID")};
     state.CurrentTable = t;
@@ -94,6 +54,6 @@ int main(int argc, char** argv)
         std::printf("show a record with a %4d KiB one-line memo of %-12s %8.1f ms (median of 3)\n", sizes[id] / 1024,
                     id < 2 ? "words:" : "one word:", runs[1]);
     }
-    exec(db.databaseName(), QStringLiteral("DROP TABLE ") + t);
+    page.exec(QStringLiteral("DROP TABLE ") + t);
     return 0;
 }

@@ -41,29 +41,15 @@ ConnectionString ConnectionString::parse(const QString& text)
         while (at < n && text[at].isSpace())
             ++at;
         QString value;
-        if (at < n && text[at] == QLatin1Char('{')) {
+        const bool braced = at < n && text[at] == QLatin1Char('{');
+        if (braced || (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\'')))) {
+            // Up to the closing mark; the mark written twice stands for itself.
+            const QChar close = braced ? QLatin1Char('}') : text[at];
             ++at;
             while (at < n) {
-                if (text[at] == QLatin1Char('}')) {
-                    if (at + 1 < n && text[at + 1] == QLatin1Char('}')) {
-                        value += QLatin1Char('}');
-                        at += 2;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                value += text[at++];
-            }
-            semi = text.indexOf(QLatin1Char(';'), at);
-            if (semi < 0)
-                semi = n;
-        } else if (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\''))) {
-            const QChar quote = text[at++];
-            while (at < n) {
-                if (text[at] == quote) {
-                    if (at + 1 < n && text[at + 1] == quote) {
-                        value += quote;
+                if (text[at] == close) {
+                    if (at + 1 < n && text[at + 1] == close) {
+                        value += close;
                         at += 2;
                         continue;
                     }
