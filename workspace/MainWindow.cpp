@@ -4,7 +4,9 @@
 #include "app/DatabaseRegistry.h"
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
+#include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/HelpCommands.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
@@ -242,6 +244,9 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_uni
     BVSplashScreen = new TBVSplashScreen(this);
     BVExecFile = new TBVExecFile(this);
     BVAboutBox = new TBVAboutBox(this);
+    ConfigureAboutBox(*BVAboutBox, ui_->Image);
+    BVHelpFiles = new TBVHelpFiles(this);
+    ConfigureHelpFiles(*BVHelpFiles);
     connectHandlers();
     InstallSqlCommandLine(*this);
     InstallKeyPreview(*this);
@@ -735,14 +740,13 @@ void TForm_Main::MenuItem_SQLViewerClick(QObject*)
 }
 // comes with the database switch
 void TForm_Main::DatabaseMenuClick(QObject*) {}
-// comes with the FTP commands
-void TForm_Main::MenuItem_Server01Click(QObject*) {}
-// comes with the help commands
-void TForm_Main::MenuItem_HelpClick(QObject*) {}
-// comes with the help commands
-void TForm_Main::MenuItem_ContentsClick(QObject*) {}
-// comes with the about command
-void TForm_Main::MenuItem_AboutClick(QObject*) {}
+void TForm_Main::MenuItem_Server01Click(QObject* Sender) { ::MenuItem_Server01Click(*BVExecFile, Sender); }
+void TForm_Main::MenuItem_HelpClick(QObject*)
+{
+    ::MenuItem_HelpClick(*BVHelpFiles, ui_->MenuItem_Contents, ui_->MenuItem_ContentsDivider);
+}
+void TForm_Main::MenuItem_ContentsClick(QObject*) { ::MenuItem_ContentsClick(*BVHelpFiles); }
+void TForm_Main::MenuItem_AboutClick(QObject*) { ::MenuItem_AboutClick(*BVAboutBox, state_); }
 
 // The text boxes' popup: each item works on the box the popup was opened on.
 void TForm_Main::SubMenuItem_OpenClick(QObject* Sender)
