@@ -6,6 +6,7 @@
 #include "components/BVExecFile.h"
 #include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/DatabaseSwitchPage.h"
 #include "workspace/HelpCommands.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
@@ -738,8 +739,17 @@ void TForm_Main::MenuItem_SQLViewerClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SQLViewerClick(env);
 }
-// comes with the database switch
-void TForm_Main::DatabaseMenuClick(QObject*) {}
+void TForm_Main::DatabaseMenuClick(QObject* Sender)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    ::DatabaseMenuClick(env, qobject_cast<QAction*>(Sender));
+}
+
+bool TForm_Main::SwitchDatabase(const QString& description)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    return ::SwitchDatabase(env, description);
+}
 void TForm_Main::MenuItem_Server01Click(QObject* Sender) { ::MenuItem_Server01Click(*BVExecFile, Sender); }
 void TForm_Main::MenuItem_HelpClick(QObject*)
 {

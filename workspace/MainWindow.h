@@ -65,6 +65,9 @@ public:
     void LoadOptions();
     QString GetConnectionText();
     void LoadTableNames();
+    // Switches the connection to the configured database of this display name, as its Database-menu
+    // item does; true when connected to it afterwards.
+    bool SwitchDatabase(const QString& description);
 
 public slots:
     // The start-up sequence; the program runs it once, before the window is first shown.
