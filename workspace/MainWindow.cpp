@@ -7,6 +7,7 @@
 #include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
 #include "workspace/DatabaseSwitchPage.h"
+#include "workspace/GlobalCopy.h"
 #include "workspace/HelpCommands.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
@@ -710,8 +711,10 @@ void TForm_Main::MenuItem_FromScreenClick(QObject*) {}
 void TForm_Main::MenuItem_FromFileClick(QObject*) {}
 // comes with the multi-database insert
 void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
-// comes with copy tables
-void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
+void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*)
+{
+    ::MenuItem_LoadSelectedTablesClick(CopyEnv{state_, registry_.get(), &Database, &Table, &Query}, this);
+}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
 void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
 void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }

@@ -1,0 +1,361 @@
+#include "workspace/GlobalCopy.h"
+
+#include "app/DataSourceSetup.h"
+#include "app/DatabaseRegistry.h"
+#include "app/StartUp.h"
+#include "components/BVComboBox.h"
+#include "components/Utils.h"
+#include "platform/modal/Modal.h"
+#include "workspace/ColumnList.h"
+#include "workspace/ValueChecks.h"
+
+#include "ui_GlobalCopy.h"
+
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
+
+using namespace platform::engine;
+
+bool IsSerialFirstField(const QString& fieldName)
+{
+    return fieldName.toLower().contains(QLatin1String("_serial"));
+}
+
+bool IsBinaryFieldType(int fieldType)
+{
+    return fieldType == ftBlob || fieldType == ftGraphic;
+}
+
+QString CopyLiteral(int fieldType, const QString& value)
+{
+    switch (fieldType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+        return SqlLiteral(ftInteger, value);
+    case ftBoolean:
+        // Quoted, so that a boolean column takes it as well as a numeric one.
+        return QLatin1Char('\'') + BooleanToBit(value) + QLatin1Char('\'');
+    case ftFloat:
+    case ftDate:
+    case ftDateTime:
+        return SqlLiteral(fieldType, value);
+    default:
+        // Text of any length, and what arrives as text (times, intervals): a quoted string.
+        return SqlLiteral(ftString, value);
+    }
+}
+
+QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items)
+{
+    QStringList quoted;
+    quoted.reserve(columns.size());
+    for (const QString& c : columns)
+        quoted << QuoteIfBlank(c);
+    return QStringLiteral("INSERT INTO ") + QuoteTableName(table) + u'(' + quoted.join(u',') +
+           QStringLiteral(") VALUES(") + items.join(u',') + u')';
+}
+
+namespace {
+
+QString errorText(const std::exception& error)
+{
+    if (const auto* engine = dynamic_cast<const EngineError*>(&error))
+        return engine->message();
+    return QString::fromUtf8(error.what());
+}
+
+// Exceptions leave a handler the way the application shows them; the window stays open.
+template <typename F>
+void guarded(F&& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        ShowApplicationException(error);
+    }
+}
+
+// The data source the connection named name reaches: its stored alias's, else its own name.
+QString ReachedDataSource(const QString& name)
+{
+    for (const QString& line : Session::instance().aliasParams(name)) {
+        const int eq = line.indexOf(u'=');
+        if (eq > 0 && line.left(eq).trimmed().compare(QLatin1String("ODBC DSN"), Qt::CaseInsensitive) == 0 &&
+            !line.mid(eq + 1).trimmed().isEmpty())
+            return line.mid(eq + 1).trimmed();
+    }
+    return name;
+}
+
+} // namespace
+
+TForm_Copy::TForm_Copy(CopyEnv env, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TForm_Copy>()), env_(env)
+{
+    ui->setupUi(this);
+    BVComboBox_From = ui->BVComboBox_From;
+    BVComboBox_To = ui->BVComboBox_To;
+    BitBtn_LoadTables = ui->BitBtn_LoadTables;
+    Label_table = ui->Label_table;
+    Label_Database = ui->Label_Database;
+    Panel_Status = ui->Panel_Status;
+    ListBox_TableName = ui->ListBox_TableName;
+    BitBtn_OK = ui->BitBtn_OK;
+    BitBtn_Cancel = ui->BitBtn_Cancel;
+
+    connect(BVComboBox_From, &QComboBox::currentIndexChanged, this, [this] { BVCombobox_FromChange(BVComboBox_From); });
+    // The To combo decides the OK button as much as the From combo does.
+    connect(BVComboBox_To, &QComboBox::currentIndexChanged, this, [this] { BVCombobox_FromChange(BVComboBox_To); });
+    connect(ListBox_TableName, &QListWidget::itemClicked, this, &TForm_Copy::ListBox_TableNameClick);
+    connect(BitBtn_LoadTables, &QPushButton::clicked, this, &TForm_Copy::BitBtn_LoadTablesClick);
+    connect(BitBtn_OK, &QPushButton::clicked, this, &TForm_Copy::BitBtn_OKClick);
+    connect(BitBtn_Cancel, &QPushButton::clicked, this, &TForm_Copy::BitBtn_CancelClick);
+}
+
+TForm_Copy::~TForm_Copy() = default;
+
+void TForm_Copy::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormShow();
+}
+
+void TForm_Copy::FormShow()
+{
+    Query_SQL.setDatabaseName(env_.Database->databaseName());
+    InitialDatabase = env_.state.CurrentDatabase;
+    ConnectedDatabase = nullptr;
+    for (TBVComboBox* combo : {BVComboBox_From, BVComboBox_To}) {
+        const QSignalBlocker quiet(combo);
+        combo->clear();
+        if (DatabaseEntries) {
+            for (const DatabaseList::Entry& e : DatabaseEntries->entries)
+                combo->addItem(e.name);
+        }
+        combo->setCurrentIndex(-1);
+    }
+}
+
+bool TForm_Copy::databasesDiffer() const
+{
+    const QString from = BVComboBox_From->currentText();
+    const QString to = BVComboBox_To->currentText();
+    return !from.isEmpty() && !to.isEmpty() && from != to;
+}
+
+void TForm_Copy::BVCombobox_FromChange(QObject* Sender)
+{
+    if (Sender == BVComboBox_From)
+        ListBox_TableName->clear();
+    BitBtn_LoadTables->setEnabled(!BVComboBox_From->currentText().isEmpty());
+    BitBtn_OK->setEnabled(databasesDiffer());
+}
+
+void TForm_Copy::ListBox_TableNameClick()
+{
+    // A database is never copied onto itself, whatever is selected.
+    BitBtn_OK->setEnabled(!ListBox_TableName->selectedItems().isEmpty() && databasesDiffer());
+}
+
+void TForm_Copy::BitBtn_LoadTablesClick()
+{
+    guarded([this] {
+        TDataBaseObj* Db = env_.registry ? env_.registry->FindDatabaseObj(BVComboBox_From->currentText()) : nullptr;
+        if (Db && ConnectDatabase(Db))
+            LoadTableList();
+    });
+}
+
+void TForm_Copy::LoadTableList()
+{
+    ListBox_TableName->clear();
+    QStringList names;
+    Session::instance().getTableNames(env_.state.CurrentDataSource, QStringLiteral("*.*"), false, false, names);
+    QStringList seen;
+    for (QString name : names) {
+        const int dot = name.indexOf(u'.');
+        if (dot >= 0)
+            name = name.mid(dot + 1);
+        if (seen.contains(name, Qt::CaseInsensitive))
+            continue;
+        seen << name;
+        ListBox_TableName->addItem(name);
+    }
+}
+
+bool TForm_Copy::ConnectDatabase(TDataBaseObj* Db)
+{
+    Database& database = *env_.Database;
+    database.setConnected(false);
+    database.setKeepConnection(false);
+    env_.Table->close();
+    env_.Table->setDatabaseName(QString());
+    env_.Query->close();
+    env_.Query->setDatabaseName(QString());
+
+    bool ok = ConfigureDataSource(env_.state, Db);
+    if (ok)
+        ok = ConfigureAlias(env_.state, Db);
+    ConnectedDatabase = Db;
+
+    const QString& name = env_.state.CurrentDataSource;
+    database.setConnected(false);
+    database.setKeepConnection(false);
+    database.setAliasName(name);
+    database.setDatabaseName(name);
+    env_.Query->setDatabaseName(name);
+    env_.Table->setDatabaseName(name);
+    database.setConnected(true);
+    database.setKeepConnection(true);
+    return ok;
+}
+
+bool TForm_Copy::PointAt(TDataBaseObj* Db)
+{
+    if (!Db)
+        return false;
+    const bool configured = ConnectDatabase(Db);
+    // A set-up that reports success may still leave the alias on another data source (an unknown
+    // database type adds no alias): only the data source actually reached counts.
+    return configured &&
+           ReachedDataSource(env_.state.CurrentDataSource).compare(Db->DataSource.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+void TForm_Copy::setStatus(const QString& text)
+{
+    Panel_Status->setText(text);
+    Panel_Status->repaint();
+}
+
+void TForm_Copy::BitBtn_OKClick()
+{
+    if (!databasesDiffer())
+        return;
+    repaint();
+    guarded([this] {
+        for (int i = 0; i < ListBox_TableName->count(); ++i) {
+            if (ListBox_TableName->item(i)->isSelected())
+                copyTable(ListBox_TableName->item(i)->text());
+        }
+        done(QDialog::Accepted);
+    });
+}
+
+void TForm_Copy::copyTable(const QString& T)
+{
+    std::vector<CopyRow> rows;
+    TDataBaseObj* Src = env_.registry->FindDatabaseObj(BVComboBox_From->currentText());
+    TDataBaseObj* Dst = env_.registry->FindDatabaseObj(BVComboBox_To->currentText());
+
+    const bool atSource = PointAt(Src);
+    if (atSource)
+        Label_Database->setText(QStringLiteral("DATABASE : ") + BVComboBox_From->currentText());
+    Label_table->setText(QStringLiteral("TABLE : ") + T);
+    repaint();
+    if (!atSource) {
+        // The connection may still describe another database: reading it would copy wrong rows.
+        AppMessageDlg(QStringLiteral("The ") + T + QStringLiteral(" table was not copied: the connection could not be pointed at the ") +
+                          BVComboBox_From->currentText() + QStringLiteral(" database."),
+                      mtError, mbOK);
+        return;
+    }
+
+    setStatus(QStringLiteral("Selecting records from the ") + T + QStringLiteral(" table..."));
+    Query_SQL.close();
+    Query_SQL.sql() = QStringList{QStringLiteral("SELECT * FROM ") + QuoteTableName(T)};
+    Query_SQL.open();
+    // Each table has columns of its own.
+    const int fieldCount = Query_SQL.fieldCount();
+    const bool skipFirst = fieldCount > 0 && IsSerialFirstField(Query_SQL.fields(0).fieldName());
+    QStringList columns;
+    for (int f = skipFirst ? 1 : 0; f < fieldCount; ++f)
+        columns << Query_SQL.fields(f).fieldName();
+    while (!Query_SQL.eof()) {
+        CopyRow row;
+        for (int f = skipFirst ? 1 : 0; f < fieldCount; ++f) {
+            const Field& field = Query_SQL.fields(f);
+            if (field.isNull()) {
+                row.items << QStringLiteral("null");
+            } else if (IsBinaryFieldType(field.dataType())) {
+                row.blobs.push_back(field.asBytes());
+                row.items << QStringLiteral(":blob%1").arg(row.blobs.size());
+            } else {
+                row.items << CopyLiteral(field.dataType(), field.asString());
+            }
+        }
+        rows.push_back(std::move(row));
+        Query_SQL.next();
+    }
+    Query_SQL.close();
+
+    const bool atTarget = PointAt(Dst);
+    if (!atTarget) {
+        // The DELETE would run on whatever the connection still describes, the source perhaps.
+        AppMessageDlg(QStringLiteral("The ") + T + QStringLiteral(" table was not copied: the connection could not be pointed at the ") +
+                          BVComboBox_To->currentText() + QStringLiteral(" database."),
+                      mtError, mbOK);
+        return;
+    }
+    Label_Database->setText(QStringLiteral("DATABASE : ") + BVComboBox_To->currentText());
+
+    Query_SQL.sql() = QStringList{QStringLiteral("DELETE FROM ") + QuoteTableName(T)};
+    setStatus(QStringLiteral("Deleting records from the ") + T + QStringLiteral(" table..."));
+    try {
+        Query_SQL.execSQL();
+    } catch (const std::exception& error) {
+        AppMessageDlg(errorText(error), mtError, mbOK);
+        // Inserting now would add the rows to those still there.
+        Query_SQL.close();
+        return;
+    }
+    Query_SQL.close();
+
+    setStatus(QStringLiteral("Inserting records into the ") + T + QStringLiteral(" table..."));
+    int Count = 0;
+    for (const CopyRow& row : rows) {
+        const QString statement = CopyInsertStatement(T, columns, row.items);
+        Query_SQL.sql() = QStringList{statement};
+        try {
+            for (std::size_t b = 0; b < row.blobs.size(); ++b)
+                Query_SQL.paramByName(QStringLiteral("blob%1").arg(b + 1)).setBlob(row.blobs[b]);
+            Query_SQL.execSQL();
+            ++Count;
+        } catch (const std::exception& error) {
+            AppMessageDlg(errorText(error) + QStringLiteral(" ") + QStringLiteral("\r\n\r\n") + statement, mtError, mbOK);
+        }
+        setStatus(QString::number(Count) + QStringLiteral(" rows added"));
+    }
+}
+
+void TForm_Copy::BitBtn_CancelClick()
+{
+    done(QDialog::Rejected);
+}
+
+void TForm_Copy::done(int result)
+{
+    guarded([this] { FormClose(); });
+    QDialog::done(result);
+}
+
+void TForm_Copy::FormClose()
+{
+    if (ConnectedDatabase && InitialDatabase && ConnectedDatabase != InitialDatabase) {
+        TDataBaseObj* initial = InitialDatabase;
+        ConnectDatabase(initial);
+    }
+}
+
+void MenuItem_LoadSelectedTablesClick(CopyEnv env, QWidget* parent)
+{
+    auto form = std::make_unique<TForm_Copy>(env, parent);
+    form->DatabaseEntries = &env.state.Databases;
+    platform::modal::execWindow(*form);
+}
