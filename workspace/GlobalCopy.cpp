@@ -11,6 +11,7 @@
 
 #include "ui_GlobalCopy.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QScreen>
@@ -47,14 +48,60 @@ QString CopyLiteral(int fieldType, const QString& value)
     }
 }
 
-QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items)
+namespace {
+
+void appendDigits(QString& s, int value, int width)
+{
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        digits[i] = char('0' + value % 10);
+    s += QLatin1String(digits, width);
+}
+
+} // namespace
+
+QString CopyFieldLiteral(const Field& field)
+{
+    // The same literal as from the value's text, without a parse and two locale formats per
+    // value, which would weigh on a copy of many rows.
+    const int type = field.dataType();
+    if (type == ftDate || type == ftDateTime) {
+        const QDateTime at = field.asDateTime();
+        const QDate day = at.date();
+        if (at.isValid() && day.year() >= 1 && day.year() <= 9999) {
+            QString s = type == ftDate ? QStringLiteral("{d '") : QStringLiteral("{ts '");
+            appendDigits(s, day.year(), 4);
+            s += u'-';
+            appendDigits(s, day.month(), 2);
+            s += u'-';
+            appendDigits(s, day.day(), 2);
+            if (type == ftDateTime) {
+                const QTime t = at.time();
+                s += u' ';
+                appendDigits(s, t.hour(), 2);
+                s += u':';
+                appendDigits(s, t.minute(), 2);
+                s += u':';
+                appendDigits(s, t.second(), 2);
+            }
+            return s + QStringLiteral("'}");
+        }
+    }
+    return CopyLiteral(type, field.asString());
+}
+
+QString CopyInsertPrefix(const QString& table, const QStringList& columns)
 {
     QStringList quoted;
     quoted.reserve(columns.size());
     for (const QString& c : columns)
         quoted << QuoteIfBlank(c);
-    return QStringLiteral("INSERT INTO ") + QuoteTableName(table) + u'(' + quoted.join(u',') +
-           QStringLiteral(") VALUES(") + items.join(u',') + u')';
+    return QStringLiteral("INSERT INTO ") + QuoteTableName(table) + u'(' + quoted.join(u',') + QStringLiteral(") VALUES(");
+}
+
+QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items)
+{
+    return CopyInsertPrefix(table, columns) + items.join(u',') + u')';
 }
 
 namespace {
@@ -281,13 +328,15 @@ void TForm_Copy::copyTable(const QString& T)
         CopyRow row;
         for (int f = skipFirst ? 1 : 0; f < fieldCount; ++f) {
             const Field& field = Query_SQL.fields(f);
+            if (f > (skipFirst ? 1 : 0))
+                row.values += u',';
             if (field.isNull()) {
-                row.items << QStringLiteral("null");
+                row.values += QLatin1String("null");
             } else if (IsBinaryFieldType(field.dataType())) {
                 row.blobs.push_back(field.asBytes());
-                row.items << QStringLiteral(":blob%1").arg(row.blobs.size());
+                row.values += QStringLiteral(":blob%1").arg(row.blobs.size());
             } else {
-                row.items << CopyLiteral(field.dataType(), field.asString());
+                row.values += CopyFieldLiteral(field);
             }
         }
         rows.push_back(std::move(row));
@@ -319,8 +368,14 @@ void TForm_Copy::copyTable(const QString& T)
 
     setStatus(QStringLiteral("Inserting records into the ") + T + QStringLiteral(" table..."));
     int Count = 0;
+    // The count is shown a few dozen times a second, not for every row: drawing it for each of a
+    // hundred thousand rows would cost more than inserting them.
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    std::size_t done = 0;
+    const QString prefix = CopyInsertPrefix(T, columns);
     for (const CopyRow& row : rows) {
-        const QString statement = CopyInsertStatement(T, columns, row.items);
+        const QString statement = prefix + row.values + u')';
         Query_SQL.sql() = QStringList{statement};
         try {
             for (std::size_t b = 0; b < row.blobs.size(); ++b)
@@ -330,7 +385,10 @@ void TForm_Copy::copyTable(const QString& T)
         } catch (const std::exception& error) {
             AppMessageDlg(errorText(error) + QStringLiteral(" ") + QStringLiteral("\r\n\r\n") + statement, mtError, mbOK);
         }
-        setStatus(QString::number(Count) + QStringLiteral(" rows added"));
+        if (++done == rows.size() || sincePaint.elapsed() >= 40) {
+            setStatus(QString::number(Count) + QStringLiteral(" rows added"));
+            sincePaint.restart();
+        }
     }
 }
 

@@ -34,13 +34,17 @@ bool IsSerialFirstField(const QString& fieldName);
 // side. Binary values are not literals: they go as parameters.
 QString CopyLiteral(int fieldType, const QString& value);
 bool IsBinaryFieldType(int fieldType);
-// "INSERT INTO " + table + "(" + columns + ") VALUES(" + items + ")", names quoted where needed.
+// CopyLiteral of a fetched value; dates and timestamps straight from their value.
+QString CopyFieldLiteral(const platform::engine::Field& field);
+// "INSERT INTO " + table + "(" + columns + ") VALUES(", names quoted where needed; the row's
+// items joined by "," and ")" complete the statement.
+QString CopyInsertPrefix(const QString& table, const QStringList& columns);
 QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items);
 
-// One source row: its items in column order ("null", a literal, or a ":blobN" marker) and the
-// bytes of its markers in order.
+// One source row: its items in column order ("null", a literal, or a ":blobN" marker) joined by
+// ",", and the bytes of its markers in order.
 struct CopyRow {
-    QStringList items;
+    QString values;
     std::vector<QByteArray> blobs;
 };
 
