@@ -11,6 +11,8 @@ namespace {
 const QString MachineOdbcIni = QStringLiteral("\\SOFTWARE\\ODBC\\ODBC.INI");
 const QString UserOdbcIni = QStringLiteral("\\Software\\ODBC\\ODBC.INI");
 const QString DataSources = QStringLiteral("\\ODBC Data Sources");
+const QString MachineDataSources = QStringLiteral("\\SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources");
+const QString UserDataSource = QStringLiteral("\\Software\\ODBC\\ODBC.INI\\");
 
 bool newerOracle(const QString& OracleHomeName)
 {
@@ -43,7 +45,7 @@ std::vector<RegistryEntry> DataSourceEntries(const TDataBaseObj& Db, const QStri
                                              const QString& OracleHomeName, const QString& SysDir)
 {
     std::vector<RegistryEntry> entries;
-    const QString list = MachineOdbcIni + DataSources;
+    const QString& list = MachineDataSources;
     const QString source = MachineOdbcIni + QLatin1Char('\\') + Dsn;
     auto add = [&entries](RootKey root, const QString& key, const char* name, const QString& value) {
         entries.push_back({root, key, QString::fromLatin1(name), value});
@@ -92,7 +94,7 @@ std::vector<RegistryEntry> DataSourceEntries(const TDataBaseObj& Db, const QStri
         const QString environment = QStringLiteral("\\Software\\Informix\\Environment");
         add(RootKey::CurrentUser, environment, "DBPath", Db.DBPath);
         add(RootKey::CurrentUser, environment, "INFORMIXSERVER", Db.InformixServer);
-        const QString user = UserOdbcIni + QLatin1Char('\\') + Dsn;
+        const QString user = UserDataSource + Dsn;
         add(RootKey::CurrentUser, user, "ServerName", Db.InformixServer);
         add(RootKey::CurrentUser, user, "HostName", Db.Server);
     } else if (type == QLatin1String("SQL SERVER")) {

@@ -1,13 +1,12 @@
 #include "components/HelpForm.h"
 
+#include "components/DialogBehaviour.h"
 #include "components/HelpBrowser.h"
 #include "components/HelpMenu.h"
 #include "platform/modal/Modal.h"
 #include "ui_HelpForm.h"
 
-#include <QGuiApplication>
 #include <QPrinter>
-#include <QScreen>
 
 TForm_HelpForm::TForm_HelpForm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm_HelpForm>())
 {
@@ -41,11 +40,7 @@ void TForm_HelpForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!placed_) {
         placed_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CenterOnScreen(*this);
     }
     refresh_ = true;
 }

@@ -1,12 +1,11 @@
 #include "components/HelpMenu.h"
 
+#include "components/DialogBehaviour.h"
 #include "components/BVExecFile.h"
 #include "components/HelpForm.h"
 #include "ui_HelpMenu.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 
 QString HelpApplicationTitle(const QString& applicationTitle)
 {
@@ -43,11 +42,7 @@ TForm_HelpMenu::~TForm_HelpMenu() = default;
 void TForm_HelpMenu::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     FormShow();
 }
 

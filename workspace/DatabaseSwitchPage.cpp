@@ -29,7 +29,8 @@ void ResetPageCommands(TablePageEnv& env, bool haveTable)
         b->setEnabled(haveTable);
     ui.MenuItem_Query->setEnabled(haveTable);
     ui.MenuItem_Add->setEnabled(haveTable);
-    ui.BitBtn_QuickQuery->setVisible(haveTable && HasKeyColumn(state));
+    if (haveTable)
+        ui.BitBtn_QuickQuery->setVisible(HasKeyColumn(state));
     UpdateWindowCaption(state, env.window);
 }
 

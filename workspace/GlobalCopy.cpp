@@ -1,5 +1,6 @@
 #include "workspace/GlobalCopy.h"
 
+#include "components/DialogBehaviour.h"
 #include "app/DataSourceSetup.h"
 #include "app/DatabaseRegistry.h"
 #include "app/StartUp.h"
@@ -12,9 +13,7 @@
 #include "ui_GlobalCopy.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QListWidget>
-#include <QScreen>
 
 using namespace platform::engine;
 
@@ -166,11 +165,7 @@ TForm_Copy::~TForm_Copy() = default;
 void TForm_Copy::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
     FormShow();
 }
 

@@ -5,6 +5,7 @@
 #include "components/SaveMsgDlg.h"
 #include "platform/modal/Modal.h"
 #include "platform/registry/Registry.h"
+#include "tests/app/switch/Messages.h"
 #include "tests/support/Support.h"
 
 #include <QDir>
@@ -19,23 +20,6 @@ namespace {
 
 const QString Lm = QStringLiteral("\\SOFTWARE\\ODBC\\ODBC.INI");
 const QString Cu = QStringLiteral("\\Software\\ODBC\\ODBC.INI");
-
-// Records the text of every message dialog and answers OK.
-// A message as the dialog shows it: its lines, joined by line feeds.
-QString shown(const QString& message)
-{
-    return TForm_SaveMsg::SplitLines(message).join(QLatin1Char('\n'));
-}
-
-struct Messages {
-    QStringList texts;
-    platform::modal::Answer operator()(const platform::modal::Request& r)
-    {
-        const auto* box = r.window ? r.window->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit")) : nullptr;
-        texts << (box ? box->toPlainText() : r.text);
-        return {1};
-    }
-};
 
 TDataBaseObj database(const char* type)
 {

@@ -9,6 +9,7 @@
 #include "components/SaveMsgDlg.h"
 #include "platform/modal/Modal.h"
 #include "platform/registry/Registry.h"
+#include "tests/app/switch/Messages.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
 #include "workspace/TablePage.h"
@@ -16,6 +17,8 @@
 #include "ui_Main.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -52,22 +55,6 @@ void makeSqliteSources()
         testsupport::addDataSource(QString::fromLatin1(name), QStringLiteral("SQLite3"), {QStringLiteral("Database=") + file});
     }
 }
-
-// A message as the dialog shows it: its lines, joined by line feeds.
-QString shown(const QString& message)
-{
-    return TForm_SaveMsg::SplitLines(message).join(QLatin1Char('\n'));
-}
-
-struct Messages {
-    QStringList texts;
-    platform::modal::Answer operator()(const platform::modal::Request& r)
-    {
-        const auto* box = r.window ? r.window->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit")) : nullptr;
-        texts << (box ? box->toPlainText() : r.text);
-        return {1};
-    }
-};
 
 class Switch : public ::testing::Test {
 protected:
@@ -211,6 +198,11 @@ TEST_F(Switch, BetweenTwoSqliteFilesAndBack)
     EXPECT_EQ(checkedItems(), QStringList{"Alpha"});
     EXPECT_EQ(pageFields(), (QStringList{"a_name", "id"}));
     EXPECT_EQ(messages.texts, QStringList());
+
+    // Without ALTERREGINFO neither the registry store nor the alias file is written.
+    EXPECT_FALSE(QFile::exists(platform::Registry::storeFile(platform::RootKey::LocalMachine)));
+    EXPECT_FALSE(QFile::exists(platform::Registry::storeFile(platform::RootKey::CurrentUser)));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("aliases.ini"))));
 }
 
 // Only the current database carries the mark; its own item and the placeholder change nothing.
@@ -281,6 +273,22 @@ TEST_F(Switch, AlterRegInfoSetsUpTheDataSourceAndAlias)
     EXPECT_EQ(GetDatabaseType(registry, QStringLiteral("QV_SW_A")), QStringLiteral("ACCESS"));
 }
 
+// A failed registry write is reported and keeps the alias as it was, but the switch still connects.
+TEST_F(Switch, FailedRegistryWriteStillConnects)
+{
+    configure({{"Alpha", kAlpha}, {"Beta", kBeta}});
+    open();
+    form->state().AlterRegInfo = true;
+    ASSERT_TRUE(QDir().mkpath(platform::Registry::storeFile(platform::RootKey::LocalMachine)));
+    ASSERT_TRUE(clickItem(QStringLiteral("Beta")));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QLatin1String("Error occured writing data to the registry.")));
+    EXPECT_TRUE(platform::engine::Session::instance().aliasParams(QStringLiteral("QV_SW_B")).isEmpty());
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("aliases.ini"))));
+    EXPECT_TRUE(form->Database.connected());
+    EXPECT_TRUE(form->state().TableNames.contains(QStringLiteral("only_b")));
+}
+
 // SQLite and PostgreSQL in turn; a refused login leaves a window without anything of the
 // previous database, and the next switch works.
 TEST_F(Switch, SqliteAndPostgresWithAWrongPassword)
@@ -299,10 +307,14 @@ TEST_F(Switch, SqliteAndPostgresWithAWrongPassword)
 
     ASSERT_TRUE(clickItem(QStringLiteral("Alpha")));
     buildPage(QStringLiteral("sw_items"));
+    s.AlterRegInfo = true;  // through the alias named after the upper-cased data source
     ASSERT_TRUE(clickItem(QStringLiteral("Pg")));
     EXPECT_EQ(messages.texts, QStringList());
     EXPECT_TRUE(form->Database.connected());
     EXPECT_EQ(s.CurrentDataSource, pg.dsn.toUpper());
+    EXPECT_EQ(platform::engine::Session::instance().aliasParams(pg.dsn.toUpper()),
+              (QStringList{"ODBC DSN=" + pg.dsn, "BLOB SIZE=300"}));
+    s.AlterRegInfo = false;
     EXPECT_EQ(pageFields(), (QStringList{"id", "pg_name"}));
     EXPECT_TRUE(HasTableName(s.TableNames, QStringLiteral("sw_items")));
 
