@@ -77,21 +77,12 @@ QStringList insertStatements(int rows)
 
 double bareLoop(const QString& dsn, const QStringList& login, const QStringList& statements)
 {
-    SQLHENV env;
-    SQLHDBC dbc;
-    SQLHSTMT stmt;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     auto wide = [](const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())); };
-    std::u16string wdsn = wide(dsn);
-    std::u16string user = wide(login.value(0).section(u'=', 1));
-    std::u16string password = wide(login.value(1).section(u'=', 1));
-    check(SQLConnectW(dbc, reinterpret_cast<SQLWCHAR*>(wdsn.data()), SQL_NTS,
-                      reinterpret_cast<SQLWCHAR*>(user.data()), SQL_NTS,
-                      reinterpret_cast<SQLWCHAR*>(password.data()), SQL_NTS),
-          SQL_HANDLE_DBC, dbc, "connect");
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    const std::u16string user = wide(login.value(0).section(u'=', 1));
+    const std::u16string password = wide(login.value(1).section(u'=', 1));
+    bench::BareConnection connection(wide(dsn).c_str(), user.c_str(), password.c_str());
+    SQLHSTMT stmt;
+    SQLAllocHandle(SQL_HANDLE_STMT, connection.dbc, &stmt);
     std::u16string del = wide(QStringLiteral("DELETE FROM copy_bench"));
     const SQLRETURN deleted = SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(del.data()), SQL_NTS);
     if (deleted != SQL_NO_DATA)  // an empty table
@@ -105,9 +96,6 @@ double bareLoop(const QString& dsn, const QStringList& login, const QStringList&
     }
     const double seconds = double(t.nsecsElapsed()) / 1e9;
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return seconds;
 }
 

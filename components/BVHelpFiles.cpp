@@ -12,20 +12,23 @@ TBVHelpFiles::~TBVHelpFiles()
     delete helpForm_;
 }
 
+template <class Window>
+void TBVHelpFiles::copySettings(Window& window) const
+{
+    window.SetApplicationTitle(ApplicationTitle);
+    window.SetHelpFilePath(HelpFilePath);
+    window.SetHelpFiles(HelpFiles);
+    window.SetSubDirectory(SubDirectory);
+}
+
 void TBVHelpFiles::Execute()
 {
     if (!helpForm_)
         helpForm_ = new TForm_HelpForm;
-    helpForm_->SetApplicationTitle(ApplicationTitle);
-    helpForm_->SetHelpFilePath(HelpFilePath);
-    helpForm_->SetHelpFiles(HelpFiles);
-    helpForm_->SetSubDirectory(SubDirectory);
+    copySettings(*helpForm_);
     if (!helpMenu_)
         helpMenu_ = new TForm_HelpMenu;
-    helpMenu_->SetApplicationTitle(ApplicationTitle);
-    helpMenu_->SetHelpFilePath(HelpFilePath);
-    helpMenu_->SetHelpFiles(HelpFiles);
-    helpMenu_->SetSubDirectory(SubDirectory);
+    copySettings(*helpMenu_);
     helpMenu_->SetHelpForm(helpForm_);
     helpForm_->SetTopicsWindow(helpMenu_);
     platform::modal::execWindow(*helpMenu_);

@@ -24,6 +24,9 @@ public:
     TForm_HelpMenu* HelpMenu() const { return helpMenu_; }
 
 private:
+    template <class Window>
+    void copySettings(Window& window) const;
+
     TForm_HelpForm* helpForm_ = nullptr;
     TForm_HelpMenu* helpMenu_ = nullptr;
 };

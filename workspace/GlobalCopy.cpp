@@ -105,24 +105,6 @@ QString CopyInsertStatement(const QString& table, const QStringList& columns, co
 
 namespace {
 
-QString errorText(const std::exception& error)
-{
-    if (const auto* engine = dynamic_cast<const EngineError*>(&error))
-        return engine->message();
-    return QString::fromUtf8(error.what());
-}
-
-// Exceptions leave a handler the way the application shows them; the window stays open.
-template <typename F>
-void guarded(F&& work)
-{
-    try {
-        work();
-    } catch (const std::exception& error) {
-        ShowApplicationException(error);
-    }
-}
-
 // The data source the connection named name reaches: its stored alias's, else its own name.
 QString ReachedDataSource(const QString& name)
 {
@@ -208,7 +190,7 @@ void TForm_Copy::ListBox_TableNameClick()
 
 void TForm_Copy::BitBtn_LoadTablesClick()
 {
-    guarded([this] {
+    RunShowingExceptions([this] {
         TDataBaseObj* Db = env_.registry ? env_.registry->FindDatabaseObj(BVComboBox_From->currentText()) : nullptr;
         if (Db && ConnectDatabase(Db))
             LoadTableList();
@@ -281,7 +263,7 @@ void TForm_Copy::BitBtn_OKClick()
     if (!databasesDiffer())
         return;
     repaint();
-    guarded([this] {
+    RunShowingExceptions([this] {
         for (int i = 0; i < ListBox_TableName->count(); ++i) {
             if (ListBox_TableName->item(i)->isSelected())
                 copyTable(ListBox_TableName->item(i)->text());
@@ -354,7 +336,7 @@ void TForm_Copy::copyTable(const QString& T)
     try {
         Query_SQL.execSQL();
     } catch (const std::exception& error) {
-        AppMessageDlg(errorText(error), mtError, mbOK);
+        AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
         // Inserting now would add the rows to those still there.
         Query_SQL.close();
         return;
@@ -378,7 +360,7 @@ void TForm_Copy::copyTable(const QString& T)
             Query_SQL.execSQL();
             ++Count;
         } catch (const std::exception& error) {
-            AppMessageDlg(errorText(error) + QStringLiteral(" ") + QStringLiteral("\r\n\r\n") + statement, mtError, mbOK);
+            AppMessageDlg(QString::fromUtf8(error.what()) + QStringLiteral(" ") + QStringLiteral("\r\n\r\n") + statement, mtError, mbOK);
         }
         if (++done == rows.size() || sincePaint.elapsed() >= 40) {
             setStatus(QString::number(Count) + QStringLiteral(" rows added"));
@@ -394,7 +376,7 @@ void TForm_Copy::BitBtn_CancelClick()
 
 void TForm_Copy::done(int result)
 {
-    guarded([this] { FormClose(); });
+    RunShowingExceptions([this] { FormClose(); });
     QDialog::done(result);
 }
 
