@@ -78,11 +78,9 @@ QStringList insertStatements(int rows)
 double bareLoop(const QString& dsn, const QStringList& login, const QStringList& statements)
 {
     auto wide = [](const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())); };
-    const std::u16string user = wide(login.value(0).section(u'=', 1));
-    const std::u16string password = wide(login.value(1).section(u'=', 1));
-    bench::BareConnection connection(wide(dsn).c_str(), user.c_str(), password.c_str());
-    SQLHSTMT stmt;
-    SQLAllocHandle(SQL_HANDLE_STMT, connection.dbc, &stmt);
+    bench::BareConnection connection(wide(dsn), wide(login.value(0).section(u'=', 1)),
+                                     wide(login.value(1).section(u'=', 1)));
+    const SQLHSTMT stmt = connection.stmt;
     std::u16string del = wide(QStringLiteral("DELETE FROM copy_bench"));
     const SQLRETURN deleted = SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(del.data()), SQL_NTS);
     if (deleted != SQL_NO_DATA)  // an empty table
@@ -94,9 +92,7 @@ double bareLoop(const QString& dsn, const QStringList& login, const QStringList&
         check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(w.data()), SQL_NTS), SQL_HANDLE_STMT, stmt, "insert");
         SQLFreeStmt(stmt, SQL_CLOSE);
     }
-    const double seconds = double(t.nsecsElapsed()) / 1e9;
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    return seconds;
+    return double(t.nsecsElapsed()) / 1e9;
 }
 
 } // namespace
