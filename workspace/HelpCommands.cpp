@@ -63,10 +63,8 @@ void MenuItem_Server01Click(TBVExecFile& launcher, QObject* Sender)
     if (!item)
         return;
     const QString clientPath = launcher.CommandLine;
+    // The window definition leaves Wait and Associate off and Parameters empty.
     launcher.CommandLine = FtpCommandLine(clientPath, item->text());
-    launcher.Parameters = QString();
-    launcher.Wait = false;
-    launcher.Associate = false;
     launcher.Execute();
     launcher.CommandLine = clientPath;
 }
