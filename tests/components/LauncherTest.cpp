@@ -298,3 +298,28 @@ TEST_F(Launcher, AssociateOpensTheDocumentWithTheDesktopOpener)
 }
 
 } // namespace
+
+namespace {
+
+TEST(LauncherQuit, QuittingWhileWaitingEndsTheWait)
+{
+    // The application's quit ends the regular wait, so the program can end; run apart, since a
+    // quit leaves this process's event loops unable to run again.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TBVExecFile exec;
+            exec.CommandLine = QStringLiteral("/bin/sleep");
+            exec.Parameters = QStringLiteral("60");
+            exec.Wait = true;
+            QTimer::singleShot(0, [] { QCoreApplication::exit(7); });
+            const bool started = exec.Execute();
+            // Back while the program still runs: the wait ended by the quit, not by the program.
+            const bool stillRunning = alive(exec.LastProcess().ProcessId);
+            ::kill(exec.LastProcess().ProcessId, SIGKILL);
+            std::exit(started && stillRunning && !exec.Waiting() ? 3 : 4);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+} // namespace
