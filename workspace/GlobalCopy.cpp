@@ -105,6 +105,14 @@ QString CopyInsertStatement(const QString& table, const QStringList& columns, co
 
 namespace {
 
+void reportNotCopied(const QString& table, const QString& database)
+{
+    AppMessageDlg(QStringLiteral("The ") + table +
+                      QStringLiteral(" table was not copied: the connection could not be pointed at the ") + database +
+                      QStringLiteral(" database."),
+                  mtError, mbOK);
+}
+
 // The data source the connection named name reaches: its stored alias's, else its own name.
 QString ReachedDataSource(const QString& name)
 {
@@ -285,9 +293,7 @@ void TForm_Copy::copyTable(const QString& T)
     repaint();
     if (!atSource) {
         // The connection may still describe another database: reading it would copy wrong rows.
-        AppMessageDlg(QStringLiteral("The ") + T + QStringLiteral(" table was not copied: the connection could not be pointed at the ") +
-                          BVComboBox_From->currentText() + QStringLiteral(" database."),
-                      mtError, mbOK);
+        reportNotCopied(T, BVComboBox_From->currentText());
         return;
     }
 
@@ -324,9 +330,7 @@ void TForm_Copy::copyTable(const QString& T)
     const bool atTarget = PointAt(Dst);
     if (!atTarget) {
         // The DELETE would run on whatever the connection still describes, the source perhaps.
-        AppMessageDlg(QStringLiteral("The ") + T + QStringLiteral(" table was not copied: the connection could not be pointed at the ") +
-                          BVComboBox_To->currentText() + QStringLiteral(" database."),
-                      mtError, mbOK);
+        reportNotCopied(T, BVComboBox_To->currentText());
         return;
     }
     Label_Database->setText(QStringLiteral("DATABASE : ") + BVComboBox_To->currentText());
