@@ -5,6 +5,9 @@
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace {
 
 QString DBTypeOf(const MainState& state)
@@ -22,6 +25,12 @@ struct CloseOnExit {
     }
 };
 
+// A name inside a quoted catalogue literal.
+QString asLiteral(QString name)
+{
+    return name.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
 } // namespace
 
 ColumnListLoader::ColumnListLoader(MainState& state, const ColumnSources& sources)
@@ -34,9 +43,12 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
     // The old objects go first: a failure below leaves the list empty, never half old.
     List.clear();
 
+    // The table is opened, and later written into statements, as the catalogue spells it.
+    RememberTableSpellings(state_.TableNames);
+    RememberColumnSpellings({});
     platform::engine::Table& table = *sources_.Table;
     table.close();
-    table.setTableName(TableName);
+    table.setTableName(TableSpelling(TableName));
     CloseOnExit closeTable{&table};
     table.open();
 
@@ -46,8 +58,10 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
 
     ColumnList loaded;
     loaded.reserve(std::size_t(table.fieldCount()));
+    QStringList spellings;
     for (int i = 0; i < table.fieldCount(); ++i) {
         const platform::engine::Field& field = table.fields(i);
+        spellings << field.fieldName();
         auto object = std::make_shared<TFieldObject>();
         object->ColumnName = field.fieldName().toLower();
         object->ColumnType = field.dataType();
@@ -57,6 +71,7 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
         loaded.emplace_back(object->ColumnName, std::move(object));
     }
     table.close();
+    RememberColumnSpellings(spellings);
 
     if (state_.AddRowId && serialName.isEmpty()
         && (dbType == QLatin1String("ORACLE") || dbType == QLatin1String("INFORMIX"))) {
@@ -100,7 +115,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
         runCatalogue(*sources_.Query, {
             QStringLiteral("SELECT column_name FROM dba_trigger_cols"),
             QStringLiteral("WHERE  table_owner   = 'VOLTADBA'"),
-            QStringLiteral("AND table_name = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND table_name = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND trigger_owner = 'VOLTADBA'"),
             QStringLiteral("AND trigger_name LIKE 'TRG_%'"),
         });
@@ -116,7 +131,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
             QStringLiteral("SELECT syscolumns.name"),
             QStringLiteral("FROM sysobjects, syscolumns"),
             QStringLiteral("WHERE sysobjects.type = 'U'"),
-            QStringLiteral("AND sysobjects.name = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND sysobjects.name = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND sysobjects.id  = syscolumns.id"),
             QStringLiteral("AND syscolumns.colstat = 1"),
         });
@@ -126,7 +141,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
             QStringLiteral("SELECT syscolumns.colname"),
             QStringLiteral("FROM systables, syscolumns"),
             QStringLiteral("WHERE syscolumns.tabid = systables.tabid"),
-            QStringLiteral("AND systables.tabname = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND systables.tabname = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND syscolumns.coltype = 262"),
             QStringLiteral("AND systables.tabid > 99"),
         });
@@ -197,17 +212,61 @@ bool HasUniqueColumn(const MainState& state)
     return false;
 }
 
+namespace {
+
+// Lower-case name to the catalogue's spelling, and the spellings themselves: a name given as the
+// catalogue spells it is written so even where two names differ only in case.
+struct Spellings {
+    QHash<QString, QString> byLower;
+    QSet<QString> exact;
+
+    void replace(const QStringList& names)
+    {
+        byLower.clear();
+        exact.clear();
+        for (const QString& name : names) {
+            byLower.insert(name.toLower(), name);
+            exact.insert(name);
+        }
+    }
+    QString of(const QString& name) const
+    {
+        if (exact.contains(name))
+            return name;
+        return byLower.value(name.toLower(), name);
+    }
+};
+
+Spellings& tableSpellings()
+{
+    static Spellings spellings;
+    return spellings;
+}
+
+Spellings& columnSpellings()
+{
+    static Spellings spellings;
+    return spellings;
+}
+
+} // namespace
+
+void RememberTableSpellings(const QStringList& tables) { tableSpellings().replace(tables); }
+
+void RememberColumnSpellings(const QStringList& columns) { columnSpellings().replace(columns); }
+
+QString TableSpelling(const QString& table) { return tableSpellings().of(table); }
+
 QString QuoteIfBlank(const QString& S)
 {
-    if (S.contains(QLatin1Char(' ')))
-        return QLatin1Char('"') + S + QLatin1Char('"');
-    return S;
+    return platform::engine::QuotedName(columnSpellings().of(S));
 }
 
 QString QuoteTableName(const QString& table)
 {
-    const qsizetype dot = table.indexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return QuoteIfBlank(table);
-    return QuoteIfBlank(table.left(dot)) + QLatin1Char('.') + QuoteIfBlank(table.mid(dot + 1));
+    // A known table whose name holds a dot is one name, not "owner.table".
+    const Spellings& known = tableSpellings();
+    if (known.exact.contains(table) || known.byLower.contains(table.toLower()))
+        return platform::engine::QuotedName(known.of(table));
+    return platform::engine::QuotedTableName(table);
 }

@@ -4,6 +4,7 @@
 #include "app/MainState.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -55,6 +56,14 @@ QString ConfiguredSerialColumn(const MainState& state);
 QString ConfiguredUniqueColumn(const MainState& state);
 bool HasKeyColumn(const MainState& state);
 bool HasUniqueColumn(const MainState& state);
+// A column name as a statement writes it: in the spelling the catalogue gave it (the program keeps
+// names in lower case), quoted where it needs it (a blank, another sign, a reserved word, a capital).
 QString QuoteIfBlank(const QString& S);
-// A table name as a statement writes it: each part of "owner.table" quoted where it needs it.
+// A table name as a statement writes it: the same for each part of "owner.table".
 QString QuoteTableName(const QString& table);
+// The spellings the two functions above write: the current database's table names and the open
+// table's column names, as the catalogue gave them. Each call replaces the earlier list of its kind.
+void RememberTableSpellings(const QStringList& tables);
+void RememberColumnSpellings(const QStringList& columns);
+// The catalogue's spelling of a table name given in any case; the name itself when none is known.
+QString TableSpelling(const QString& table);

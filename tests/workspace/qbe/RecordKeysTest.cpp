@@ -130,6 +130,30 @@ TEST_P(RecordKeys, WholeClauseKey)
     EXPECT_EQ(shown(QStringLiteral("who")), QStringLiteral("Bob"));
 }
 
+// In a table without keys each floating-point value selects its own row again: single and double
+// precision, values the drivers print short, values that need all seventeen digits.
+TEST_P(RecordKeys, FloatsInTheClauseFindTheirRow)
+{
+    const QString doubleType = pg() ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("DOUBLE");
+    recreate(QStringLiteral("qbe_floats"), QStringLiteral("n INTEGER, r REAL, d ") + doubleType);
+    exec({QStringLiteral("INSERT INTO qbe_floats VALUES (1, 49.9, 0.1 + 0.2)"),
+          QStringLiteral("INSERT INTO qbe_floats VALUES (2, 3.95, 0.3)"),
+          QStringLiteral("INSERT INTO qbe_floats VALUES (3, -0.1, 1e-20)"),
+          QStringLiteral("INSERT INTO qbe_floats VALUES (4, 1e30, 123456789.12345678)"),
+          QStringLiteral("INSERT INTO qbe_floats VALUES (5, 0, -2.5e300)"),
+          QStringLiteral("INSERT INTO qbe_floats VALUES (6, 16777217, 0.30000000000000009)")});
+    choose(QStringLiteral("qbe_floats"));
+    ASSERT_TRUE(form.state().KeyColumn.isEmpty());
+    form.state().OrderBy = QStringLiteral("n");
+    form.state().UseSortOrder = true;
+    runQuery();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(form.state().RecordKeys.size(), 6);
+    EXPECT_EQ(walk(QStringLiteral("n")), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(ui.BitBtn_Update->isEnabled());
+}
+
 TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
 {
     recreate(QStringLiteral("qbe_many"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
