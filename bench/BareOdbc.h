@@ -1,10 +1,19 @@
 #pragma once
-// What the benchmarks' bare ODBC loops share.
+// What the benchmarks' bare ODBC loops share: the error check, a connection opened before any
+// timing (as the engine's is), and rounds that alternate the runs being compared, so a change of
+// load on the machine falls on all of them alike.
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QElapsedTimer>
+#include <QString>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -20,6 +29,71 @@ inline void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
     SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len);
     std::fprintf(stderr, "%s failed: %s %s\n", what, state, text);
     std::exit(1);
+}
+
+inline std::u16string wide(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+
+inline SQLWCHAR* sqlw(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
+
+// An environment and a connection to a data source, for the life of the object.
+class BareConnection {
+public:
+    BareConnection(const QString& dsn, const QString& user, const QString& password)
+    {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
+        SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
+        std::u16string d = wide(dsn), u = wide(user), p = wide(password);
+        check(SQLConnectW(dbc_, sqlw(d), SQL_NTS, u.empty() ? nullptr : sqlw(u), SQL_NTS,
+                          p.empty() ? nullptr : sqlw(p), SQL_NTS),
+              SQL_HANDLE_DBC, dbc_, "connect");
+    }
+    ~BareConnection()
+    {
+        SQLDisconnect(dbc_);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+    }
+    BareConnection(const BareConnection&) = delete;
+    BareConnection& operator=(const BareConnection&) = delete;
+
+    // A statement executed directly; the caller fetches and then frees it.
+    SQLHSTMT execute(const QString& sql) const
+    {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt);
+        std::u16string s = wide(sql);
+        check(SQLExecDirectW(stmt, sqlw(s), SQL_NTS), SQL_HANDLE_STMT, stmt, "execute");
+        return stmt;
+    }
+
+private:
+    SQLHENV env_ = SQL_NULL_HENV;
+    SQLHDBC dbc_ = SQL_NULL_HDBC;
+};
+
+// Runs each function once per round, in turn, for the given number of rounds; gives each one's
+// median time in seconds.
+inline std::vector<double> alternate(int rounds, const std::vector<std::function<void()>>& runs)
+{
+    std::vector<std::vector<double>> times(runs.size());
+    for (int r = 0; r < rounds; ++r) {
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            QElapsedTimer t;
+            t.start();
+            runs[i]();
+            times[i].push_back(double(t.nsecsElapsed()) / 1e9);
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& v : times) {
+        std::sort(v.begin(), v.end());
+        medians.push_back(v[v.size() / 2]);
+    }
+    return medians;
 }
 
 } // namespace bench

@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,6 +49,9 @@ QString quoted(QString value)
 QString enclosed(const QString& value) { return QLatin1Char('\'') + value + QLatin1Char('\''); }
 
 bool isMarkedNull(const QString& hint) { return hint == QLatin1String("null"); }
+
+// How often a running walk paints its count.
+constexpr qint64 kCountPaintMs = 100;
 
 // The term that selects a floating-point value's own row. A single-precision value is written as
 // the shortest text of that single (quoted, so the database reads it in the column's own type: a
@@ -331,27 +335,32 @@ void ExecuteQuery(TablePageEnv& env)
         CommandLock lock(env);
         try {
             query.open();
-            // The key field is looked up once; the count is written only when it can be seen,
-            // at every 25th row and before the pause at every 100th.
+            // The key field is looked up once. The walk pauses for the window's messages at every
+            // 100th row; the count is painted about ten times a second and when the walk ends,
+            // since painting it every few rows costs more than the walk once the window shows.
             Field* keyField = nullptr;
             if (hasKey)
                 keyField = &query.fieldByName(state.KeyColumn);
             else if (hasUnique)
                 keyField = &query.fieldByName(state.UniqueColumn);
+            QElapsedTimer sincePaint;
+            sincePaint.start();
             int n = 0;
             while (!query.eof() && state.ContinueQuery) {
-                if (n % 25 == 0) {
-                    setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
-                    repaintStatus(env);
-                }
                 state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query));
                 ++n;
                 if (n % 100 == 0) {
-                    setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n - 1));
+                    if (sincePaint.elapsed() >= kCountPaintMs) {
+                        setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+                        repaintStatus(env);
+                        sincePaint.restart();
+                    }
                     QApplication::processEvents();
                 }
                 query.next();
             }
+            setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+            repaintStatus(env);
             query.close();
             lock.release();
             if (n == 0) {
