@@ -192,6 +192,26 @@ TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
     EXPECT_EQ(form.state().RecordKeys.size(), 1000);
 }
 
+// The records found are gone before the first is shown: the page is cleared, and Execute's end
+// must not offer Update and Remove for it.
+TEST_P(RecordKeys, ClearedPageKeepsUpdateAndRemoveOff)
+{
+    recreate(QStringLiteral("qbe_gone"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
+    exec({pg() ? QStringLiteral("INSERT INTO qbe_gone (n) SELECT g FROM generate_series(1, 150) g")
+               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 150)"
+                                " INSERT INTO qbe_gone (n) SELECT g FROM s")});
+    form.state().SerialFields = {QStringLiteral("QBE_GONE=ID")};
+    choose(QStringLiteral("qbe_gone"));
+    // At the walk's first pause, another user removes every row.
+    QTimer::singleShot(0, &form, [&] { exec({QStringLiteral("DELETE FROM qbe_gone")}); });
+    runQuery();
+    ASSERT_FALSE(form.state().RecordKeys.isEmpty());
+    EXPECT_TRUE(shown(QStringLiteral("n")).isEmpty());
+    EXPECT_FALSE(ui.BitBtn_Update->isEnabled());
+    EXPECT_FALSE(ui.BitBtn_Remove->isEnabled());
+    EXPECT_TRUE(ui.BitBtn_Query->isEnabled());
+}
+
 // The walk paints its count about ten times a second, not every few rows: painting is what made
 // a walk with the window on screen ten times slower than the fetch.
 TEST_P(RecordKeys, WalkPaintsItsCountByTime)
