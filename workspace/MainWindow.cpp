@@ -1,13 +1,18 @@
 #include "workspace/MainWindow.h"
 
 #include "app/ConnectionStatus.h"
+#include "app/DBConfigure.h"
 #include "app/DatabaseRegistry.h"
+#include "app/SetOptions.h"
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/AddFields.h"
+#include "workspace/InsertTemplate.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
+#include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
@@ -662,17 +667,27 @@ void TForm_Main::BitBtn_CodeFormatClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::BitBtn_CodeFormatClick(env);
 }
-// comes with the SQL templates (Add Fields)
-void TForm_Main::BitBtn_AddFieldsClick(QObject*) {}
+void TForm_Main::BitBtn_AddFieldsClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_AddFieldsClick(env);
+}
 void TForm_Main::BitBtn_Execute2Click(QObject*)
 {
     SqlPageEnv env = MakeSqlPageEnv(*this);
     ::BitBtn_Execute2Click(env);
 }
-// comes with the SQL templates (Select, Update)
-void TForm_Main::BitBtn_SelectClick(QObject*) {}
-// comes with the INSERT template
-void TForm_Main::BitBtn_InsertClick(QObject*) {}
+void TForm_Main::BitBtn_SelectClick(QObject* Sender)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_SelectClick(env, Sender);
+}
+void TForm_Main::BitBtn_InsertClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_InsertClick(env);
+}
+void TForm_Main::JumpToInsertValue() { ::JumpToInsertValue(*ui_); }
 
 void TForm_Main::MenuItem_FileClick(QObject*) { ::MenuItem_FileClick(state_, *ui_); }
 void TForm_Main::MenuItem_OpenClick(QObject*)
@@ -698,14 +713,12 @@ void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
 void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
 void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }
-// comes with the Options dialog
-void TForm_Main::MenuItem_OptionsClick(QObject*) {}
+void TForm_Main::MenuItem_OptionsClick(QObject*) { ::MenuItem_OptionsClick(state_, optionControls(), this); }
 void TForm_Main::MenuItem_CommandsClick(QObject*) { ::MenuItem_CommandsClick(*ui_); }
 // The hidden third Execute item has no command.
 void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
 void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
-// comes with the database configuration dialog
-void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
+void TForm_Main::MenuItem_ConfigDBClick(QObject*) { ::MenuItem_ConfigDBClick(state_, *registry_, this); }
 // comes with the table view
 void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
 // The hidden Build Data item has no command.

@@ -63,6 +63,8 @@ public:
     void LoadOptions();
     QString GetConnectionText();
     void LoadTableNames();
+    // F2 in an INSERT template of the SQL page.
+    void JumpToInsertValue();
 
 public slots:
     // The start-up sequence; the program runs it once, before the window is first shown.
