@@ -5,8 +5,6 @@
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
 
-#include <QHash>
-#include <QSet>
 
 namespace {
 
@@ -212,61 +210,15 @@ bool HasUniqueColumn(const MainState& state)
     return false;
 }
 
-namespace {
-
-// Lower-case name to the catalogue's spelling, and the spellings themselves: a name given as the
-// catalogue spells it is written so even where two names differ only in case.
-struct Spellings {
-    QHash<QString, QString> byLower;
-    QSet<QString> exact;
-
-    void replace(const QStringList& names)
-    {
-        byLower.clear();
-        exact.clear();
-        for (const QString& name : names) {
-            byLower.insert(name.toLower(), name);
-            exact.insert(name);
-        }
-    }
-    QString of(const QString& name) const
-    {
-        if (exact.contains(name))
-            return name;
-        return byLower.value(name.toLower(), name);
-    }
-};
-
-Spellings& tableSpellings()
-{
-    static Spellings spellings;
-    return spellings;
-}
-
-Spellings& columnSpellings()
-{
-    static Spellings spellings;
-    return spellings;
-}
-
-} // namespace
-
-void RememberTableSpellings(const QStringList& tables) { tableSpellings().replace(tables); }
-
-void RememberColumnSpellings(const QStringList& columns) { columnSpellings().replace(columns); }
-
-QString TableSpelling(const QString& table) { return tableSpellings().of(table); }
-
 QString QuoteIfBlank(const QString& S)
 {
-    return platform::engine::QuotedName(columnSpellings().of(S));
+    return platform::engine::QuotedName(ColumnSpelling(S));
 }
 
 QString QuoteTableName(const QString& table)
 {
     // A known table whose name holds a dot is one name, not "owner.table".
-    const Spellings& known = tableSpellings();
-    if (known.exact.contains(table) || known.byLower.contains(table.toLower()))
-        return platform::engine::QuotedName(known.of(table));
+    if (IsKnownTable(table))
+        return platform::engine::QuotedName(TableSpelling(table));
     return platform::engine::QuotedTableName(table);
 }

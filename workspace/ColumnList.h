@@ -1,6 +1,7 @@
 #pragma once
 // The columns of one table: name, type code, size, serial and unique flags; and the key-column
 // tests of the Table page.
+#include "app/CatalogueSpellings.h"
 #include "app/MainState.h"
 
 #include <QString>
@@ -61,9 +62,4 @@ bool HasUniqueColumn(const MainState& state);
 QString QuoteIfBlank(const QString& S);
 // A table name as a statement writes it: the same for each part of "owner.table".
 QString QuoteTableName(const QString& table);
-// The spellings the two functions above write: the current database's table names and the open
-// table's column names, as the catalogue gave them. Each call replaces the earlier list of its kind.
-void RememberTableSpellings(const QStringList& tables);
-void RememberColumnSpellings(const QStringList& columns);
-// The catalogue's spelling of a table name given in any case; the name itself when none is known.
-QString TableSpelling(const QString& table);
+// The spellings they write come from app/CatalogueSpellings.h.
