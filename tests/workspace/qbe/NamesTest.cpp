@@ -5,27 +5,12 @@
 
 namespace {
 
-enum class Db { Sqlite, Pg };
-
 const QString kColumns = QStringLiteral(
     "\"Order\" VARCHAR(20), \"a-b\" INTEGER, \"x;y\" VARCHAR(10), \"p:q\" VARCHAR(10), \"it's\" VARCHAR(10),"
     " \"say \"\"hi\"\"\" VARCHAR(10), \"user\" VARCHAR(10), \"group\" INTEGER, \"Notes\" TEXT");
 
-class OddNames : public QbeWindow, public ::testing::WithParamInterface<Db> {
+class OddNames : public QbeOnDatabase {
 protected:
-    void SetUp() override
-    {
-        QbeWindow::SetUp();
-        if (GetParam() == Db::Pg) {
-            if (!testsupport::pgAvailable())
-                GTEST_SKIP() << "no PostgreSQL server";
-            connectPg();
-        } else {
-            connectSqlite();
-        }
-    }
-    bool pg() const { return GetParam() == Db::Pg; }
-
     // Makes the table (name as the catalogue spells it) with three rows, the key column first
     // when there is one.
     void make(const QString& table, const QString& key)
@@ -50,13 +35,6 @@ protected:
         QApplication::processEvents();
         ASSERT_EQ(form.state().CurrentTable, table.toLower());
     }
-    void run(const std::function<void()>& fill = {})
-    {
-        QTest::mouseClick(ui.BitBtn_Query, Qt::LeftButton);
-        if (fill)
-            fill();
-        QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
-    }
     QString noMessages() const { return messages.join(QLatin1Char('\n')); }
 };
 
@@ -73,7 +51,7 @@ TEST_P(OddNames, KeyedTableWithABlankAndCapitals)
 
     form.state().OrderBy = QStringLiteral("\"a-b\"");
     form.state().UseSortOrder = true;
-    run();
+    runQuery();
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
     ASSERT_EQ(form.state().RecordKeys.size(), 3);
     EXPECT_EQ(edit(QStringLiteral("order"))->text(), QStringLiteral("first"));
@@ -89,12 +67,12 @@ TEST_P(OddNames, KeyedTableWithABlankAndCapitals)
     };
     for (const auto& c : criteria) {
         SCOPED_TRACE(c.field);
-        run([&] { type(QString::fromUtf8(c.field), QString::fromUtf8(c.text)); });
+        runQuery([&] { type(QString::fromUtf8(c.field), QString::fromUtf8(c.text)); });
         EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
         ASSERT_EQ(form.state().RecordKeys.size(), 1);
         EXPECT_EQ(edit(QStringLiteral("order"))->text(), QString::fromUtf8(c.order));
     }
-    run([&] { memo(QStringLiteral("notes"))->setPlainText(QStringLiteral("the second note")); });
+    runQuery([&] { memo(QStringLiteral("notes"))->setPlainText(QStringLiteral("the second note")); });
     ASSERT_EQ(form.state().RecordKeys.size(), 1);
     EXPECT_EQ(memo(QStringLiteral("notes"))->toPlainText(), QStringLiteral("the second note"));
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
@@ -108,7 +86,7 @@ TEST_P(OddNames, TableWithoutKeys)
     ASSERT_TRUE(form.state().KeyColumn.isEmpty());
     form.state().OrderBy = QStringLiteral("\"a-b\"");
     form.state().UseSortOrder = true;
-    run();
+    runQuery();
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
     ASSERT_EQ(form.state().RecordKeys.size(), 3);
     EXPECT_TRUE(form.state().RecordKeys[0].contains(QStringLiteral("\"p:q\"='a:b'"))) << form.state().RecordKeys[0].toStdString();
@@ -121,9 +99,6 @@ TEST_P(OddNames, TableWithoutKeys)
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, OddNames, ::testing::Values(Db::Sqlite, Db::Pg),
-                         [](const ::testing::TestParamInfo<Db>& info) {
-                             return info.param == Db::Pg ? "PostgreSQL" : "SQLite";
-                         });
+INSTANTIATE_TEST_SUITE_P(Databases, OddNames, ::testing::Values(Db::Sqlite, Db::Pg), DatabaseName);
 
 } // namespace

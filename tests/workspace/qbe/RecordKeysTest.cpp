@@ -8,29 +8,18 @@
 
 namespace {
 
-enum class Db { Sqlite, Pg };
-
-class RecordKeys : public QbeWindow, public ::testing::WithParamInterface<Db> {
+class RecordKeys : public QbeOnDatabase {
 protected:
-    void SetUp() override
-    {
-        QbeWindow::SetUp();
-        if (GetParam() == Db::Pg) {
-            if (!testsupport::pgAvailable())
-                GTEST_SKIP() << "no PostgreSQL server";
-            connectPg();
-        } else {
-            connectSqlite();
-        }
-    }
-    bool pg() const { return GetParam() == Db::Pg; }
     QString serial() const { return pg() ? QStringLiteral("SERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY"); }
-    void runQuery(const std::function<void()>& fill = {})
+    // A table of rows (id, n) with n from 1 to rows.
+    void numbers(const QString& table, int rows)
     {
-        QTest::mouseClick(ui.BitBtn_Query, Qt::LeftButton);
-        if (fill)
-            fill();
-        QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+        recreate(table, QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
+        exec({pg() ? QStringLiteral("INSERT INTO %1 (n) SELECT g FROM generate_series(1, %2) g").arg(table).arg(rows)
+                   : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %2)"
+                                    " INSERT INTO %1 (n) SELECT g FROM s")
+                         .arg(table)
+                         .arg(rows)});
     }
     QString shown(const QString& field) { return edit(field)->text(); }
     // Shows every found record in turn and gives the value of field in each.
@@ -158,10 +147,7 @@ TEST_P(RecordKeys, FloatsInTheClauseFindTheirRow)
 
 TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
 {
-    recreate(QStringLiteral("qbe_many"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
-    exec({pg() ? QStringLiteral("INSERT INTO qbe_many (n) SELECT g FROM generate_series(1, 1000) g")
-               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 1000)"
-                                " INSERT INTO qbe_many (n) SELECT g FROM s")});
+    numbers(QStringLiteral("qbe_many"), 1000);
     form.state().SerialFields = {QStringLiteral("QBE_MANY=ID")};
     choose(QStringLiteral("qbe_many"));
     form.state().OrderBy = QStringLiteral("id");
@@ -196,10 +182,7 @@ TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
 // must not offer Update and Remove for it.
 TEST_P(RecordKeys, ClearedPageKeepsUpdateAndRemoveOff)
 {
-    recreate(QStringLiteral("qbe_gone"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
-    exec({pg() ? QStringLiteral("INSERT INTO qbe_gone (n) SELECT g FROM generate_series(1, 150) g")
-               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 150)"
-                                " INSERT INTO qbe_gone (n) SELECT g FROM s")});
+    numbers(QStringLiteral("qbe_gone"), 150);
     form.state().SerialFields = {QStringLiteral("QBE_GONE=ID")};
     choose(QStringLiteral("qbe_gone"));
     // At the walk's first pause, another user removes every row.
@@ -216,10 +199,7 @@ TEST_P(RecordKeys, ClearedPageKeepsUpdateAndRemoveOff)
 // a walk with the window on screen ten times slower than the fetch.
 TEST_P(RecordKeys, WalkPaintsItsCountByTime)
 {
-    recreate(QStringLiteral("qbe_paint"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
-    exec({pg() ? QStringLiteral("INSERT INTO qbe_paint (n) SELECT g FROM generate_series(1, 5000) g")
-               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 5000)"
-                                " INSERT INTO qbe_paint (n) SELECT g FROM s")});
+    numbers(QStringLiteral("qbe_paint"), 5000);
     form.state().SerialFields = {QStringLiteral("QBE_PAINT=ID")};
     choose(QStringLiteral("qbe_paint"));
 
@@ -252,7 +232,6 @@ TEST_P(RecordKeys, WalkPaintsItsCountByTime)
         << counter.texts.join(QLatin1Char('|')).toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, RecordKeys, ::testing::Values(Db::Sqlite, Db::Pg),
-                         [](const auto& info) { return info.param == Db::Pg ? "PostgreSQL" : "SQLite"; });
+INSTANTIATE_TEST_SUITE_P(Databases, RecordKeys, ::testing::Values(Db::Sqlite, Db::Pg), DatabaseName);
 
 } // namespace
