@@ -3,7 +3,7 @@
 //   the same statement on a connection opened before, the two alternated, with the main window on
 //   screen (the offscreen platform); it should stay within 1.5 times the bare loop;
 // - showing the next record with 1,000 and with 100,000 keys found; the two should be within 2x.
-// Median of 5 runs each for the walk, 3 for the next record.
+// Median of 9 runs each for the walk, 3 for the next record.
 #include "bench/BareOdbc.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
@@ -107,11 +107,11 @@ void run(const char* label, const QString& dsn, const QString& user, const QStri
         state.InQueryMode = false;
     };
 
-    // The walk and the bare loop alternate, five rounds; the window is on screen, as for a user.
+    // The walk and the bare loop alternate, nine rounds; the window is on screen, as for a user.
     const bench::BareConnection bare(dsn, user, password);
     queryAll(QString());
     const QString statement = form.Query.sql().join(QLatin1Char('\n'));
-    const std::vector<double> t = bench::alternate(5, {
+    const std::vector<double> t = bench::alternate(9, {
         [&] {
             queryAll(QString());
             if (state.RecordKeys.size() != kRows) {
