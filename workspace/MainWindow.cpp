@@ -8,12 +8,15 @@
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
 #include "workspace/AddFields.h"
+#include "workspace/DatabaseSwitchPage.h"
+#include "workspace/FindFld.h"
 #include "workspace/InsertTemplate.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
 #include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
+#include "workspace/SortOrdr.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
 #include "workspace/MenuStates.h"
@@ -328,6 +331,7 @@ void TForm_Main::completeWindowDefinition()
     ui_->BitBtn_AppendSQL->setIconSize(QSize(16, 16));
     ui_->Panel_Menu->installEventFilter(this);
     ui_->ScrollBox->viewport()->installEventFilter(this);
+    InstallRightClick(*ui_->BitBtn_FindField, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField, Qt::RightButton); });
 
     // The text boxes open their popup on the right button; the picture controls attach theirs.
     for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
@@ -626,12 +630,22 @@ void TForm_Main::BitBtn_FirstClick(QObject* Sender)
 }
 // comes with Remove
 void TForm_Main::BitBtn_RemoveClick(QObject*) {}
-// comes with Sort Order
-void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldMouseDown(QObject*) {}
+void TForm_Main::BitBtn_SortOrderClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_SortOrderClick(env);
+}
+void TForm_Main::BitBtn_FindFieldClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_FindFieldClick(env, Sender == ui_->BitBtn_FindField);
+}
+// The right button repeats the last search without asking.
+void TForm_Main::BitBtn_FindFieldMouseDown(QObject*, Qt::MouseButton Button)
+{
+    if (Button == Qt::RightButton)
+        BitBtn_FindFieldClick(ui_->BitBtn_SortOrder);
+}
 void TForm_Main::MenuItem_SelectTableClick(QObject*)
 {
     TablePageEnv env = tablePageEnv();
@@ -735,8 +749,17 @@ void TForm_Main::MenuItem_SQLViewerClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SQLViewerClick(env);
 }
-// comes with the database switch
-void TForm_Main::DatabaseMenuClick(QObject*) {}
+void TForm_Main::DatabaseMenuClick(QObject* Sender)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    ::DatabaseMenuClick(env, qobject_cast<QAction*>(Sender));
+}
+
+bool TForm_Main::SwitchDatabase(const QString& description)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    return ::SwitchDatabase(env, description);
+}
 // comes with the FTP commands
 void TForm_Main::MenuItem_Server01Click(QObject*) {}
 // comes with the help commands
