@@ -49,7 +49,7 @@ TEST_P(OddNames, KeyedTableWithABlankAndCapitals)
     ASSERT_NE(edit(QStringLiteral("p:q")), nullptr);
     ASSERT_NE(memo(QStringLiteral("notes")), nullptr);
 
-    form.state().OrderBy = QStringLiteral("\"a-b\"");
+    form.state().OrderBy = QStringLiteral("a-b");
     form.state().UseSortOrder = true;
     runQuery();
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
@@ -84,7 +84,7 @@ TEST_P(OddNames, TableWithoutKeys)
     make(QStringLiteral("Qbe:Log-2"), QString());
     chooseLower(QStringLiteral("Qbe:Log-2"));
     ASSERT_TRUE(form.state().KeyColumn.isEmpty());
-    form.state().OrderBy = QStringLiteral("\"a-b\"");
+    form.state().OrderBy = QStringLiteral("a-b");
     form.state().UseSortOrder = true;
     runQuery();
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
