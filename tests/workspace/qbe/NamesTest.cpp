@@ -99,6 +99,59 @@ TEST_P(OddNames, TableWithoutKeys)
     EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
 }
 
+// Many name shapes side by side in one table without keys: every record's clause names them all,
+// so one shape written wrong would leave every record unshown.
+TEST_P(OddNames, EveryNameShapeInATableWithoutKeys)
+{
+    const char* const shapes[] = {
+        "plain", "Mixed", "UPPER", "two words", " lead", "trail ", "it's", "say \"hi\"", "a-b", "a;b",
+        "a:b", ":ab", "a?b", "a%b", "a$b", "a,b", "a(b)", "a[b]", "a\\b", "a/b", "a*b", "a+b",
+        "a=b", "a<b", "1st", "_under", "order", "user", "group", "select", "table", "from", "where",
+        "desc", "null", "limit", "check", "default", "primary", "--x", "/*x*/",
+    };
+    QStringList shapeList;
+    for (const char* shape : shapes)
+        shapeList << QString::fromUtf8(shape);
+    // The SQLite driver reports a name with a dot by what follows its last dot.
+    if (pg())
+        shapeList << QStringLiteral("a.b");
+    QStringList columns, names;
+    for (QString name : shapeList) {
+        names << name;
+        columns << QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QStringLiteral("\" VARCHAR(10)");
+    }
+    const QString table = QStringLiteral("\"Qbe Shapes\"");
+    exec({QStringLiteral("DROP TABLE IF EXISTS ") + table,
+          QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (n INTEGER, ") + columns.join(QStringLiteral(", "))
+              + QLatin1Char(')')});
+    for (int row = 1; row <= 3; ++row) {
+        QStringList values;
+        for (int i = 0; i < names.size(); ++i)
+            values << (row == 2 && i % 3 == 0 ? QStringLiteral("NULL") : QStringLiteral("'%1.%2'").arg(row).arg(i));
+        exec({QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES (%1, ").arg(row) + values.join(QStringLiteral(", "))
+              + QLatin1Char(')')});
+    }
+    chooseLower(QStringLiteral("Qbe Shapes"));
+    ASSERT_TRUE(messages.isEmpty()) << noMessages().toStdString();
+    form.state().OrderBy = QStringLiteral("n");
+    form.state().UseSortOrder = true;
+    runQuery();
+    EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
+    ASSERT_EQ(form.state().RecordKeys.size(), 3);
+    for (int row = 1; row <= 3; ++row) {
+        if (row > 1)
+            QTest::mouseClick(ui.BitBtn_Next, Qt::LeftButton);
+        EXPECT_EQ(edit(QStringLiteral("n"))->text(), QString::number(row));
+        for (int i = 0; i < names.size(); ++i) {
+            TBVMaskEdit* e = edit(names[i].toLower());
+            ASSERT_NE(e, nullptr) << names[i].toStdString();
+            EXPECT_EQ(e->text(), row == 2 && i % 3 == 0 ? QString() : QStringLiteral("%1.%2").arg(row).arg(i))
+                << names[i].toStdString();
+        }
+    }
+    EXPECT_TRUE(messages.isEmpty()) << noMessages().toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, OddNames, ::testing::Values(Db::Sqlite, Db::Pg), DatabaseName);
 
 } // namespace
