@@ -348,6 +348,8 @@ TEST_F(MainWindow, ButtonHintsLeaveTheStatusBar)
         EXPECT_TRUE(panel->isVisible());
         EXPECT_EQ(panel->text(), QStringLiteral("CUSTOMERS  Record  1 of 3          qv_sqlite"));
     }
+    // The status bar's own tool tip is the connection text.
+    EXPECT_EQ(ui.StatusBar->toolTip(), form.GetConnectionText());
 }
 
 TEST_F(MainWindow, SetButtons)
