@@ -40,8 +40,8 @@ QStringList preferred(Kind kind)
     return {};
 }
 
-// The installed families, lower case. One listing: asking for each face by name would have the
-// font configuration resolve aliases for every missing one, which is the cost this file avoids.
+// The installed families, lower case, listed once: asking for each face by name would have the
+// font configuration resolve every missing one as an alias.
 const QSet<QString>& installedFamilies()
 {
     static const QSet<QString> families = [] {
