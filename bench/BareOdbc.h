@@ -36,43 +36,47 @@ inline std::u16string wide(const QString& s)
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
 }
 
-inline SQLWCHAR* sqlw(std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(s.data()); }
+// One connection of a bare loop, with one statement ready for use; freed when it goes.
+struct BareConnection {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
 
-// An environment and a connection to a data source, for the life of the object.
-class BareConnection {
-public:
-    BareConnection(const QString& dsn, const QString& user, const QString& password)
+    BareConnection(const std::u16string& dsn, const std::u16string& user, const std::u16string& password)
     {
-        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
-        SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-        SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-        std::u16string d = wide(dsn), u = wide(user), p = wide(password);
-        check(SQLConnectW(dbc_, sqlw(d), SQL_NTS, u.empty() ? nullptr : sqlw(u), SQL_NTS,
-                          p.empty() ? nullptr : sqlw(p), SQL_NTS),
-              SQL_HANDLE_DBC, dbc_, "connect");
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+        check(SQLConnectW(dbc, text(dsn), SQL_NTS, user.empty() ? nullptr : text(user), SQL_NTS,
+                          password.empty() ? nullptr : text(password), SQL_NTS),
+              SQL_HANDLE_DBC, dbc, "connect");
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    }
+    BareConnection(const QString& dsn, const QString& user, const QString& password)
+        : BareConnection(wide(dsn), wide(user), wide(password))
+    {
     }
     ~BareConnection()
     {
-        SQLDisconnect(dbc_);
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
-        SQLFreeHandle(SQL_HANDLE_ENV, env_);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
     }
     BareConnection(const BareConnection&) = delete;
     BareConnection& operator=(const BareConnection&) = delete;
 
-    // A statement executed directly; the caller fetches and then frees it.
+    // A new statement executed directly; the caller fetches and then frees it.
     SQLHSTMT execute(const QString& sql) const
     {
-        SQLHSTMT stmt = SQL_NULL_HSTMT;
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt);
-        std::u16string s = wide(sql);
-        check(SQLExecDirectW(stmt, sqlw(s), SQL_NTS), SQL_HANDLE_STMT, stmt, "execute");
-        return stmt;
+        SQLHSTMT fresh = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &fresh);
+        const std::u16string s = wide(sql);
+        check(SQLExecDirectW(fresh, text(s), SQL_NTS), SQL_HANDLE_STMT, fresh, "execute");
+        return fresh;
     }
 
-private:
-    SQLHENV env_ = SQL_NULL_HENV;
-    SQLHDBC dbc_ = SQL_NULL_HDBC;
+    static SQLWCHAR* text(const std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str())); }
 };
 
 // Runs each function once per round, in turn, for the given number of rounds; gives each one's
