@@ -1,5 +1,7 @@
 #include "app/ConnectionStatus.h"
 
+#include "app/CatalogueSpellings.h"
+
 #include "platform/engine/Engine.h"
 
 #include <QEvent>
@@ -63,6 +65,7 @@ void LoadTableNamesFrom(MainState& state, const QStringList& engineNames)
         const qsizetype dot = name.indexOf(QLatin1Char('.'));
         AddTableName(state.TableNames, keepOwner || dot < 0 ? name : name.mid(dot + 1));
     }
+    RememberTableSpellings(state.TableNames);
 }
 
 void AddTableName(QStringList& names, const QString& name)

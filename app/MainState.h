@@ -64,6 +64,7 @@ struct MainState {
     QString OrderBy;
     bool UseSortOrder = false;
     bool AddRowId = false;
+    bool RecordShown = false;             // the page holds a record fetched from the table
     QStringList TableNames;               // sorted, case-insensitive, no duplicates
     DatabaseList Databases;               // DatabaseList of the window
     QString CurrentTable;

@@ -1,5 +1,6 @@
 // Program entry: the application object, the main window, the start-up sequence, the loop.
 #include "app/Application.h"
+#include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
 #include "app/StartUp.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     // The display name follows the application name; setting it too would append it to every
     // window caption on X11.
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    MapWindowsFonts();
 
     auto mainWindow = std::make_unique<TForm_Main>();
 

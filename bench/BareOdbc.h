@@ -1,11 +1,19 @@
 #pragma once
-// What the benchmarks' bare ODBC loops share.
+// What the benchmarks' bare ODBC loops share: the error check, a connection opened before any
+// timing (as the engine's is), and rounds that alternate the runs being compared, so a change of
+// load on the machine falls on all of them alike.
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QElapsedTimer>
+#include <QString>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -23,7 +31,12 @@ inline void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what)
     std::exit(1);
 }
 
-// One connection and one statement of a bare loop, freed when it goes.
+inline std::u16string wide(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
+}
+
+// One connection of a bare loop, with one statement ready for use; freed when it goes.
 struct BareConnection {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
@@ -39,6 +52,10 @@ struct BareConnection {
               SQL_HANDLE_DBC, dbc, "connect");
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
     }
+    BareConnection(const QString& dsn, const QString& user, const QString& password)
+        : BareConnection(wide(dsn), wide(user), wide(password))
+    {
+    }
     ~BareConnection()
     {
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -49,7 +66,38 @@ struct BareConnection {
     BareConnection(const BareConnection&) = delete;
     BareConnection& operator=(const BareConnection&) = delete;
 
+    // A new statement executed directly; the caller fetches and then frees it.
+    SQLHSTMT execute(const QString& sql) const
+    {
+        SQLHSTMT fresh = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &fresh);
+        const std::u16string s = wide(sql);
+        check(SQLExecDirectW(fresh, text(s), SQL_NTS), SQL_HANDLE_STMT, fresh, "execute");
+        return fresh;
+    }
+
     static SQLWCHAR* text(const std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str())); }
 };
+
+// Runs each function once per round, in turn, for the given number of rounds; gives each one's
+// median time in seconds.
+inline std::vector<double> alternate(int rounds, const std::vector<std::function<void()>>& runs)
+{
+    std::vector<std::vector<double>> times(runs.size());
+    for (int r = 0; r < rounds; ++r) {
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            QElapsedTimer t;
+            t.start();
+            runs[i]();
+            times[i].push_back(double(t.nsecsElapsed()) / 1e9);
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& v : times) {
+        std::sort(v.begin(), v.end());
+        medians.push_back(v[v.size() / 2]);
+    }
+    return medians;
+}
 
 } // namespace bench

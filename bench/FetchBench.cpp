@@ -1,12 +1,12 @@
 // Fetch speed of the engine's query dataset against a bare SQLFetch + SQLGetData loop: 200,000
-// rows of (integer, varchar(40), double) from SQLite and from PostgreSQL, median of 3 runs each.
+// rows of (integer, varchar(40), double) from SQLite and from PostgreSQL, both on connections opened
+// before the timing, the runs alternated, median of 5 each.
 // The engine should stay within 1.3 times the bare loop.
 #include "bench/BareOdbc.h"
 #include "platform/engine/Engine.h"
 #include "tests/support/Support.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -31,22 +31,11 @@ struct Sums {
 
 using bench::check;
 
-// The bare loop: one statement, columns read with the same C types the engine uses.
-Sums bareLoop(const std::u16string& dsn, const std::u16string& user, const std::u16string& password, bool wide)
+// The bare loop: one statement on a connection opened before, columns read with the same C types
+// the engine uses.
+Sums bareLoop(const bench::BareConnection& connection, bool wide)
 {
-    SQLHENV env;
-    SQLHDBC dbc;
-    SQLHSTMT stmt;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    auto w = [](const std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str())); };
-    check(SQLConnectW(dbc, w(dsn), SQL_NTS, user.empty() ? nullptr : w(user), SQL_NTS,
-                      password.empty() ? nullptr : w(password), SQL_NTS),
-          SQL_HANDLE_DBC, dbc, "connect");
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-    check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(kSelect)), SQL_NTS),
-          SQL_HANDLE_STMT, stmt, "select");
+    SQLHSTMT stmt = connection.execute(QString::fromUtf16(kSelect));
     Sums s;
     SQLINTEGER i = 0;
     double d = 0;
@@ -67,9 +56,6 @@ Sums bareLoop(const std::u16string& dsn, const std::u16string& user, const std::
         s.reals += d;
     }
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return s;
 }
 
@@ -90,24 +76,6 @@ Sums engineLoop(const QString& databaseName)
     return s;
 }
 
-double medianSeconds(const std::function<Sums()>& run, Sums& result)
-{
-    std::vector<double> times;
-    for (int k = 0; k < 3; ++k) {
-        QElapsedTimer t;
-        t.start();
-        result = run();
-        times.push_back(double(t.nsecsElapsed()) / 1e9);
-    }
-    std::sort(times.begin(), times.end());
-    return times[1];
-}
-
-std::u16string wide(const QString& s)
-{
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size()));
-}
-
 bool benchOne(const char* label, const QString& dsn, const QString& user, const QString& password,
               const std::function<void(platform::engine::Database&)>& fill)
 {
@@ -118,11 +86,15 @@ bool benchOne(const char* label, const QString& dsn, const QString& user, const 
     db.setConnected(true);
     fill(db);
 
+    // Both sides on connections opened before the timing; the three runs alternate, five rounds.
+    const bench::BareConnection connection(dsn, user, password);
     Sums bare, bareNarrow, engine;
-    const double tBare = medianSeconds([&] { return bareLoop(wide(dsn), wide(user), wide(password), true); }, bare);
-    const double tNarrow =
-        medianSeconds([&] { return bareLoop(wide(dsn), wide(user), wide(password), false); }, bareNarrow);
-    const double tEngine = medianSeconds([&] { return engineLoop(db.databaseName()); }, engine);
+    const std::vector<double> t = bench::alternate(5, {
+        [&] { bare = bareLoop(connection, true); },
+        [&] { bareNarrow = bareLoop(connection, false); },
+        [&] { engine = engineLoop(db.databaseName()); },
+    });
+    const double tBare = t[0], tNarrow = t[1], tEngine = t[2];
     const bool same = bare == engine && bare.ints == bareNarrow.ints;
     const double ratio = tEngine / tBare;
     std::printf("%-10s bare (SQL_C_WCHAR) %.3f s   bare (SQL_C_CHAR) %.3f s   engine %.3f s   "

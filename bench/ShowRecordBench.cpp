@@ -5,6 +5,8 @@
 #include "tests/support/Support.h"
 #include "workspace/RecordDisplay.h"
 
+#include "ui_Main.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 

@@ -6,6 +6,7 @@
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
 
+
 namespace {
 
 QString DBTypeOf(const MainState& state)
@@ -23,6 +24,12 @@ struct CloseOnExit {
     }
 };
 
+// A name inside a quoted catalogue literal.
+QString asLiteral(QString name)
+{
+    return name.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
 } // namespace
 
 ColumnListLoader::ColumnListLoader(MainState& state, const ColumnSources& sources)
@@ -35,9 +42,12 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
     // The old objects go first: a failure below leaves the list empty, never half old.
     List.clear();
 
+    // The table is opened, and later written into statements, as the catalogue spells it.
+    RememberTableSpellings(state_.TableNames);
+    RememberColumnSpellings({});
     platform::engine::Table& table = *sources_.Table;
     table.close();
-    table.setTableName(TableName);
+    table.setTableName(TableSpelling(TableName));
     CloseOnExit closeTable{&table};
     table.open();
 
@@ -47,8 +57,10 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
 
     ColumnList loaded;
     loaded.reserve(std::size_t(table.fieldCount()));
+    QStringList spellings;
     for (int i = 0; i < table.fieldCount(); ++i) {
         const platform::engine::Field& field = table.fields(i);
+        spellings << field.fieldName();
         auto object = std::make_shared<TFieldObject>();
         object->ColumnName = field.fieldName().toLower();
         object->ColumnType = field.dataType();
@@ -58,6 +70,7 @@ void ColumnListLoader::LoadFieldObjects(const QString& TableName, ColumnList& Li
         loaded.emplace_back(object->ColumnName, std::move(object));
     }
     table.close();
+    RememberColumnSpellings(spellings);
 
     if (state_.AddRowId && serialName.isEmpty()
         && (dbType == QLatin1String("ORACLE") || dbType == QLatin1String("INFORMIX"))) {
@@ -101,7 +114,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
         runCatalogue(*sources_.Query, {
             QStringLiteral("SELECT column_name FROM dba_trigger_cols"),
             QStringLiteral("WHERE  table_owner   = 'VOLTADBA'"),
-            QStringLiteral("AND table_name = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND table_name = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND trigger_owner = 'VOLTADBA'"),
             QStringLiteral("AND trigger_name LIKE 'TRG_%'"),
         });
@@ -114,7 +127,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
             QStringLiteral("SELECT syscolumns.name"),
             QStringLiteral("FROM sysobjects, syscolumns"),
             QStringLiteral("WHERE sysobjects.type = 'U'"),
-            QStringLiteral("AND sysobjects.name = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND sysobjects.name = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND sysobjects.id  = syscolumns.id"),
             QStringLiteral("AND syscolumns.colstat = 1"),
         });
@@ -124,7 +137,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
             QStringLiteral("SELECT syscolumns.colname"),
             QStringLiteral("FROM systables, syscolumns"),
             QStringLiteral("WHERE syscolumns.tabid = systables.tabid"),
-            QStringLiteral("AND systables.tabname = '") + t + QStringLiteral("'"),
+            QStringLiteral("AND systables.tabname = '") + asLiteral(t) + QStringLiteral("'"),
             QStringLiteral("AND syscolumns.coltype = 262"),
             QStringLiteral("AND systables.tabid > 99"),
         });
@@ -197,15 +210,13 @@ bool HasUniqueColumn(const MainState& state)
 
 QString QuoteIfBlank(const QString& S)
 {
-    if (S.contains(QLatin1Char(' ')))
-        return QLatin1Char('"') + S + QLatin1Char('"');
-    return S;
+    return platform::engine::QuotedName(ColumnSpelling(S));
 }
 
 QString QuoteTableName(const QString& table)
 {
-    const qsizetype dot = table.indexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return QuoteIfBlank(table);
-    return QuoteIfBlank(table.left(dot)) + QLatin1Char('.') + QuoteIfBlank(table.mid(dot + 1));
+    // A known table whose name holds a dot is one name, not "owner.table".
+    if (IsKnownTable(table))
+        return platform::engine::QuotedName(TableSpelling(table));
+    return platform::engine::QuotedTableName(table);
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The columns of one table: name, type code, size, serial and unique flags; and the key-column
 // tests of the Table page.
+#include "app/CatalogueSpellings.h"
 #include "app/MainState.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -55,6 +57,9 @@ QString ConfiguredSerialColumn(const MainState& state);
 QString ConfiguredUniqueColumn(const MainState& state);
 bool HasKeyColumn(const MainState& state);
 bool HasUniqueColumn(const MainState& state);
+// A column name as a statement writes it: in the spelling the catalogue gave it (the program keeps
+// names in lower case), quoted where it needs it (a blank, another sign, a reserved word, a capital).
 QString QuoteIfBlank(const QString& S);
-// A table name as a statement writes it: each part of "owner.table" quoted where it needs it.
+// A table name as a statement writes it: the same for each part of "owner.table".
 QString QuoteTableName(const QString& table);
+// The spellings they write come from app/CatalogueSpellings.h.

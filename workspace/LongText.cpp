@@ -4,6 +4,7 @@
 #include "components/BVMemo.h"
 #include "components/Utils.h"
 #include "platform/ado/Ado.h"
+#include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
@@ -53,7 +54,7 @@ QString MemoSelectStatement(const QString& Table, const QString& FieldName, cons
                             const QString& KeyValue, const QString& StoredClause)
 {
     if (KeyName.isEmpty())
-        return QStringLiteral("SELECT ") + FieldName + QStringLiteral(" FROM ") + Table + QLatin1Char(' ')
+        return QStringLiteral("SELECT ") + FieldName + QStringLiteral(" FROM ") + QuoteTableName(Table) + QLatin1Char(' ')
                + StoredClause;
     QString name = KeyName;
     QString value = KeyValue;
@@ -61,7 +62,7 @@ QString MemoSelectStatement(const QString& Table, const QString& FieldName, cons
         name = QStringLiteral("ROWID");
         value = SqlLiteral(1, value);
     }
-    return QStringLiteral("SELECT ") + FieldName + QStringLiteral(" FROM ") + Table + QStringLiteral(" WHERE ")
+    return QStringLiteral("SELECT ") + FieldName + QStringLiteral(" FROM ") + QuoteTableName(Table) + QStringLiteral(" WHERE ")
            + name + QStringLiteral(" = ") + value;
 }
 

@@ -341,13 +341,6 @@ void TForm_Main::completeWindowDefinition()
     ui_->BitBtn_AppendSQL->setIcon(QIcon(ui_->Image_SQLMinus->pixmap()));
     ui_->BitBtn_AppendSQL->setIconSize(QSize(16, 16));
     ui_->Panel_Menu->installEventFilter(this);
-    // The status bar shows a button's hint while the mouse is over it, and follows hint changes.
-    for (QWidget* row : {static_cast<QWidget*>(ui_->Panel_Menu), static_cast<QWidget*>(ui_->Panel_Center)}) {
-        for (QPushButton* button : row->findChildren<QPushButton*>()) {
-            button->setStatusTip(button->toolTip());
-            button->installEventFilter(this);
-        }
-    }
     ui_->ScrollBox->viewport()->installEventFilter(this);
     InstallRightClick(*ui_->BitBtn_FindField, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField, Qt::RightButton); });
 
@@ -504,10 +497,6 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* event)
         // ScrollBoxMouseWheel: one notch is 32 pixels, the box's own stepping is not used.
         ScrollBoxMouseWheel(*ui_, static_cast<QWheelEvent*>(event)->angleDelta().y());
         return true;
-    }
-    if (event->type() == QEvent::ToolTipChange) {
-        if (auto* button = qobject_cast<QPushButton*>(watched))
-            button->setStatusTip(button->toolTip());
     }
     if (watched == ui_->Panel_Menu && event->type() == QEvent::Resize)
         KeepToolBarRightButtons(*ui_);

@@ -119,8 +119,9 @@ QString PageStatusText(const MainState& state, bool tablePageActive, const QStri
 void SetButtons(MainState& state, Ui::TForm_Main& ui)
 {
     const bool found = !state.RecordKeys.isEmpty();
-    ui.BitBtn_Update->setEnabled(found);
-    ui.BitBtn_Remove->setEnabled(found);
+    // A page cleared by a failed display has nothing to update or remove.
+    ui.BitBtn_Update->setEnabled(found && state.RecordShown);
+    ui.BitBtn_Remove->setEnabled(found && state.RecordShown);
     if (found) {
         SetNavigationButtons(state, ui, state.RecordIndex);
     } else {

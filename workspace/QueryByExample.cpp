@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,6 +27,12 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 using platform::engine::Field;
@@ -43,6 +50,50 @@ QString quoted(QString value)
 QString enclosed(const QString& value) { return QLatin1Char('\'') + value + QLatin1Char('\''); }
 
 bool isMarkedNull(const QString& hint) { return hint == QLatin1String("null"); }
+
+// How often a running walk paints its count.
+constexpr qint64 kCountPaintMs = 100;
+
+// The term that selects a floating-point value's own row. A single-precision value is written as
+// the shortest text of that single (quoted, so the database reads it in the column's own type: a
+// double of the same text differs from it). A double is written as the shortest text that reads
+// back to it; but a driver may hand doubles over rounded to 15 significant digits (the SQLite
+// driver does), and then no text of the value fetched equals the value stored, so a value that
+// has 15 digits or fewer selects what rounds to it at 15 digits.
+QString floatTerm(const QString& name, const Field& field)
+{
+    // The ODBC type codes of the fetched column.
+    constexpr int kSqlFloat = 6, kSqlReal = 7, kSqlDouble = 8;
+    const double value = field.asFloat();
+    if (!std::isfinite(value))
+        return name + QLatin1Char('=') + quoted(field.asString());
+    char text[64];
+    if (field.sqlType() == kSqlReal) {
+        const auto end = std::to_chars(text, text + sizeof text, float(value)).ptr;
+        return name + QLatin1Char('=') + quoted(QString::fromLatin1(text, int(end - text)));
+    }
+    if (value == 0 || (field.sqlType() != kSqlDouble && field.sqlType() != kSqlFloat))
+        return name + QLatin1Char('=') + field.asString();
+    // Significant digits of the shortest text: those of its mantissa in scientific form.
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    const std::string shortest(text, end);
+    const std::string mantissa = shortest.substr(0, shortest.find('e'));
+    const auto digits = std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits > 15)
+        return name + QLatin1Char('=') + field.asString();
+    // The value at 15 digits is M x 10^(E-14); what rounds to it lies within half a unit of the
+    // last digit: (10M -+ 5) x 10^(E-15).
+    std::snprintf(text, sizeof text, "%.14e", value);
+    const std::string rounded(text);
+    const std::size_t e = rounded.find('e');
+    std::string m = rounded.substr(0, e);
+    m.erase(std::remove(m.begin(), m.end(), '.'), m.end());
+    const long long M = std::stoll(m);
+    const int E = std::stoi(rounded.substr(e + 1));
+    const QString exponent = QStringLiteral("e") + QString::number(E - 15);
+    return name + QStringLiteral(" BETWEEN ") + QString::number(10 * M - 5) + exponent + QStringLiteral(" AND ")
+           + QString::number(10 * M + 5) + exponent;
+}
 
 // What a control gives as criterion: its text, or nothing when it holds only its empty mask.
 // Date edits give their masked text, blanks kept, as the date checks read it.
@@ -166,12 +217,12 @@ void BuildQueryStatement(TablePageEnv& env)
 
     query.sql().clear();
     if (state.KeyColumn == QLatin1String("rowid"))
-        query.sql() << QStringLiteral("SELECT rowid, ") + state.CurrentTable + QStringLiteral(".* ");
+        query.sql() << QStringLiteral("SELECT rowid, ") + QuoteTableName(state.CurrentTable) + QStringLiteral(".* ");
     else if (!state.KeyColumn.isEmpty())
         query.sql() << QStringLiteral("SELECT ") + QuoteIfBlank(state.KeyColumn);
     else
         query.sql() << QStringLiteral("SELECT * ");
-    query.sql() << QStringLiteral("FROM ") + state.CurrentTable;
+    query.sql() << QStringLiteral("FROM ") + QuoteTableName(state.CurrentTable);
 
     // A typed key (or unique value) is the whole query. The control may be missing when the
     // configured column is not in the table; that counts as empty.
@@ -254,6 +305,8 @@ QString RowKeyClause(platform::engine::DataSet& Query)
             // Quoted: PostgreSQL has no boolean = integer, while '1' converts on every database.
             term = name + QLatin1Char('=')
                    + (field.asString().toLower() == QLatin1String("false") ? QStringLiteral("'0'") : QStringLiteral("'1'"));
+        } else if (type == platform::engine::ftFloat) {
+            term = floatTerm(name, field);
         } else {
             term = name + QLatin1Char('=') + field.asString();
         }
@@ -288,27 +341,32 @@ void ExecuteQuery(TablePageEnv& env)
         try {
             query.open();
             walking = true;
-            // The key field is looked up once; the count is written only when it can be seen,
-            // at every 25th row and before the pause at every 100th.
+            // The key field is looked up once. The walk pauses for the window's messages at every
+            // 100th row; the count is painted about ten times a second and when the walk ends,
+            // since painting it every few rows costs more than the walk once the window shows.
             Field* keyField = nullptr;
             if (hasKey)
                 keyField = &query.fieldByName(state.KeyColumn);
             else if (hasUnique)
                 keyField = &query.fieldByName(state.UniqueColumn);
+            QElapsedTimer sincePaint;
+            sincePaint.start();
             int n = 0;
             while (!query.eof() && state.ContinueQuery) {
-                if (n % 25 == 0) {
-                    setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
-                    repaintStatus(env);
-                }
                 state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query));
                 ++n;
                 if (n % 100 == 0) {
-                    setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n - 1));
+                    if (sincePaint.elapsed() >= kCountPaintMs) {
+                        setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+                        repaintStatus(env);
+                        sincePaint.restart();
+                    }
                     QApplication::processEvents();
                 }
                 query.next();
             }
+            setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+            repaintStatus(env);
             query.close();
             lock.release();
             if (n == 0) {

@@ -116,27 +116,28 @@ QStringList RecordStatementLines(const QString& CurrentTable, const QString& Key
                                  const QString& DBType, const QString& v)
 {
     QStringList lines;
+    const QString table = QuoteTableName(CurrentTable);
     if (!KeyColumn.isEmpty()) {
         const QString K = QuoteIfBlank(KeyColumn);
         if (KeyColumn == QLatin1String("rowid")) {
-            lines << QStringLiteral("SELECT rowid, ") + CurrentTable + QStringLiteral(".* ")
-                  << QStringLiteral("FROM ") + CurrentTable;
+            lines << QStringLiteral("SELECT rowid, ") + table + QStringLiteral(".* ")
+                  << QStringLiteral("FROM ") + table;
             if (DBType == QLatin1String("ORACLE"))
                 lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
             else
                 lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
         } else {
-            lines << QStringLiteral("SELECT *") << QStringLiteral("FROM ") + CurrentTable
+            lines << QStringLiteral("SELECT *") << QStringLiteral("FROM ") + table
                   << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v);
         }
         lines << QStringLiteral("ORDER BY ") + K;
     } else if (!UniqueColumn.isEmpty()) {
         const QString U = QuoteIfBlank(UniqueColumn);
-        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + CurrentTable
+        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + table
               << QStringLiteral("WHERE ") + U + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v)
               << QStringLiteral("ORDER BY ") + U;
     } else {
-        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + CurrentTable << v;
+        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + table << v;
     }
     return lines;
 }
@@ -289,6 +290,7 @@ QString fieldLiteral(Field& f)
 // After a failed fetch nothing of the previous record stays on the page to be written back.
 void clearAfterFailure(TablePageEnv& env)
 {
+    env.state.RecordShown = false;
     ClearTablePage(env.ui);
     setRecordButtons(env.ui, false);
 }
@@ -425,6 +427,7 @@ bool ShowRecord(TablePageEnv& env)
             s.AsciiLine += fieldLiteral(f) + QLatin1Char('|');
     }
     query.close();
+    s.RecordShown = true;
     if (buildHeader)
         s.AsciiHeader = header;
     hold.release();

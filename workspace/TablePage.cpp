@@ -205,6 +205,10 @@ void BuildTablePage(TablePageEnv& env)
     state.UniqueControl = nullptr;
     state.KeyColumn.clear();
     state.UniqueColumn.clear();
+    // The hidden page keeps its room, so a build that fails leaves the tool bars where they were.
+    QSizePolicy keepRoom = ui.ScrollBox->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    ui.ScrollBox->setSizePolicy(keepRoom);
     ui.ScrollBox->setVisible(false);
     FreeTablePageControls(env);
 

@@ -30,6 +30,13 @@ private:
 
 class Database;
 
+// A name as a statement writes it: left bare when it is a plain lower-case identifier that is no
+// reserved word, else in double quotes with inner ones doubled, so it reaches the database exactly
+// as spelled (a database that folds bare names to one case finds a mixed-case name only quoted).
+QString QuotedName(const QString& name);
+// "owner.table" or "table": each part as QuotedName writes it.
+QString QuotedTableName(const QString& name);
+
 // The default session. Aliases are stored in "aliases.ini" of the configuration folder; an alias
 // that is not stored but names an ODBC data source resolves to that data source. addAlias and
 // deleteAlias act on the session at once; saveConfigFile makes them last beyond this run.

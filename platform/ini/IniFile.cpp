@@ -376,13 +376,8 @@ int IniFile::readInteger(const QString& section, const QString& key, int default
 
 bool IniFile::readBool(const QString& section, const QString& key, bool defaultValue) const
 {
-    const Document doc = load(fileName());
-    const std::optional<QString> text = findValue(doc, section.trimmed(), key.trimmed());
-    if (text == QLatin1String("1"))
-        return true;
-    if (text == QLatin1String("0"))
-        return false;
-    return defaultValue;
+    // A Boolean is a number: any but zero is true; text that is no number leaves the default.
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
 void IniFile::writeString(const QString& sectionName, const QString& keyName, const QString& value)

@@ -1,4 +1,5 @@
-// Rewrites one large value of an INI file for ever, until it is killed.
+// Rewrites one large value of an INI file for ever, until it is killed. After each completed write
+// it prints the round's number on a line of its own, so the test knows a write has landed.
 #include "platform/ini/IniFile.h"
 #include "tests/platform/ini/CrashValue.h"
 
@@ -10,8 +11,11 @@ int main(int argc, char** argv)
         return 2;
     platform::IniFile ini(QString::fromLocal8Bit(argv[1]));
     try {
-        for (int round = 0;; ++round)
+        for (int round = 0;; ++round) {
             ini.writeString(QStringLiteral("big"), QStringLiteral("V"), crashtest::value(round));
+            std::printf("%d\n", round);
+            std::fflush(stdout);
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

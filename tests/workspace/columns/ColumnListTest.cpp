@@ -418,18 +418,52 @@ TEST(ColumnListState, ConfiguredColumnsAndKeyTests)
     EXPECT_TRUE(HasUniqueColumn(state));
 }
 
+// Names go bare only when they are plain lower-case identifiers and no reserved word; every other
+// name is quoted, inner quotes doubled, in the catalogue's spelling when the program holds it in
+// lower case.
 TEST(ColumnListState, QuoteIfBlank)
 {
+    RememberTableSpellings({});
+    RememberColumnSpellings({});
     const std::pair<const char*, const char*> cases[] = {
         {"order date", "\"order date\""},
         {"order_date", "order_date"},
+        {"_x9", "_x9"},
         {" lead", "\" lead\""},
-        {"tab\there", "tab\there"},
-        {"say \"hi\" now", "\"say \"hi\" now\""},
+        {"tab\there", "\"tab\there\""},
+        {"say \"hi\" now", "\"say \"\"hi\"\" now\""},
+        {"a-b", "\"a-b\""},
+        {"a;b", "\"a;b\""},
+        {"a:b", "\"a:b\""},
+        {":x", "\":x\""},
+        {"it's", "\"it's\""},
+        {"9lives", "\"9lives\""},
+        {"order", "\"order\""},
+        {"user", "\"user\""},
+        {"group", "\"group\""},
+        {"MixedCase", "\"MixedCase\""},
+        {"rowid", "rowid"},
         {"", ""},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(QuoteIfBlank(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
+
+    // Lower-case names are written as the catalogue spells them; unknown names as they come.
+    RememberColumnSpellings({QStringLiteral("MixedCase"), QStringLiteral("plain"), QStringLiteral("Line No")});
+    EXPECT_EQ(QuoteIfBlank(QStringLiteral("mixedcase")), QStringLiteral("\"MixedCase\""));
+    EXPECT_EQ(QuoteIfBlank(QStringLiteral("line no")), QStringLiteral("\"Line No\""));
+    EXPECT_EQ(QuoteIfBlank(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(QuoteIfBlank(QStringLiteral("other")), QStringLiteral("other"));
+
+    // Table names: "owner.table" part by part, unless the catalogue has the whole name.
+    RememberTableSpellings({QStringLiteral("Line Item"), QStringLiteral("a.b")});
+    EXPECT_EQ(QuoteTableName(QStringLiteral("line item")), QStringLiteral("\"Line Item\""));
+    EXPECT_EQ(QuoteTableName(QStringLiteral("a.b")), QStringLiteral("\"a.b\""));
+    EXPECT_EQ(QuoteTableName(QStringLiteral("scott.emp")), QStringLiteral("scott.emp"));
+    EXPECT_EQ(QuoteTableName(QStringLiteral("SCOTT.my table")), QStringLiteral("\"SCOTT\".\"my table\""));
+    EXPECT_EQ(QuoteTableName(QStringLiteral("order")), QStringLiteral("\"order\""));
+    RememberTableSpellings({});
+    RememberColumnSpellings({});
 }
 
 // The Table page's columns of a PostgreSQL table; the database type is the "UNKNOWN : <driver>"

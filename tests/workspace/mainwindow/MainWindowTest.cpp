@@ -106,13 +106,14 @@ TEST_F(MainWindow, ToolBarStartsAsLaidOut)
         EXPECT_EQ(b.button->y(), 5);
         EXPECT_EQ(b.button->size(), QSize(27, b.button == ui.BitBtn_AppendSQL ? 26 : 25));
         EXPECT_EQ(b.button->toolTip(), QString::fromUtf8(b.hint));
-        EXPECT_EQ(b.button->statusTip(), QString::fromUtf8(b.hint));
+        // The hint is a tool tip only: it never takes the status bar's text.
+        EXPECT_EQ(b.button->statusTip(), QString());
         EXPECT_EQ(b.button->isEnabled(), b.enabled);
         EXPECT_EQ(b.button->isHidden(), b.hidden);
     }
-    // A hint set later (Append SQL shows its text there) reaches the status bar too.
+    // Nor does a hint set later (Append SQL shows its text there).
     ui.BitBtn_AppendSQL->setToolTip(QStringLiteral("AND city = 'Boston'"));
-    EXPECT_EQ(ui.BitBtn_AppendSQL->statusTip(), QStringLiteral("AND city = 'Boston'"));
+    EXPECT_EQ(ui.BitBtn_AppendSQL->statusTip(), QString());
     EXPECT_EQ(ui.BitBtn_Query->text(), "Q");
     EXPECT_EQ(ui.BitBtn_QuickQuery->text(), "QQ");
     EXPECT_EQ(ui.BitBtn_Query->font().pixelSize(), 19);
@@ -330,9 +331,31 @@ TEST_F(MainWindow, SwitchingBackShowsTheRecordNumber)
     EXPECT_EQ(form.panelText(0), "ORDERS  Record  0 of 0          " + form.GetConnectionText());
 }
 
+// Resting the pointer on a tool-bar button leaves the record counter and connection text shown.
+TEST_F(MainWindow, ButtonHintsLeaveTheStatusBar)
+{
+    showAt(798, 606);
+    QLabel* panel = form.statusPanel(0);
+    ASSERT_TRUE(panel);
+    panel->setText(QStringLiteral("CUSTOMERS  Record  1 of 3          qv_sqlite"));
+    ui.BitBtn_AppendSQL->setToolTip(QStringLiteral("AND city = 'Boston'"));
+    for (QPushButton* button : {ui.BitBtn_SelectTable, ui.BitBtn_AppendSQL, ui.BitBtn_Query}) {
+        QTest::mouseMove(button);
+        QEnterEvent enter(QPointF(3, 3), button->mapTo(&form, QPointF(3, 3)), button->mapToGlobal(QPointF(3, 3)));
+        QCoreApplication::sendEvent(button, &enter);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ui.StatusBar->currentMessage(), QString()) << button->objectName().toStdString();
+        EXPECT_TRUE(panel->isVisible());
+        EXPECT_EQ(panel->text(), QStringLiteral("CUSTOMERS  Record  1 of 3          qv_sqlite"));
+    }
+    // The status bar's own tool tip is the connection text.
+    EXPECT_EQ(ui.StatusBar->toolTip(), form.GetConnectionText());
+}
+
 TEST_F(MainWindow, SetButtons)
 {
     MainState& state = form.state();
+    state.RecordShown = true;
     QPushButton* const six[] = {ui.BitBtn_Update, ui.BitBtn_Remove, ui.BitBtn_First,
                                 ui.BitBtn_Previous, ui.BitBtn_Next, ui.BitBtn_Last};
     for (QPushButton* b : six)
@@ -357,6 +380,14 @@ TEST_F(MainWindow, SetButtons)
         EXPECT_EQ(ui.BitBtn_Next->isEnabled(), c.forward) << c.index;
         EXPECT_EQ(ui.BitBtn_Last->isEnabled(), c.forward) << c.index;
     }
+    // A failed display cleared the page: keys remain, but nothing is there to update or remove.
+    state.RecordShown = false;
+    state.RecordIndex = 1;
+    SetButtons(state, ui);
+    EXPECT_FALSE(ui.BitBtn_Update->isEnabled());
+    EXPECT_FALSE(ui.BitBtn_Remove->isEnabled());
+    EXPECT_TRUE(ui.BitBtn_Next->isEnabled());
+
     // The query commands are not SetButtons' business.
     ui.BitBtn_Query->setEnabled(true);
     state.RecordKeys.clear();

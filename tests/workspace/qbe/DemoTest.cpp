@@ -4,6 +4,8 @@
 
 #include "demo/DemoMaker.h"
 
+#include <QFile>
+
 namespace {
 
 class Demo : public QbeWindow {
@@ -46,6 +48,46 @@ TEST_F(Demo, EveryRecordFoundIsShownAgain)
                 EXPECT_TRUE(keys[i].startsWith(QStringLiteral("WHERE "))) << keys[i].toStdString();
         }
         EXPECT_FALSE(ui.BitBtn_Next->isEnabled());
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+// The demo's tables without keys, on PostgreSQL: their REAL prices and durations are part of each
+// record's key clause, and every record found is shown again.
+TEST_F(QbeWindow, DemoTablesWithoutKeysOnPostgreSql)
+{
+    QV_REQUIRE_PG();
+    QFile file(QStringLiteral(QV_DEMO_SQL));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList statements;
+    for (const QString& statement : demo::splitStatements(QString::fromUtf8(file.readAll()))) {
+        if (statement.contains(QLatin1String("order_items")) || statement.contains(QLatin1String("visit_log")))
+            statements << QString(statement).replace(QLatin1String("order_items"), QLatin1String("qbe_demo_items"))
+                              .replace(QLatin1String("visit_log"), QLatin1String("qbe_demo_visits"));
+    }
+    ASSERT_FALSE(statements.isEmpty());
+    testsupport::pgExec(QStringLiteral("DROP TABLE IF EXISTS qbe_demo_items, qbe_demo_visits"));
+    testsupport::pgExec(statements.join(QStringLiteral(";\n")));
+    connectPg();
+    for (const char* table : {"qbe_demo_items", "qbe_demo_visits"}) {
+        SCOPED_TRACE(table);
+        choose(QString::fromUtf8(table));
+        ASSERT_TRUE(form.state().KeyColumn.isEmpty());
+        QTest::mouseClick(ui.BitBtn_Query, Qt::LeftButton);
+        QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+        const QStringList keys = form.state().RecordKeys;
+        ASSERT_GE(keys.size(), 5);
+        for (int i = 0; i < keys.size(); ++i) {
+            if (i > 0)
+                QTest::mouseClick(ui.BitBtn_Next, Qt::LeftButton);
+            EXPECT_TRUE(status().contains(QStringLiteral("Record  %1 of %2").arg(i + 1).arg(keys.size())))
+                << status().toStdString();
+            bool shown = false;
+            for (QWidget* w : PageControls(ui))
+                if (auto* e = qobject_cast<TBVMaskEdit*>(w); e && !e->text().trimmed().isEmpty())
+                    shown = true;
+            EXPECT_TRUE(shown) << keys[i].toStdString();
+        }
         EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     }
 }

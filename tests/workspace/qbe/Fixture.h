@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <ostream>
 
@@ -152,3 +153,36 @@ protected:
     QStringList sent() const { return const_cast<TForm_Main&>(form).Query.sql(); }
     QString status() const { return form.panelText(0); }
 };
+
+enum class Db { Sqlite, Pg };
+
+// The window on SQLite or on PostgreSQL, by the test's parameter.
+class QbeOnDatabase : public QbeWindow, public ::testing::WithParamInterface<Db> {
+protected:
+    void SetUp() override
+    {
+        QbeWindow::SetUp();
+        if (GetParam() == Db::Pg) {
+            if (!testsupport::pgAvailable())
+                GTEST_SKIP() << "no PostgreSQL server";
+            connectPg();
+        } else {
+            connectSqlite();
+        }
+    }
+    bool pg() const { return GetParam() == Db::Pg; }
+    // Runs a query: Query, then what fill types, then Execute.
+    void runQuery(const std::function<void()>& fill = {})
+    {
+        QTest::mouseClick(ui.BitBtn_Query, Qt::LeftButton);
+        if (fill)
+            fill();
+        QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    }
+};
+
+inline std::string DatabaseName(const ::testing::TestParamInfo<Db>& info)
+{
+    return info.param == Db::Pg ? "PostgreSQL" : "SQLite";
+}
+

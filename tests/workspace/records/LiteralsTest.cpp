@@ -122,27 +122,28 @@ TEST(ValueChecks, TextOperations)
 
 TEST(RecordStatement, KeyClauseTable)
 {
+    // The table's name holds a blank: every statement quotes it.
     using L = QStringList;
     const struct {
         const char* key; const char* unique; int type; const char* db; const char* v; L lines;
     } cases[] = {
         {"rowid", "", 14, "ORACLE", "AAAA1xAAEAAAABhAAA",
-         {"SELECT rowid, T.* ", "FROM T", "WHERE rowid = 'AAAA1xAAEAAAABhAAA'", "ORDER BY rowid"}},
-        {"rowid", "", 14, "INFORMIX", "257", {"SELECT rowid, T.* ", "FROM T", "WHERE rowid = 257", "ORDER BY rowid"}},
-        {"rowid", "", 14, "ORACLE", "AB'C", {"SELECT rowid, T.* ", "FROM T", "WHERE rowid = 'AB''C'", "ORDER BY rowid"}},
-        {"id", "", 14, "SQLITE", "42", {"SELECT *", "FROM T", "WHERE id = 42", "ORDER BY id"}},
+         {"SELECT rowid, \"line item\".* ", "FROM \"line item\"", "WHERE rowid = 'AAAA1xAAEAAAABhAAA'", "ORDER BY rowid"}},
+        {"rowid", "", 14, "INFORMIX", "257", {"SELECT rowid, \"line item\".* ", "FROM \"line item\"", "WHERE rowid = 257", "ORDER BY rowid"}},
+        {"rowid", "", 14, "ORACLE", "AB'C", {"SELECT rowid, \"line item\".* ", "FROM \"line item\"", "WHERE rowid = 'AB''C'", "ORDER BY rowid"}},
+        {"id", "", 14, "SQLITE", "42", {"SELECT *", "FROM \"line item\"", "WHERE id = 42", "ORDER BY id"}},
         {"order id", "", 3, "POSTGRESQL", "7",
-         {"SELECT *", "FROM T", "WHERE \"order id\" = 7", "ORDER BY \"order id\""}},
-        {"code", "", 1, "POSTGRESQL", "A7", {"SELECT *", "FROM T", "WHERE code = 'A7'", "ORDER BY code"}},
-        {"", "sku", 1, "SQLITE", "O'Brien", {"SELECT * ", "FROM T", "WHERE sku = 'O''Brien'", "ORDER BY sku"}},
-        {"", "sku", 1, "SQLITE", "12", {"SELECT * ", "FROM T", "WHERE sku = '12'", "ORDER BY sku"}},
-        {"", "n", 3, "SQLITE", "12", {"SELECT * ", "FROM T", "WHERE n = 12", "ORDER BY n"}},
-        {"", "n", 3, "SQLITE", "1 OR 1=1", {"SELECT * ", "FROM T", "WHERE n = '1 OR 1=1'", "ORDER BY n"}},
-        {"", "day", 9, "SQLITE", "03/12/2001", {"SELECT * ", "FROM T", "WHERE day = {d '2001-03-12'}", "ORDER BY day"}},
-        {"", "", 0, "SQLITE", "WHERE a = 'x' AND b IS NULL", {"SELECT * ", "FROM T", "WHERE a = 'x' AND b IS NULL"}},
+         {"SELECT *", "FROM \"line item\"", "WHERE \"order id\" = 7", "ORDER BY \"order id\""}},
+        {"code", "", 1, "POSTGRESQL", "A7", {"SELECT *", "FROM \"line item\"", "WHERE code = 'A7'", "ORDER BY code"}},
+        {"", "sku", 1, "SQLITE", "O'Brien", {"SELECT * ", "FROM \"line item\"", "WHERE sku = 'O''Brien'", "ORDER BY sku"}},
+        {"", "sku", 1, "SQLITE", "12", {"SELECT * ", "FROM \"line item\"", "WHERE sku = '12'", "ORDER BY sku"}},
+        {"", "n", 3, "SQLITE", "12", {"SELECT * ", "FROM \"line item\"", "WHERE n = 12", "ORDER BY n"}},
+        {"", "n", 3, "SQLITE", "1 OR 1=1", {"SELECT * ", "FROM \"line item\"", "WHERE n = '1 OR 1=1'", "ORDER BY n"}},
+        {"", "day", 9, "SQLITE", "03/12/2001", {"SELECT * ", "FROM \"line item\"", "WHERE day = {d '2001-03-12'}", "ORDER BY day"}},
+        {"", "", 0, "SQLITE", "WHERE a = 'x' AND b IS NULL", {"SELECT * ", "FROM \"line item\"", "WHERE a = 'x' AND b IS NULL"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(RecordStatementLines(QStringLiteral("T"), QString::fromUtf8(c.key), QString::fromUtf8(c.unique),
+        EXPECT_EQ(RecordStatementLines(QStringLiteral("line item"), QString::fromUtf8(c.key), QString::fromUtf8(c.unique),
                                        c.type, QString::fromUtf8(c.db), QString::fromUtf8(c.v)),
                   c.lines)
             << c.key << "/" << c.unique << " " << c.db << " " << c.v;

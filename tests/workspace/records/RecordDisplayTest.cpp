@@ -344,13 +344,13 @@ TEST_F(RecordFixture, ActivityNotesLoadOnlyTheNoteColumn)
 TEST(LongTextStatement, Lines)
 {
     const struct { const char* key; const char* value; const char* clause; const char* sql; } cases[] = {
-        {"id", "42", "", "SELECT notes FROM T WHERE id = 42"},
-        {"rowid", "AAAA1xAAEAAAABhAAA", "", "SELECT notes FROM T WHERE ROWID = 'AAAA1xAAEAAAABhAAA'"},
-        {"rowid", "257", "", "SELECT notes FROM T WHERE ROWID = '257'"},
-        {"", "", "WHERE a = 'x'", "SELECT notes FROM T WHERE a = 'x'"},
+        {"id", "42", "", "SELECT notes FROM \"line item\" WHERE id = 42"},
+        {"rowid", "AAAA1xAAEAAAABhAAA", "", "SELECT notes FROM \"line item\" WHERE ROWID = 'AAAA1xAAEAAAABhAAA'"},
+        {"rowid", "257", "", "SELECT notes FROM \"line item\" WHERE ROWID = '257'"},
+        {"", "", "WHERE a = 'x'", "SELECT notes FROM \"line item\" WHERE a = 'x'"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MemoSelectStatement(QStringLiteral("T"), QStringLiteral("notes"), QString::fromUtf8(c.key),
+        EXPECT_EQ(MemoSelectStatement(QStringLiteral("line item"), QStringLiteral("notes"), QString::fromUtf8(c.key),
                                       QString::fromUtf8(c.value), QString::fromUtf8(c.clause)),
                   QString::fromUtf8(c.sql));
 }

@@ -385,10 +385,16 @@ TEST_F(PageFixture, ColumnListFailureLeavesThePageHidden)
 {
     state.SerialFields << QStringLiteral("QV_NOWHERE=ID");
     state.CurrentTable = QStringLiteral("qv_nowhere");
+    const QPoint toolBar = ui.Panel_Menu->mapTo(&window, QPoint(0, 0));
+    const QPoint executeBar = ui.Panel_Execute->mapTo(&window, QPoint(0, 0));
     EXPECT_ANY_THROW(BuildTablePage(*env));
     EXPECT_FALSE(ui.ScrollBox->isVisible());
     EXPECT_FALSE(state.AddRowId);
     EXPECT_EQ(state.KeyControl, nullptr);
+    // The tool bars stay where they were, above and below the page's room.
+    QApplication::processEvents();
+    EXPECT_EQ(ui.Panel_Menu->mapTo(&window, QPoint(0, 0)), toolBar);
+    EXPECT_EQ(ui.Panel_Execute->mapTo(&window, QPoint(0, 0)), executeBar);
 }
 
 TEST_F(PageFixture, PostgreSqlPage)

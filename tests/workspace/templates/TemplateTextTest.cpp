@@ -112,8 +112,8 @@ TEST(InsertTemplate, LayoutsAndTheSerialColumn)
         {"serial in second place is listed", {{"a", ftMemo}, {"b_serial", ftInteger}},
          L({"INSERT INTO t (", "a,", "b_serial)", "VALUES(", "null,", "0)"})},
         {"only a serial column", {{"row_serial", ftInteger}}, L({"INSERT INTO t (", "VALUES("})},
-        {"blank in a column name", {{"first name", ftString}, {"when", ftDateTime}},
-         L({"INSERT INTO t (", "\"first name\",", "when)", "VALUES(", "' ',", "{ts '9999-12-31 00:00:00'})"})},
+        {"blank in a column name, a reserved word", {{"first name", ftString}, {"when", ftDateTime}},
+         L({"INSERT INTO t (", "\"first name\",", "\"when\")", "VALUES(", "' ',", "{ts '9999-12-31 00:00:00'})"})},
     };
     for (const Case& c : cases)
         EXPECT_EQ(InsertTemplateLines("t", c.columns, true), c.expected) << c.name;
