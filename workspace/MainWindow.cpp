@@ -5,12 +5,14 @@
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/BlobPictures.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
 #include "workspace/SelectTable.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
+#include "workspace/UpdateRecord.h"
 #include "workspace/MenuStates.h"
 #include "workspace/TextEditor.h"
 
@@ -630,8 +632,11 @@ void TForm_Main::BitBtn_FirstClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_FirstClick(env, Sender);
 }
-// comes with Remove
-void TForm_Main::BitBtn_RemoveClick(QObject*) {}
+void TForm_Main::BitBtn_RemoveClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_RemoveClick(env, Sender);
+}
 // comes with Sort Order
 void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
 // comes with Find Field
@@ -801,8 +806,24 @@ void TForm_Main::SubMenuItem_PrintClick(QObject* Sender)
     ::SubMenuItem_PrintClick(env, Sender);
 }
 
-// The picture controls' popup: these come with pictures in blob columns.
-void TForm_Main::PopupMenu_ImagesPopup(QObject*) {}
-void TForm_Main::MenuItem_LoadImageClick(QObject*) {}
-void TForm_Main::MenuItem_SetNullClick(QObject*) {}
-void TForm_Main::MenuItem_SaveImageToFileClick(QObject*) {}
+// The picture controls' popup: each item works on the picture the popup was opened on.
+void TForm_Main::PopupMenu_ImagesPopup(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::PopupMenu_ImagesPopup(env);
+}
+void TForm_Main::MenuItem_LoadImageClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_LoadImageClick(env, Sender);
+}
+void TForm_Main::MenuItem_SetNullClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_SetNullClick(env, Sender);
+}
+void TForm_Main::MenuItem_SaveImageToFileClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_SaveImageToFileClick(env, Sender);
+}

@@ -203,6 +203,7 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
     const QByteArray data = f.asBytes();
     if (data.isEmpty()) {
         image->setPicture(ui.Image_Clear->pixmap());
+        image->ImageFormat = TBVImage::None;  // nothing to write back
         return;
     }
     image->ImageFormat = TBVImage::None;
@@ -215,6 +216,7 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
         image->setAutoSize(true);
         image->ImageFormat = static_cast<quint8>(format);
         image->setPicture(QPixmap::fromImage(picture));
+        image->StoredImage = data;
     }
     MoveControlsBelow(ui, image);
     FitImageFrame(ui, image);
