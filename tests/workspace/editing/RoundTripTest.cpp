@@ -227,6 +227,26 @@ TEST_P(RoundTrip, RefusedStatementsChangeNothing)
         exec({QStringLiteral("DROP TABLE qvedit_visits_of")});
 }
 
+// PostgreSQL's real holds 0.1 as a value no literal names again: the locate finds nothing.
+TEST_P(RoundTrip, AddedButNotFoundAgain)
+{
+    if (!pg())
+        GTEST_SKIP() << "every SQLite value is found by its literal";
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_reals"), QStringLiteral("id serial primary key, r real, notes text"));
+    build(QStringLiteral("qvedit_reals"));
+    add();
+    type("r", "0.1");
+    type("notes", "lost?");
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("The record was added but not found again")));
+    EXPECT_TRUE(messages.at(0).contains(QStringLiteral("SELECT MAX(id) FROM qvedit_reals WHERE")));
+    EXPECT_TRUE(state.RecordKeys.isEmpty()) << "no empty key appended";
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_reals"), QStringList{""});
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, RoundTrip, ::testing::Values(Db::Sqlite, Db::Postgres), DbName);
 
 } // namespace
