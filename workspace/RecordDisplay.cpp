@@ -68,9 +68,13 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
         auto* caption = qobject_cast<QLineEdit*>(w);
         if (!caption || qobject_cast<TBVMaskEdit*>(w) || caption->text().toUpper() != column)
             continue;
-        QPalette p = caption->palette();
-        p.setColor(QPalette::Text, IsNull ? QColor(Qt::red) : QColor(Qt::black));
-        caption->setPalette(p);
+        // A palette change restyles the caption: only a new colour is worth one.
+        const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);
+        if (caption->palette().color(QPalette::Text) != colour) {
+            QPalette p = caption->palette();
+            p.setColor(QPalette::Text, colour);
+            caption->setPalette(p);
+        }
         return;
     }
 }
