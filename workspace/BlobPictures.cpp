@@ -23,9 +23,7 @@ namespace imaging = platform::imaging;
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral(
-    "All Image Files|*.jpg;*.jpeg;*.bmp;*.gif|Bitmap File|*.bmp|Graphics Interchange File (*.gif)|*.gif|"
-    "JPEG Image File (*.jpg)|*.jpg;*.jpeg");
+const QString kPictureFilter = QStringLiteral("All Image Files|*.jpg;*.jpeg;*.bmp;*.gif|Bitmap File|*.bmp|Graphics Interchange File (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg;*.jpeg");
 
 // The picture control the popup was opened on, when Sender is one of the popup's items.
 TBVImage* popupImage(TablePageEnv& env, QObject* Sender)
