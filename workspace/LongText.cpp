@@ -33,6 +33,26 @@ QString MemoConnectionText(const TablePageEnv& env)
            + QStringLiteral("User ID=") + db->UserName + QStringLiteral(";Data Source=") + db->DataSource;
 }
 
+namespace {
+
+// Each memo statement has a connection of its own; a failure to connect goes to the caller.
+void connectMemoQuery(const TablePageEnv& env, platform::ado::AdoConnection& connection,
+                      platform::ado::AdoQuery& query)
+{
+    connection.setConnectionString(MemoConnectionText(env));
+    connection.setLoginPrompt(false);
+    connection.setConnected(true);
+    query.setConnection(&connection);
+}
+
+// The entry of RecordKeys at RecordIndex: the clause that selects a record without a key.
+QString shownRecordClause(const MainState& s)
+{
+    return (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size()) ? s.RecordKeys.at(s.RecordIndex) : QString();
+}
+
+} // namespace
+
 QString MemoSelectStatement(const QString& Table, const QString& FieldName, const QString& KeyName,
                             const QString& KeyValue, const QString& StoredClause)
 {
@@ -58,15 +78,11 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
         return;
 
     platform::ado::AdoConnection connection;
-    connection.setConnectionString(MemoConnectionText(env));
-    connection.setLoginPrompt(false);
-    connection.setConnected(true);  // a failure to connect goes to the caller
     platform::ado::AdoQuery query;
-    query.setConnection(&connection);
+    connectMemoQuery(env, connection, query);
 
     const MainState& s = env.state;
-    const QString clause = (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size())
-                               ? s.RecordKeys.at(s.RecordIndex) : QString();
+    const QString clause = shownRecordClause(s);
     query.sql().clear();
     query.sql() << MemoSelectStatement(Table, FieldName, KeyName, KeyValue, clause);
     try {
@@ -115,15 +131,11 @@ bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
     if (!Memo)
         return false;
     platform::ado::AdoConnection connection;
-    connection.setConnectionString(MemoConnectionText(env));
-    connection.setLoginPrompt(false);
-    connection.setConnected(true);  // a failure to connect goes to the caller
     platform::ado::AdoQuery query;
-    query.setConnection(&connection);
+    connectMemoQuery(env, connection, query);
 
     const MainState& s = env.state;
-    const QString clause = (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size())
-                               ? s.RecordKeys.at(s.RecordIndex) : QString();
+    const QString clause = shownRecordClause(s);
     const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
     query.sql().clear();
     query.sql() << MemoUpdateStatement(Table, FieldName, KeyName, KeyValue, clause, dbType);
