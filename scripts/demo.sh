@@ -35,6 +35,8 @@ unset ODBCINSTINI ODBCSEARCH
 # whatever the user chose.
 if [ ! -e "$demo/home/Quorvel.ini" ]; then
     printf '[OPTIONS]\nDEFAULTDATASOURCE=quorvel_demo\n' >"$demo/home/Quorvel.ini"
+    # The file may come to hold passwords: private, as the program makes it.
+    chmod 600 "$demo/home/Quorvel.ini"
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

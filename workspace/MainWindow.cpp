@@ -1,15 +1,23 @@
 #include "workspace/MainWindow.h"
 
 #include "app/ConnectionStatus.h"
+#include "app/DBConfigure.h"
 #include "app/DatabaseRegistry.h"
+#include "app/SetOptions.h"
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
 #include "components/BVSplashScreen.h"
+#include "workspace/AddFields.h"
 #include "workspace/BlobPictures.h"
+#include "workspace/DatabaseSwitchPage.h"
+#include "workspace/FindFld.h"
+#include "workspace/InsertTemplate.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
+#include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
+#include "workspace/SortOrdr.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
 #include "workspace/UpdateRecord.h"
@@ -332,6 +340,7 @@ void TForm_Main::completeWindowDefinition()
         }
     }
     ui_->ScrollBox->viewport()->installEventFilter(this);
+    InstallRightClick(*ui_->BitBtn_FindField, [this] { BitBtn_FindFieldMouseDown(ui_->BitBtn_FindField, Qt::RightButton); });
 
     // The text boxes open their popup on the right button; the picture controls attach theirs.
     for (QWidget* memo : {static_cast<QWidget*>(ui_->Memo_SQL), static_cast<QWidget*>(ui_->Memo_Results)}) {
@@ -637,12 +646,22 @@ void TForm_Main::BitBtn_RemoveClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_RemoveClick(env, Sender);
 }
-// comes with Sort Order
-void TForm_Main::BitBtn_SortOrderClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldClick(QObject*) {}
-// comes with Find Field
-void TForm_Main::BitBtn_FindFieldMouseDown(QObject*) {}
+void TForm_Main::BitBtn_SortOrderClick(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_SortOrderClick(env);
+}
+void TForm_Main::BitBtn_FindFieldClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_FindFieldClick(env, Sender == ui_->BitBtn_FindField);
+}
+// The right button repeats the last search without asking.
+void TForm_Main::BitBtn_FindFieldMouseDown(QObject*, Qt::MouseButton Button)
+{
+    if (Button == Qt::RightButton)
+        BitBtn_FindFieldClick(ui_->BitBtn_SortOrder);
+}
 void TForm_Main::MenuItem_SelectTableClick(QObject*)
 {
     TablePageEnv env = tablePageEnv();
@@ -678,17 +697,27 @@ void TForm_Main::BitBtn_CodeFormatClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::BitBtn_CodeFormatClick(env);
 }
-// comes with the SQL templates (Add Fields)
-void TForm_Main::BitBtn_AddFieldsClick(QObject*) {}
+void TForm_Main::BitBtn_AddFieldsClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_AddFieldsClick(env);
+}
 void TForm_Main::BitBtn_Execute2Click(QObject*)
 {
     SqlPageEnv env = MakeSqlPageEnv(*this);
     ::BitBtn_Execute2Click(env);
 }
-// comes with the SQL templates (Select, Update)
-void TForm_Main::BitBtn_SelectClick(QObject*) {}
-// comes with the INSERT template
-void TForm_Main::BitBtn_InsertClick(QObject*) {}
+void TForm_Main::BitBtn_SelectClick(QObject* Sender)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_SelectClick(env, Sender);
+}
+void TForm_Main::BitBtn_InsertClick(QObject*)
+{
+    SqlTemplateEnv env = MakeSqlTemplateEnv(*this);
+    ::BitBtn_InsertClick(env);
+}
+void TForm_Main::JumpToInsertValue() { ::JumpToInsertValue(*ui_); }
 
 void TForm_Main::MenuItem_FileClick(QObject*) { ::MenuItem_FileClick(state_, *ui_); }
 void TForm_Main::MenuItem_OpenClick(QObject*)
@@ -714,14 +743,12 @@ void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
 void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
 void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }
-// comes with the Options dialog
-void TForm_Main::MenuItem_OptionsClick(QObject*) {}
+void TForm_Main::MenuItem_OptionsClick(QObject*) { ::MenuItem_OptionsClick(state_, optionControls(), this); }
 void TForm_Main::MenuItem_CommandsClick(QObject*) { ::MenuItem_CommandsClick(*ui_); }
 // The hidden third Execute item has no command.
 void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
 void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
-// comes with the database configuration dialog
-void TForm_Main::MenuItem_ConfigDBClick(QObject*) {}
+void TForm_Main::MenuItem_ConfigDBClick(QObject*) { ::MenuItem_ConfigDBClick(state_, *registry_, this); }
 // comes with the table view
 void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
 // The hidden Build Data item has no command.
@@ -738,8 +765,17 @@ void TForm_Main::MenuItem_SQLViewerClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SQLViewerClick(env);
 }
-// comes with the database switch
-void TForm_Main::DatabaseMenuClick(QObject*) {}
+void TForm_Main::DatabaseMenuClick(QObject* Sender)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    ::DatabaseMenuClick(env, qobject_cast<QAction*>(Sender));
+}
+
+bool TForm_Main::SwitchDatabase(const QString& description)
+{
+    DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
+    return ::SwitchDatabase(env, description);
+}
 // comes with the FTP commands
 void TForm_Main::MenuItem_Server01Click(QObject*) {}
 // comes with the help commands

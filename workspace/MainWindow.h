@@ -63,6 +63,11 @@ public:
     void LoadOptions();
     QString GetConnectionText();
     void LoadTableNames();
+    // F2 in an INSERT template of the SQL page.
+    void JumpToInsertValue();
+    // Switches the connection to the configured database of this display name, as its Database-menu
+    // item does; true when connected to it afterwards.
+    bool SwitchDatabase(const QString& description);
 
 public slots:
     // The start-up sequence; the program runs it once, before the window is first shown.
@@ -79,7 +84,7 @@ public slots:
     void BitBtn_RemoveClick(QObject* Sender = nullptr);
     void BitBtn_SortOrderClick(QObject* Sender = nullptr);
     void BitBtn_FindFieldClick(QObject* Sender = nullptr);
-    void BitBtn_FindFieldMouseDown(QObject* Sender = nullptr);
+    void BitBtn_FindFieldMouseDown(QObject* Sender = nullptr, Qt::MouseButton Button = Qt::LeftButton);
     void MenuItem_SelectTableClick(QObject* Sender = nullptr);
     void BitBtn_AppendSQLClick(QObject* Sender = nullptr);
     void BitBtn_PrintClick(QObject* Sender = nullptr);

@@ -82,6 +82,8 @@ void FormKeyDown(TForm_Main& form, int& Key, Qt::KeyboardModifiers Shift)
             state.ContinueQuery = false;
         }
     }
+    if (Key == Qt::Key_F2)
+        form.JumpToInsertValue();
 }
 
 namespace {

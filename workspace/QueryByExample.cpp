@@ -11,6 +11,7 @@
 #include "platform/modal/Modal.h"
 #include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
+#include "workspace/SortOrdr.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -223,8 +224,11 @@ void BuildQueryStatement(TablePageEnv& env)
 
     if (!state.AppendedSql.isEmpty())
         query.sql() << (state.WherePresent ? QStringLiteral("AND ") : QStringLiteral("WHERE ")) + state.AppendedSql;
-    if (state.UseSortOrder)
-        query.sql() << QStringLiteral("ORDER BY ") + state.OrderBy;
+    if (state.UseSortOrder) {
+        const QString order = OrderByClause(state);
+        if (!order.isEmpty())
+            query.sql() << QStringLiteral("ORDER BY ") + order;
+    }
 }
 
 QString RowKeyClause(platform::engine::DataSet& Query)

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <optional>
 
 #include <ostream>
@@ -40,8 +41,12 @@ protected:
     QStringList messages;                    // texts of the message dialogs and boxes shown
     std::optional<QString> inputAnswer;      // the input box's answer; nullopt: Cancel
     QString tableToChoose;
+    // Answers what the fixture does not know (a test's own dialogs); true when it answered.
+    std::function<bool(const platform::modal::Request&, platform::modal::Answer&)> answerOther;
     platform::modal::ScopedResponder responder{[this](const platform::modal::Request& r) {
         platform::modal::Answer a;
+        if (answerOther && answerOther(r, a))
+            return a;
         if (auto* chooser = qobject_cast<TForm_SelectTable*>(r.window)) {
             QListWidget* list = chooser->ui()->ListBox_TableName;
             const auto found = list->findItems(tableToChoose, Qt::MatchFixedString);
