@@ -167,10 +167,12 @@ public:
         t.update = std::min(t.update, ms);
         s.RecordIndex = 0;
         ShowRecord(*env_);
-        ms = timed([&] {
-            for (int i = 0; i < kRecords; ++i)
-                BitBtn_RemoveClick(*env_, form_.ui().BitBtn_Remove);
-        });
+        // Between two commands the program's event loop runs (the question's window goes then).
+        ms = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            ms += timed([&] { BitBtn_RemoveClick(*env_, form_.ui().BitBtn_Remove); });
+            QApplication::processEvents();
+        }
         t.remove = std::min(t.remove, ms);
         if (!s.RecordKeys.isEmpty())
             std::fprintf(stderr, "records left after removing: %d\n", int(s.RecordKeys.size()));
@@ -241,11 +243,14 @@ public:
         };
         // What the page does besides the statements: the question before each removal, and
         // showing a record (its fetch included).
-        const double question = timed([] {
-            for (int i = 0; i < kRecords; ++i)
+        double question = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            question += timed([] {
                 AppMessageDlg(QStringLiteral("Are you sure you want to delete the current QVBENCH_EDIT Record?"),
                               mtConfirmation, mbYes | mbNo);
-        });
+            });
+            QApplication::processEvents();
+        }
         std::printf("%-11s the question before a removal, 1,000 times: %.1f ms\n", label, question);
         line("add", page.add, bare.add);
         line("update", page.update, bare.update);

@@ -205,9 +205,8 @@ bool AddRecord(TablePageEnv& env)
         s.RecordKeys << key.value;
         s.RecordIndex = s.RecordKeys.size() - 1;
         // Without the key nothing more can be written to the record.
-        if (HasImageControls(ui))
-            stored = SavePagePictures(env, key) && stored;
-        stored = SavePageMemos(env, key, QString()) && stored;
+        stored = SavePagePictures(env, controls, key) && stored;
+        stored = SavePageMemos(env, controls, key, QString()) && stored;
     }
 
     ShowRecord(env);

@@ -203,7 +203,7 @@ bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Gr
     }
 }
 
-bool SavePagePictures(TablePageEnv& env, const RecordKey& Key)
+bool SavePagePictures(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key)
 {
     const MainState& s = env.state;
     const bool clause = Key.kind == KeyKind::Clause;
@@ -212,7 +212,7 @@ bool SavePagePictures(TablePageEnv& env, const RecordKey& Key)
     const QString keyField = clause ? QString() : QuoteIfBlank(Key.name);
     const QString keyValue = clause ? Key.value : KeyLiteral(s, Key.name, Key.value);
     bool ok = true;
-    for (QWidget* w : PageControls(env.ui)) {
+    for (QWidget* w : Controls) {
         auto* image = qobject_cast<TBVImage*>(w);
         const QString column = ImageColumnName(image);
         if (column.isEmpty())

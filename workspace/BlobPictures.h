@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 class QObject;
+class QWidget;
 class TBVImage;
 struct RecordKey;
 struct TablePageEnv;
@@ -35,5 +36,6 @@ QStringList ImageUpdateStatementLines(const QString& FieldName, const QString& T
 bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
                     const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
                     const QByteArray& Encoded = {});
-// Stores every picture control of the page in the record with Key. False when one failed.
-bool SavePagePictures(TablePageEnv& env, const RecordKey& Key);
+// Stores every picture control among the page's Controls in the record with Key. False when one
+// failed.
+bool SavePagePictures(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key);

@@ -166,7 +166,8 @@ bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
     return ok;
 }
 
-bool SavePageMemos(TablePageEnv& env, const RecordKey& Key, const QString& SkipField)
+bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
+                   const QString& SkipField)
 {
     const MainState& s = env.state;
     QString keyName, keyValue;
@@ -176,7 +177,7 @@ bool SavePageMemos(TablePageEnv& env, const RecordKey& Key, const QString& SkipF
         keyValue = Key.name == QLatin1String("rowid") ? Key.value : KeyLiteral(s, Key.name, Key.value);
     }
     bool ok = true;
-    for (QWidget* w : PageControls(env.ui)) {
+    for (QWidget* w : Controls) {
         auto* memo = qobject_cast<TBVMemo*>(w);
         if (!memo || (!SkipField.isEmpty() && memo->FieldName.toUpper() == SkipField))
             continue;

@@ -1,7 +1,9 @@
 #pragma once
 // Long text (memo) columns, read through ADO on a connection of their own for each statement.
+#include <QList>
 #include <QString>
 
+class QWidget;
 class TBVMemo;
 struct RecordKey;
 struct TablePageEnv;
@@ -31,7 +33,8 @@ QString MemoUpdateStatement(const QString& Table, const QString& FieldName, cons
 bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
                   const QString& KeyName, const QString& KeyValue);
 
-// Stores every memo of the page in the record with Key, except the column SkipField (compared in
-// upper case; empty skips none). A Clause key stores by the entry of RecordKeys at RecordIndex.
-// False when one failed.
-bool SavePageMemos(TablePageEnv& env, const RecordKey& Key, const QString& SkipField);
+// Stores every memo among the page's Controls in the record with Key, except the column SkipField
+// (compared in upper case; empty skips none). A Clause key stores by the entry of RecordKeys at
+// RecordIndex. False when one failed.
+bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
+                   const QString& SkipField);

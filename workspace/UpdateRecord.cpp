@@ -146,9 +146,8 @@ bool UpdateShownRecord(TablePageEnv& env)
                 s.RecordKeys[s.RecordIndex] = clause;
             }
         }
-        if (HasImageControls(ui))
-            stored = SavePagePictures(env, key) && stored;
-        stored = SavePageMemos(env, key, noUpdate) && stored;
+        stored = SavePagePictures(env, controls, key) && stored;
+        stored = SavePageMemos(env, controls, key, noUpdate) && stored;
     }
     ShowRecord(env);
     return stored;
