@@ -170,6 +170,16 @@ TEST_P(Pictures, WrongFilesAndEmptiedPictures)
     const QByteArray first = stored(1);
     ASSERT_FALSE(first.isEmpty());
 
+    // Saving where no file can be made is told, as is a suffix of no picture format.
+    fileAnswer = dir.path() + QStringLiteral("/no such folder/a.gif");
+    popup(ui.MenuItem_SaveImageToFile);
+    ASSERT_EQ(messages.size(), 1);
+    fileAnswer = dir.path() + QStringLiteral("/a.png");
+    popup(ui.MenuItem_SaveImageToFile);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_FALSE(QFile::exists(fileAnswer));
+    messages.clear();
+
     // An unknown suffix is told; an unreadable picture leaves the control as it was.
     update();
     load(tif);
