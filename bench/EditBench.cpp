@@ -13,6 +13,7 @@
 #include "workspace/AddRecord.h"
 #include "workspace/BVImage.h"
 #include "workspace/BlobPictures.h"
+#include "workspace/ColumnList.h"
 #include "workspace/MainWindow.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/RecordStatements.h"
@@ -140,7 +141,7 @@ public:
         }
         for (int i = 0; i < kRecords; ++i) {
             const RecordKey key{KeyKind::Serial, s.KeyColumn, QString::number(i + 1)};
-            removes.push_back(QStringLiteral("DELETE FROM ") + s.CurrentTable + QLatin1Char('\n') + KeyCondition(s, key));
+            removes.push_back(QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) + QLatin1Char('\n') + KeyCondition(s, key));
             if (i + 1 < kRecords)
                 removes.push_back(fetchText(i + 2));
         }

@@ -754,7 +754,7 @@ void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
 void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
-// comes with the value checks (Default Nulls on Add)
+// The item is checkable: choosing it inverts the check mark itself, which Add reads.
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
 void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
 void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
