@@ -188,7 +188,7 @@ bool AddRecord(TablePageEnv& env)
         break;
     }
     case KeyKind::Unique:
-        key.name = s.UniqueColumn;
+        key.name = PageKeyColumn(s);
         key.value = s.UniqueControl ? s.UniqueControl->text() : QString();
         found = true;
         break;

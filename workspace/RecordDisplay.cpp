@@ -335,6 +335,11 @@ void ShowRecord(TablePageEnv& env)
     }
 
     const QString v = s.RecordKeys.at(s.RecordIndex);
+    // A configured unique column comes in upper case; its control carries the table's own name,
+    // which a database with case-sensitive quoted names needs.
+    QString uniqueColumn = s.UniqueColumn;
+    if (auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(s.UniqueControl))
+        uniqueColumn = uniqueEdit->FieldName;
     // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
     int keyType = ftUnknown;
     if (!s.KeyColumn.isEmpty()) {
@@ -349,7 +354,7 @@ void ShowRecord(TablePageEnv& env)
     Query query;
     query.setDatabaseName(env.databaseName);
     query.sql().clear();
-    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, s.UniqueColumn, keyType, dbType, v);
+    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v);
     const bool buildHeader = s.AsciiHeader.isEmpty();
 
     try {
@@ -373,7 +378,7 @@ void ShowRecord(TablePageEnv& env)
         memoKeyName = s.KeyColumn == QLatin1String("rowid") ? s.KeyColumn : QuoteIfBlank(s.KeyColumn);
         memoKeyValue = s.KeyColumn == QLatin1String("rowid") ? v : KeyValueLiteral(keyType, v);
     } else if (!s.UniqueColumn.isEmpty()) {
-        memoKeyName = QuoteIfBlank(s.UniqueColumn);
+        memoKeyName = QuoteIfBlank(uniqueColumn);
         memoKeyValue = KeyValueLiteral(keyType, v);
     }
 

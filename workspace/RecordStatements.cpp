@@ -34,6 +34,31 @@ KeyKind PageKeyKind(const MainState& state)
     return KeyKind::Clause;
 }
 
+QString PageKeyColumn(const MainState& state)
+{
+    switch (PageKeyKind(state)) {
+    case KeyKind::Serial:
+        return state.KeyColumn;
+    case KeyKind::Unique:
+        if (auto* edit = qobject_cast<TBVMaskEdit*>(state.UniqueControl))
+            return edit->FieldName;
+        return state.UniqueColumn;
+    case KeyKind::Clause:
+        break;
+    }
+    return {};
+}
+
+RecordKey ShownRecordKey(const MainState& state)
+{
+    RecordKey key;
+    key.kind = PageKeyKind(state);
+    key.name = PageKeyColumn(state);
+    if (state.RecordIndex >= 0 && state.RecordIndex < state.RecordKeys.size())
+        key.value = state.RecordKeys.at(state.RecordIndex);
+    return key;
+}
+
 QString KeyLiteral(const MainState& state, const QString& keyName, const QString& value)
 {
     if (keyName == QLatin1String("rowid")) {

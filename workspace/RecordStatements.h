@@ -22,6 +22,11 @@ struct RecordKey {
 
 // The kind the page keys its records by: the key column, else the unique column, else a clause.
 KeyKind PageKeyKind(const MainState& state);
+// The column the page's key is kept in, as the page names it (a configured unique column is
+// named in upper case; its control carries the table's own name). Empty for KeyKind::Clause.
+QString PageKeyColumn(const MainState& state);
+// The key of the record shown, as stored in RecordKeys at RecordIndex (before any editing).
+RecordKey ShownRecordKey(const MainState& state);
 
 // The literal of a key value: bare when the key column is numeric, quoted when it holds text;
 // the row identifier quoted on ORACLE.

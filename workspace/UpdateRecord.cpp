@@ -115,10 +115,7 @@ bool UpdateShownRecord(TablePageEnv& env)
         return false;
 
     // The record is addressed by its key before editing.
-    RecordKey key;
-    key.kind = PageKeyKind(s);
-    key.name = key.kind == KeyKind::Serial ? s.KeyColumn : key.kind == KeyKind::Unique ? s.UniqueColumn : QString();
-    key.value = s.RecordKeys.at(s.RecordIndex);
+    RecordKey key = ShownRecordKey(s);
     const QString noUpdate = NoUpdateFieldOf(s, s.CurrentTable);
     const QList<QWidget*> controls = PageControls(ui);
 
@@ -170,10 +167,7 @@ void BitBtn_RemoveClick(TablePageEnv& env, QObject*)
     setStatus(env, QStringLiteral("Deleting Record"));
 
     // The stored key, not an edited text, names the record to delete.
-    RecordKey key;
-    key.kind = PageKeyKind(s);
-    key.name = key.kind == KeyKind::Serial ? s.KeyColumn : key.kind == KeyKind::Unique ? s.UniqueColumn : QString();
-    key.value = s.RecordKeys.at(s.RecordIndex);
+    const RecordKey key = ShownRecordKey(s);
 
     query.close();
     query.sql().clear();

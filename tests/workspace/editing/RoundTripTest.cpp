@@ -140,6 +140,28 @@ TEST_P(RoundTrip, UniqueKey)
     EXPECT_EQ(rows("SELECT name, price FROM qvedit_products WHERE sku = 'D''4'"), QStringList{"FOURTH|0"});
 }
 
+// A key column whose name holds a blank, given in upper case as the configuration gives it.
+TEST_P(RoundTrip, UniqueKeyWithABlankInItsName)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_codes"), QStringLiteral("\"item code\" varchar(10) NOT NULL UNIQUE, notes text"));
+    exec({QStringLiteral("INSERT INTO qvedit_codes VALUES ('A 1', 'old')")});
+    state.UniqueFields = QStringList{QStringLiteral("QVEDIT_CODES=ITEM CODE")};
+    build(QStringLiteral("qvedit_codes"));
+    state.RecordKeys = QStringList{QStringLiteral("A 1")};
+    show(0);
+    EXPECT_EQ(memo("notes")->toPlainText(), QStringLiteral("old"));
+    update();
+    type("notes", "new text");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_codes"), QStringList{"new text"});
+    remove();
+    EXPECT_TRUE(messages.size() == 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(rows("SELECT notes FROM qvedit_codes").isEmpty());
+}
+
 TEST_P(RoundTrip, RecordsKeyedByTheirValues)
 {
     if (!useParamDb())
