@@ -4,6 +4,7 @@
 // - showing the next record with 1,000 and with 100,000 keys found; the two should be within 2x.
 // Median of 3 runs each.
 #include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -84,19 +85,8 @@ void run(const char* label, const QString& dsn, const QString& user, const QStri
          const std::function<void(const QString&)>& execSql, bool pg)
 {
     TForm_Main form;
-    form.Database.setDatabaseName(QStringLiteral("qbe_bench_db"));
-    form.Database.setAliasName(dsn);
-    form.Database.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
-    form.Database.setConnected(true);
-    for (platform::engine::DataSet* set : std::initializer_list<platform::engine::DataSet*>{
-             &form.Table, &form.Table2, &form.Query, &form.Query1, &form.Query2, &form.ADOQuery})
-        set->setDatabaseName(form.Database.databaseName());
     TDataBaseObj db;
-    db.DBType = dbType;
-    db.DataSource = dsn;
-    db.UserName = user;
-    db.Password = password;
-    form.state().CurrentDatabase = &db;
+    bench::connectWindow(form, db, QStringLiteral("qbe_bench_db"), dbType, dsn, user, password);
 
     execSql(QStringLiteral("DROP TABLE IF EXISTS qbe_bench"));
     execSql(pg ? QStringLiteral("CREATE TABLE qbe_bench (id SERIAL PRIMARY KEY, name VARCHAR(30), n INTEGER)")

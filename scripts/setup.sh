@@ -13,7 +13,7 @@ packages=(
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     postgresql
     libjpeg62-turbo-dev libgif-dev
-    libgtest-dev
+    libgtest-dev poppler-utils
 )
 
 install_missing() {

@@ -10,16 +10,20 @@
 #include "workspace/AddFields.h"
 #include "workspace/BlobPictures.h"
 #include "workspace/DatabaseSwitchPage.h"
+#include "workspace/DelimitedText.h"
 #include "workspace/FindFld.h"
 #include "workspace/InsertTemplate.h"
+#include "workspace/ListView.h"
 #include "workspace/Navigation.h"
 #include "workspace/PageControl.h"
 #include "workspace/PageModes.h"
+#include "workspace/Printing.h"
 #include "workspace/QueryTemplate.h"
 #include "workspace/SelectTable.h"
 #include "workspace/SortOrdr.h"
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
+#include "workspace/TableView.h"
 #include "workspace/UpdateRecord.h"
 #include "workspace/MenuStates.h"
 #include "workspace/TextEditor.h"
@@ -672,8 +676,7 @@ void TForm_Main::BitBtn_AppendSQLClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_AppendSQLClick(env, Sender);
 }
-// comes with printing
-void TForm_Main::BitBtn_PrintClick(QObject*) {}
+void TForm_Main::BitBtn_PrintClick(QObject* Sender) { ::BitBtn_PrintClick(*this, Sender); }
 // The database switch shows the button; it has no command.
 void TForm_Main::BitBtn_gen_nodeClick(QObject*) {}
 void TForm_Main::BitBtn_ExecuteClick(QObject* Sender)
@@ -730,14 +733,10 @@ void TForm_Main::MenuItem_SaveClick(QObject*)
     EditorEnv env = MakeEditorEnv(*this);
     ::MenuItem_SaveClick(env);
 }
-// comes with delimited export
-void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromScreenClick(QObject*) {}
-// comes with delimited import
-void TForm_Main::MenuItem_FromFileClick(QObject*) {}
-// comes with the multi-database insert
-void TForm_Main::MenuItem_MultiFromScreenClick(QObject*) {}
+void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) { ::MenuItem_CreateDBASCIIClick(*this); }
+void TForm_Main::MenuItem_FromScreenClick(QObject*) { ::MenuItem_FromScreenClick(*this); }
+void TForm_Main::MenuItem_FromFileClick(QObject*) { ::MenuItem_FromFileClick(*this); }
+void TForm_Main::MenuItem_MultiFromScreenClick(QObject* Sender) { ::MenuItem_MultiFromScreenClick(*this, Sender); }
 // comes with copy tables
 void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
@@ -749,8 +748,7 @@ void TForm_Main::MenuItem_CommandsClick(QObject*) { ::MenuItem_CommandsClick(*ui
 void TForm_Main::BitBtn_RshExecuteClick(QObject*) {}
 void TForm_Main::MenuItem_ToolsClick(QObject*) { ::MenuItem_ToolsClick(state_, *ui_); }
 void TForm_Main::MenuItem_ConfigDBClick(QObject*) { ::MenuItem_ConfigDBClick(state_, *registry_, this); }
-// comes with the table view
-void TForm_Main::MenuItem_TableAttributesClick(QObject*) {}
+void TForm_Main::MenuItem_TableAttributesClick(QObject*) { ::MenuItem_TableAttributesClick(*this); }
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
 void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
@@ -758,8 +756,7 @@ void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClic
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
 void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
 void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
-// comes with the list view
-void TForm_Main::MenuItem_ListViewClick(QObject*) {}
+void TForm_Main::MenuItem_ListViewClick(QObject*) { ::MenuItem_ListViewClick(*this); }
 void TForm_Main::MenuItem_SQLViewerClick(QObject*)
 {
     EditorEnv env = MakeEditorEnv(*this);

@@ -141,3 +141,12 @@ void KeepToolBarRightButtons(Ui::TForm_Main& ui)
     ui.BitBtn_Execute->move(width - kExecuteRightGap, ui.BitBtn_Execute->y());
     ui.BitBtn_Cancel->move(width - kCancelRightGap, ui.BitBtn_Cancel->y());
 }
+
+void ShowCommandLinePage(TForm_Main& form, bool runPageHandler)
+{
+    Ui::TForm_Main& ui = form.ui();
+    if (ui.PageControl->currentWidget() != ui.TabSheet_CommandLine)
+        ui.PageControl->setCurrentWidget(ui.TabSheet_CommandLine);
+    else if (runPageHandler)
+        PageControlChange(form);
+}

@@ -21,3 +21,6 @@ void KeepToolBarRightButtons(Ui::TForm_Main& ui);
 void ShowPageMenuItems(Ui::TForm_Main& ui, int page);
 // Panel 0's text after a page switch.
 QString PageStatusText(const MainState& state, bool tablePageActive, const QString& connectionText);
+// Makes the SQL Command Line page the active one. Its change handler runs when the page changes;
+// runPageHandler runs it also when the page was active already.
+void ShowCommandLinePage(TForm_Main& form, bool runPageHandler);

@@ -261,6 +261,9 @@ QString editLiteral(const TBVMaskEdit* edit, const Field& f)
 {
     if (f.isNull())
         return QStringLiteral("null");
+    // Text goes as stored: the control may show it upper-cased.
+    if (edit->FieldType == ftString)
+        return SqlLiteral(ftString, f.asString());
     try {
         return ControlSqlLiteral(edit);
     } catch (const std::invalid_argument&) {
@@ -298,7 +301,7 @@ void clearAfterFailure(TablePageEnv& env)
 
 } // namespace
 
-void ShowRecord(TablePageEnv& env)
+bool ShowRecord(TablePageEnv& env)
 {
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
@@ -331,7 +334,7 @@ void ShowRecord(TablePageEnv& env)
     if (s.RecordIndex < 0 || s.RecordIndex >= count) {
         // Nothing to show at this index: an empty page rather than another record's values.
         clearAfterFailure(env);
-        return;
+        return false;
     }
 
     const QString v = s.RecordKeys.at(s.RecordIndex);
@@ -363,13 +366,13 @@ void ShowRecord(TablePageEnv& env)
         hold.release();
         clearAfterFailure(env);
         AppMessageDlg(e.message() + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);
-        return;
+        return false;
     }
     if (query.eof()) {
         // The record has gone since it was found.
         query.close();
         clearAfterFailure(env);
-        return;
+        return false;
     }
 
     // The memo's key: the key column, else the unique column, else the stored clause.
@@ -438,4 +441,5 @@ void ShowRecord(TablePageEnv& env)
     hold.release();
     if (!memoFailure.isEmpty())
         AppMessageDlg(memoFailure, mtError, mbOK);
+    return true;
 }

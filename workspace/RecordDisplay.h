@@ -14,8 +14,9 @@ void RefreshNullMarkers(Ui::TForm_Main& ui);
 struct TablePageEnv;
 
 // Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
-// controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine.
-void ShowRecord(TablePageEnv& env);
+// controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine. False
+// when no record could be shown (the page is then empty).
+bool ShowRecord(TablePageEnv& env);
 
 // The statement lines that fetch the record with key v. DBType is the current database's type
 // name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the

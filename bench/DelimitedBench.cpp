@@ -1,0 +1,217 @@
+// Delimited export and import of 100,000 records, on SQLite and on PostgreSQL, in records per
+// second; the import against a bare ODBC loop running the same INSERT statements (it should stay
+// within 1.5 times the bare loop). The list view opening and sorting 5,000 and 50,000 found
+// records, in seconds (the larger should take at most 15 times the smaller).
+#include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
+#include "platform/engine/Engine.h"
+#include "platform/modal/Modal.h"
+#include "tests/support/Support.h"
+#include "workspace/DelimitedText.h"
+#include "workspace/ListView.h"
+#include "workspace/MainWindow.h"
+#include "workspace/QueryByExample.h"
+#include "workspace/TableName.h"
+#include "workspace/TablePage.h"
+
+#include "ui_Main.h"
+#include "ui_TableName.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+double seconds(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+using bench::check;
+
+// The bare loop: each statement sent as it is, one SQLExecDirect each, autocommit on.
+double bareInserts(const QString& dsn, const QString& user, const QString& password, const QStringList& statements)
+{
+    bench::BareConnection bare(dsn.toStdU16String(), user.toStdU16String(), password.toStdU16String());
+    std::vector<std::u16string> texts;
+    texts.reserve(statements.size());
+    for (const QString& s : statements)
+        texts.push_back(s.toStdU16String());
+    return seconds([&] {
+        for (const std::u16string& text : texts)
+            check(SQLExecDirectW(bare.stmt, bench::BareConnection::text(text), SQL_NTS), SQL_HANDLE_STMT, bare.stmt,
+                  "insert");
+    });
+}
+
+void run(const char* label, const QString& dsn, const QString& user, const QString& password,
+         const std::function<void(const QString&)>& execSql, bool pg)
+{
+    TForm_Main form;
+    TDataBaseObj db;
+    bench::connectWindow(form, db, QStringLiteral("xfer_bench_db"), pg ? QStringLiteral("POSTGRESQL") : QStringLiteral("ACCESS"), dsn, user, password);
+
+    const QString columns = QStringLiteral("name VARCHAR(30), n INTEGER, amount DOUBLE PRECISION, born DATE");
+    const QString key = pg ? QStringLiteral("id SERIAL PRIMARY KEY, ") : QStringLiteral("id INTEGER PRIMARY KEY, ");
+    for (const char* table : {"xfer_bench", "xfer_bench_copy", "xfer_bench_bare"}) {
+        execSql(QStringLiteral("DROP TABLE IF EXISTS ") + QString::fromLatin1(table));
+        execSql(QStringLiteral("CREATE TABLE ") + QString::fromLatin1(table) + QStringLiteral(" (") + key + columns
+                + QLatin1Char(')'));
+    }
+    execSql(pg ? QStringLiteral("INSERT INTO xfer_bench (name, n, amount, born) SELECT 'name ' || g || ' O''Hara | x', "
+                                "g, g / 4.0, DATE '2020-01-01' + (g % 1000) FROM generate_series(1, 100000) g")
+               : QStringLiteral("WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < 100000) "
+                                "INSERT INTO xfer_bench (name, n, amount, born) SELECT 'name ' || g || ' O''Hara | x', "
+                                "g, g / 4.0, date('2020-01-01', '+' || (g % 1000) || ' days') FROM s"));
+
+    MainState& state = form.state();
+    state.SerialFields = {QStringLiteral("XFER_BENCH=ID"), QStringLiteral("XFER_BENCH_COPY=ID")};
+    state.CurrentTable = QStringLiteral("xfer_bench");
+    TablePageEnv env = form.tablePageEnv();
+    BuildTablePage(env);
+    state.InQueryMode = true;
+    state.ContinueQuery = true;
+    ClearTablePage(form.ui());
+    ExecuteQuery(env);
+    state.InQueryMode = false;
+    if (state.RecordKeys.size() != kRows) {
+        std::fprintf(stderr, "%s: %lld keys\n", label, static_cast<long long>(state.RecordKeys.size()));
+        std::exit(1);
+    }
+
+    const double exportSeconds = seconds([&] { form.MenuItem_CreateDBASCIIClick(form.ui().MenuItem_CreateDBASCII); });
+    const QStringList lines = form.ui().Memo_Results->toPlainText().split(QLatin1Char('\n'));
+    if (lines.size() != kRows + 1) {
+        std::fprintf(stderr, "%s: export wrote %lld lines\n", label, static_cast<long long>(lines.size()));
+        std::exit(1);
+    }
+
+    QString count;
+    platform::modal::ScopedResponder responder([&](const platform::modal::Request& r) {
+        if (auto* prompt = qobject_cast<TForm_TableName*>(r.window)) {
+            prompt->ui()->Edit_TableName->setText(QStringLiteral("xfer_bench_copy"));
+            prompt->ui()->BitBtn_Ok->click();
+        } else if (r.window) {
+            count = r.window->findChild<QPlainTextEdit*>(QStringLiteral("RichEdit"))->toPlainText();
+        }
+        return platform::modal::Answer{1};
+    });
+
+    // What the import does besides the database: reading and checking the lines, writing statements.
+    QStringList statements;
+    const double parseSeconds = seconds([&] {
+        const DelimitedLine header = ReadColumnLine(lines.first());
+        statements.reserve(kRows);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            statements << DelimitedInsertStatement(QStringLiteral("xfer_bench_bare"), header.items,
+                                                   ReadValueLine(lines[i]).items);
+    });
+
+    // Rounds of the import and the bare loop in turn, each into an emptied table; medians.
+    std::vector<double> imports, bares;
+    for (int round = 0; round < 3; ++round) {
+        execSql(QStringLiteral("DELETE FROM xfer_bench_copy"));
+        execSql(QStringLiteral("DELETE FROM xfer_bench_bare"));
+        count.clear();
+        imports.push_back(seconds([&] { form.MenuItem_FromScreenClick(form.ui().MenuItem_FromScreen); }));
+        if (!count.startsWith(QString::number(kRows) + QStringLiteral(" row(s)"))) {
+            std::fprintf(stderr, "%s: import said %s\n", label, qPrintable(count));
+            std::exit(1);
+        }
+        bares.push_back(bareInserts(dsn, user, password, statements));
+    }
+    std::sort(imports.begin(), imports.end());
+    std::sort(bares.begin(), bares.end());
+    const double importSeconds = imports[1], bareSeconds = bares[1];
+
+    std::printf("%-10s export: %6.2f s  %8.0f records/s\n", label, exportSeconds, kRows / exportSeconds);
+    std::printf("%-10s import: %6.2f s  %8.0f records/s   bare INSERT loop: %6.2f s  %8.0f records/s   ratio %.2f "
+                "(limit 1.5; reading and checking the lines alone: %.2f s)\n",
+                label, importSeconds, kRows / importSeconds, bareSeconds, kRows / bareSeconds, importSeconds / bareSeconds,
+                parseSeconds);
+
+    // The list view over the first 5,000 and all 50,000 of the found records.
+    ClearMaxLengths(form.ui());
+    auto listCost = [&](int found, double& open, double& sort) {
+        QStringList keys = state.RecordKeys.mid(0, found);
+        std::vector<double> opens, sorts;
+        for (int r = 0; r < 3; ++r) {
+            TForm_List list(state, form.Database.databaseName());
+            list.KeyList = &keys;
+            list.ListTable = state.CurrentTable;
+            list.KeyFieldName = QStringLiteral("id");
+            list.grid().setHeadings({QStringLiteral("Row"), QStringLiteral("id"), QStringLiteral("name"),
+                                     QStringLiteral("n"), QStringLiteral("amount"), QStringLiteral("born")});
+            opens.push_back(seconds([&] { list.FormShow(); }));
+            if (list.grid().rowCount() != found) {
+                std::fprintf(stderr, "%s: list of %d shows %d rows\n", label, found, list.grid().rowCount());
+                std::exit(1);
+            }
+            sorts.push_back(seconds([&] {
+                list.SortGridByColumn(2);
+                list.SortGridByColumn(4);
+            }));
+        }
+        std::sort(opens.begin(), opens.end());
+        std::sort(sorts.begin(), sorts.end());
+        open = opens[1];
+        sort = sorts[1];
+    };
+    double open5 = 0, sort5 = 0, open50 = 0, sort50 = 0;
+    listCost(5000, open5, sort5);
+    listCost(50000, open50, sort50);
+    std::printf("%-10s list view: 5,000 found: open %.3f s, two sorts %.3f s;  50,000 found: open %.3f s, two sorts "
+                "%.3f s;  ratio %.1f (limit 15)\n",
+                label, open5, sort5, open50, sort50, (open50 + sort50) / (open5 + sort5));
+    form.state().CurrentDatabase = nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testsupport::installOdbcEnvironment();
+    QApplication app(argc, argv);
+    testsupport::TempHome home;
+
+    {
+        // Each INSERT commits on its own; without waiting for the disk at every commit the figures
+        // show the program's cost rather than the disk's (the bare loop uses the same source).
+        const QString dsn = QStringLiteral("qv_xfer_bench");
+        testsupport::addDataSource(dsn, QStringLiteral("SQLite3"),
+                                   {QStringLiteral("Database=") + testsupport::sqliteFile(), QStringLiteral("SyncPragma=OFF")});
+        platform::engine::Database db;
+        db.setDatabaseName(QStringLiteral("xfer_bench_setup"));
+        db.setAliasName(dsn);
+        db.setConnected(true);
+        run("SQLite", dsn, {}, {},
+            [](const QString& sql) {
+                platform::engine::Query q;
+                q.setDatabaseName(QStringLiteral("xfer_bench_setup"));
+                q.sql() << sql;
+                q.execSQL();
+            },
+            false);
+    }
+    if (testsupport::pgAvailable()) {
+        const auto& pg = testsupport::pg();
+        run("PostgreSQL", pg.dsn, pg.user, pg.password, [](const QString& sql) { testsupport::pgExec(sql); }, true);
+    } else {
+        std::printf("PostgreSQL skipped: %s\n", testsupport::pgUnavailableReason().toUtf8().constData());
+    }
+    return 0;
+}
