@@ -2,6 +2,7 @@
 
 #include "platform/engine/Engine.h"
 
+#include <QEvent>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -76,4 +77,39 @@ bool HasTableName(const QStringList& names, const QString& name)
 {
     const auto it = lowerBound(names, name);
     return it != names.cend() && QString::compare(*it, name, Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+// Keeps the note in the status bar for its time: the tip of any button under the mouse would
+// replace it at once (leaving the button that ran the command is enough).
+class ReconnectNote : public QObject {
+public:
+    ReconnectNote(QStatusBar* bar, const QString& text) : QObject(bar), text_(text)
+    {
+        if (QWidget* window = bar->window())
+            window->installEventFilter(this);
+        QObject::connect(bar, &QStatusBar::messageChanged, this, [this](const QString& shown) {
+            if (shown != text_)
+                deleteLater();
+        });
+        // Long enough to be read after the command that noticed it has written its own status.
+        constexpr int kShownMs = 15000;
+        bar->showMessage(text, kShownMs);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::StatusTip; }
+
+private:
+    QString text_;
+};
+
+} // namespace
+
+void ShowReconnected(QStatusBar* statusBar, const QString& dataSource)
+{
+    if (statusBar)
+        new ReconnectNote(statusBar, QStringLiteral("The connection to ") + dataSource
+                                         + QStringLiteral(" was lost and has been made again."));
 }

@@ -6,6 +6,9 @@ class QStatusBar;
 
 // Also stores the text as the status bar's tool tip (its hint), when a bar is given.
 QString GetConnectionText(const MainState& state, QStatusBar* statusBar);
+// Says in the status bar, for a while and over its panels, that the link to the data source was
+// lost and has been made again.
+void ShowReconnected(QStatusBar* statusBar, const QString& dataSource);
 // Refills state.TableNames from the engine session's names for databaseName. Engine errors reach
 // the caller, with the list emptied or partly filled.
 void LoadTableNames(MainState& state, const QString& databaseName);

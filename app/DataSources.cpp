@@ -184,8 +184,8 @@ bool TForm_DataSource::LookupDataSourceLogin(const QString& DataSource, QString&
     const QString section = QStringLiteral("DATABASES");
     // By upper-cased data source; a later entry takes an earlier one's place.
     std::map<QString, std::unique_ptr<TDataBaseObj>> byDataSource;
-    for (const QString& key : ini.readSection(section)) {
-        auto obj = ParseDatabaseValue(ini.readString(section, key, QString()));
+    for (const auto& [key, value] : ini.readSectionPairs(section)) {
+        auto obj = ParseDatabaseValue(value);
         byDataSource[obj->DataSource.toUpper()] = std::move(obj);
     }
     const auto found = byDataSource.find(DataSource.toUpper());

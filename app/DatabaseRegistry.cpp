@@ -1,5 +1,6 @@
 #include "app/DatabaseRegistry.h"
 
+#include "platform/ado/Ado.h"
 #include "platform/ini/IniFile.h"
 
 #include <QAction>
@@ -23,6 +24,18 @@ std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value)
     return obj;
 }
 
+QString DatabaseConnectionText(const TDataBaseObj* db)
+{
+    platform::ado::ConnectionString cs;
+    cs.provider = QStringLiteral("MSDASQL.1");
+    if (db) {
+        cs.password = db->Password;
+        cs.userId = db->UserName;
+        cs.dataSource = db->DataSource;
+    }
+    return cs.text();
+}
+
 DatabaseRegistry::DatabaseRegistry(MainState& state, QMenu& databaseMenu, std::function<void(QAction*)> bindItem)
     : state_(state), menu_(databaseMenu), bindItem_(std::move(bindItem))
 {
@@ -36,8 +49,8 @@ void DatabaseRegistry::LoadDatabases()
 
     const platform::IniFile ini(QStringLiteral("Quorvel.ini"));
     const QString section = QStringLiteral("DATABASES");
-    for (const QString& key : ini.readSection(section)) {
-        auto obj = ParseDatabaseValue(ini.readString(section, key, QString()));
+    for (const auto& [key, value] : ini.readSectionPairs(section)) {
+        auto obj = ParseDatabaseValue(value);
         const QString name = obj->DBDesc;
         state_.Databases.add(name, std::move(obj));
     }

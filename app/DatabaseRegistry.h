@@ -13,6 +13,10 @@ class QMenu;
 // ninth are dropped.
 std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value);
 
+// The ADO connection text of a database ("Provider=MSDASQL.1;Password=...;User ID=...;Data
+// Source=..."), each value written so that it reads back whole; no database gives empty values.
+QString DatabaseConnectionText(const TDataBaseObj* db);
+
 class DatabaseRegistry {
 public:
     // bindItem connects each Database-menu item the registry creates to its click handler.

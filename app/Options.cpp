@@ -88,8 +88,8 @@ void SetListValue(QStringList& list, const QString& name, const QString& value)
 void MergeSectionIntoList(QStringList& list, const QString& section)
 {
     const platform::IniFile ini(kQuorvelIni);
-    for (const QString& key : ini.readSection(section))
-        SetListValue(list, key, ini.readString(section, key, QString()));
+    for (const auto& [key, value] : ini.readSectionPairs(section))
+        SetListValue(list, key, value);
     for (QString& line : list)
         line = line.toUpper();
 }

@@ -71,3 +71,15 @@ void FormDestroy(MainState& state);
 // The application's default exception box: the message, captioned with the application title.
 void ShowApplicationException(const std::exception& error);
 void ShowApplicationException(const QString& message);
+
+// Runs work in a handler: an exception it throws is shown as the application shows one escaping a
+// handler, and the program goes on.
+template <typename F>
+void RunShowingExceptions(F&& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        ShowApplicationException(error);
+    }
+}

@@ -5,6 +5,7 @@
 // Then storing and showing a 1 MB JPEG picture. Best of 3 rounds. "show" is the display that
 // ends every command (ShowRecord) against its bare fetch, to tell the two costs apart.
 #include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
 #include "components/BVMaskEdit.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
@@ -55,18 +56,7 @@ public:
     Bench(const QString& dsn, const QString& user, const QString& password, const QString& dbType, bool pg)
         : dsn_(dsn), user_(user), password_(password), pg_(pg)
     {
-        form_.Database.setDatabaseName(QStringLiteral("edit_bench_db"));
-        form_.Database.setAliasName(dsn);
-        form_.Database.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
-        form_.Database.setConnected(true);
-        for (platform::engine::DataSet* set : std::initializer_list<platform::engine::DataSet*>{
-                 &form_.Table, &form_.Table2, &form_.Query, &form_.Query1, &form_.Query2, &form_.ADOQuery})
-            set->setDatabaseName(form_.Database.databaseName());
-        db_.DBType = dbType;
-        db_.DataSource = dsn;
-        db_.UserName = user;
-        db_.Password = password;
-        form_.state().CurrentDatabase = &db_;
+        bench::connectWindow(form_, db_, QStringLiteral("edit_bench_db"), dbType, dsn, user, password);
         form_.ui().MenuItem_AllowLowerCase->setChecked(true);
         env_ = std::make_unique<TablePageEnv>(form_.tablePageEnv());
     }

@@ -1,19 +1,12 @@
 // Cost of showing the next found record by a serial key, with 1,000 and with 100,000 keys found,
 // over a table of 100,000 rows on SQLite and on PostgreSQL. Showing fetches one record by its key,
 // so the two should cost the same (within 2 times).
-#include "app/MainState.h"
-#include "platform/ado/Ado.h"
-#include "platform/engine/Engine.h"
+#include "bench/BenchPage.h"
 #include "tests/support/Support.h"
 #include "workspace/RecordDisplay.h"
-#include "workspace/TablePage.h"
-
-#include "ui_Main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMainWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,14 +16,6 @@ namespace {
 
 constexpr int kRows = 100000;
 constexpr int kShows = 300;
-
-void exec(const QString& dbName, const QString& sql)
-{
-    platform::engine::Query q;
-    q.setDatabaseName(dbName);
-    q.sql() << sql;
-    q.execSQL();
-}
 
 // Microseconds per display, median of 3 runs of kShows displays walking forward from the middle.
 double perShow(TablePageEnv& env, int found)
@@ -58,45 +43,22 @@ double perShow(TablePageEnv& env, int found)
 void benchOne(const char* label, const QString& dsn, const QString& user, const QString& password,
               const QString& dbType, const QString& idType)
 {
-    QMainWindow window;
-    Ui::TForm_Main ui;
-    ui.setupUi(&window);
-    window.resize(798, 606);
-    window.show();
-    QLabel panel0;
-    MainState state;
-    TDataBaseObj dbObj;
-    dbObj.DataSource = dsn;
-    dbObj.UserName = user;
-    dbObj.Password = password;
-    dbObj.DBType = dbType;
-    state.CurrentDatabase = &dbObj;
-    platform::engine::Database db;
-    db.setDatabaseName(QStringLiteral("bench_db"));
-    db.setAliasName(dsn);
-    db.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
-    db.setConnected(true);
-    platform::engine::Table table, table2;
-    platform::engine::Query query;
-    platform::ado::AdoQuery ado;
-    table.setDatabaseName(db.databaseName());
-    table2.setDatabaseName(db.databaseName());
-    query.setDatabaseName(db.databaseName());
-    TablePageEnv env{state, ui, &window, &panel0, ColumnSources{&table, &table2, &query, &ado}, db.databaseName()};
+    BenchPage page(dsn, user, password, dbType);
+    TablePageEnv& env = page.env;
+    MainState& state = page.state;
 
     const QString t = QStringLiteral("qvbench_show");
-    exec(db.databaseName(), QStringLiteral("DROP TABLE IF EXISTS ") + t);
-    exec(db.databaseName(), QStringLiteral("CREATE TABLE ") + t + QStringLiteral(" (id ") + idType
-                                + QStringLiteral(", name varchar(40), n integer, d date)"));
-    exec(db.databaseName(), QStringLiteral("BEGIN"));
+    page.exec(QStringLiteral("DROP TABLE IF EXISTS ") + t);
+    page.exec(QStringLiteral("CREATE TABLE ") + t + QStringLiteral(" (id ") + idType
+              + QStringLiteral(", name varchar(40), n integer, d date)"));
+    page.exec(QStringLiteral("BEGIN"));
     for (int i = 1; i <= kRows; i += 1000) {
         QStringList values;
         for (int j = i; j < i + 1000; ++j)
             values << QStringLiteral("(%1, 'name %1', %2, '2001-03-12')").arg(j).arg(j % 97);
-        exec(db.databaseName(), QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (id, name, n, d) VALUES ")
-                                    + values.join(QLatin1Char(',')));
+        page.exec(QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (id, name, n, d) VALUES ") + values.join(QLatin1Char(',')));
     }
-    exec(db.databaseName(), QStringLiteral("COMMIT"));
+    page.exec(QStringLiteral("COMMIT"));
 
     state.SerialFields = QStringList{t.toUpper() + QStringLiteral("=ID")};
     state.CurrentTable = t;
@@ -106,7 +68,7 @@ void benchOne(const char* label, const QString& dsn, const QString& user, const 
     const double large = perShow(env, 100000);
     std::printf("%-11s show next record: %8.1f us at 1,000 found, %8.1f us at 100,000 found, ratio %.2f\n",
                 label, small, large, large / small);
-    exec(db.databaseName(), QStringLiteral("DROP TABLE ") + t);
+    page.exec(QStringLiteral("DROP TABLE ") + t);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what this Debian 12 machine lacks for Quorvel, then configures and builds into build/.
 #   scripts/setup.sh [ninja targets...]     (no targets: everything)
+# clang and its runtime are for the fuzz targets (scripts/fuzz.sh).
 # QUORVEL_BUILD_DIR overrides the build folder.
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(
     postgresql
     libjpeg62-turbo-dev libgif-dev
     libgtest-dev poppler-utils
+    clang libclang-rt-14-dev
 )
 
 install_missing() {
@@ -42,6 +44,8 @@ install_missing() {
 }
 
 install_missing
+# QUORVEL_SETUP_INSTALL_ONLY=1: only the packages (scripts/fuzz.sh builds elsewhere).
+[ "${QUORVEL_SETUP_INSTALL_ONLY:-}" = 1 ] && exit 0
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$root" -B "$build" -G Ninja -Wno-dev >/dev/null

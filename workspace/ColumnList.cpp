@@ -1,5 +1,6 @@
 #include "workspace/ColumnList.h"
 
+#include "app/DatabaseRegistry.h"
 #include "app/Options.h"
 
 #include "platform/ado/Ado.h"
@@ -108,10 +109,7 @@ QString ColumnListLoader::FindSerialField(platform::engine::Table& Table, const 
         const QString t = Table.tableName().toLower();
         const TDataBaseObj* db = state_.CurrentDatabase;
         sources_.ADOQuery->close();
-        sources_.ADOQuery->setConnectionString(
-            QStringLiteral("Provider=MSDASQL.1;Password=") + (db ? db->Password : QString()) + QStringLiteral(";")
-            + QStringLiteral("User ID=") + (db ? db->UserName : QString()) + QStringLiteral(";Data Source=")
-            + (db ? db->DataSource : QString()));
+        sources_.ADOQuery->setConnectionString(DatabaseConnectionText(db));
         runCatalogue(*sources_.ADOQuery, {
             QStringLiteral("SELECT syscolumns.name"),
             QStringLiteral("FROM sysobjects, syscolumns"),

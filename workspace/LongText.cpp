@@ -1,5 +1,6 @@
 #include "workspace/LongText.h"
 
+#include "app/DatabaseRegistry.h"
 #include "components/BVMemo.h"
 #include "workspace/ColumnList.h"
 #include "components/Utils.h"
@@ -8,6 +9,15 @@
 #include "workspace/RecordStatements.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
+
+#include <QTextOption>
+
+#include <algorithm>
+
+QString MemoConnectionText(const TablePageEnv& env)
+{
+    return DatabaseConnectionText(env.state.CurrentDatabase);
+}
 
 namespace {
 
@@ -21,19 +31,6 @@ QString boxLineBreaks(QString text)
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
 }
-
-} // namespace
-
-QString MemoConnectionText(const TablePageEnv& env)
-{
-    const TDataBaseObj* db = env.state.CurrentDatabase;
-    if (!db)
-        return QStringLiteral("Provider=MSDASQL.1;Password=;User ID=;Data Source=");
-    return QStringLiteral("Provider=MSDASQL.1;Password=") + db->Password + QStringLiteral(";")
-           + QStringLiteral("User ID=") + db->UserName + QStringLiteral(";Data Source=") + db->DataSource;
-}
-
-namespace {
 
 // Each memo statement has a connection of its own; a failure to connect goes to the caller.
 void connectMemoQuery(const TablePageEnv& env, platform::ado::AdoConnection& connection,
@@ -49,6 +46,34 @@ void connectMemoQuery(const TablePageEnv& env, platform::ado::AdoConnection& con
 QString shownRecordClause(const MainState& s)
 {
     return (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size()) ? s.RecordKeys.at(s.RecordIndex) : QString();
+}
+
+// Longest run of characters without a blank or line break in text.
+qsizetype longestWord(const QString& text)
+{
+    qsizetype longest = 0, run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// Puts text into the memo with one layout. Wrapped at word ends, a word far wider than the memo
+// costs time that grows with the square of its length (a 1 MiB word takes most of a minute), so
+// such a text wraps anywhere instead. The wrap changes only while the memo is empty: changing it
+// relays out whatever the memo holds.
+void showMemoText(TBVMemo* memo, const QString& text)
+{
+    constexpr qsizetype kLongestWrappedWord = 2000;
+    const QTextOption::WrapMode wrap = longestWord(text) > kLongestWrappedWord ? QTextOption::WrapAnywhere
+                                                                               : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (memo->lineWrapMode() != QPlainTextEdit::WidgetWidth || memo->wordWrapMode() != wrap) {
+        memo->clear();
+        memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        memo->setWordWrapMode(wrap);
+    }
+    memo->setPlainText(text);
 }
 
 } // namespace
@@ -87,21 +112,20 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
     query.sql() << MemoSelectStatement(Table, FieldName, KeyName, KeyValue, clause);
     try {
         query.open();
+        // Wrapped to the memo's width before the text goes in, so that the text is laid out once:
+        // switching the wrap after a long text costs a second layout of all of it.
         if (query.eof() || query.fieldCount() == 0) {
             // The record has gone: show it as empty rather than keep another record's text.
-            Memo->setPlainText(QString());
+            showMemoText(Memo, QString());
             Memo->Hint = QStringLiteral("null");
         } else {
             platform::engine::Field& f = query.fields(0);
-            Memo->setPlainText(f.isNull() ? QString() : f.asString());
+            showMemoText(Memo, f.isNull() ? QString() : f.asString());
             Memo->Hint = f.isNull() ? QStringLiteral("null") : Memo->toPlainText();
             // The box turns every line break into one kind; the stored text is kept to be
             // written back as it was while the user leaves it alone.
             Memo->setProperty(kStoredText, f.isNull() ? QString() : f.asString());
         }
-        // Wrapped afresh for the new text.
-        Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-        Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } catch (const platform::engine::EngineError& e) {
         AppMessageDlg(e.message() + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);

@@ -6,12 +6,15 @@
 #include "app/SetOptions.h"
 #include "components/BVAboutBox.h"
 #include "components/BVExecFile.h"
+#include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
 #include "workspace/AddFields.h"
 #include "workspace/BlobPictures.h"
 #include "workspace/DatabaseSwitchPage.h"
 #include "workspace/DelimitedText.h"
 #include "workspace/FindFld.h"
+#include "workspace/GlobalCopy.h"
+#include "workspace/HelpCommands.h"
 #include "workspace/InsertTemplate.h"
 #include "workspace/ListView.h"
 #include "workspace/Navigation.h"
@@ -256,11 +259,15 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent), ui_(std::make_uni
     BVSplashScreen = new TBVSplashScreen(this);
     BVExecFile = new TBVExecFile(this);
     BVAboutBox = new TBVAboutBox(this);
+    ConfigureAboutBox(*BVAboutBox, ui_->Image);
+    BVHelpFiles = new TBVHelpFiles(this);
+    ConfigureHelpFiles(*BVHelpFiles);
     connectHandlers();
     InstallSqlCommandLine(*this);
     InstallKeyPreview(*this);
     registry_ = std::make_unique<DatabaseRegistry>(state_, *ui_->MenuItem_Database,
                                                    [this](QAction* item) { bindDatabaseItem(item); });
+    Database.setReconnectHandler([this](const QString& dsn) { ShowReconnected(ui_->StatusBar, dsn); });
     // As the class library shows an exception escaping a creation handler, and the window lives on.
     try {
         FormCreate();
@@ -737,8 +744,10 @@ void TForm_Main::MenuItem_CreateDBASCIIClick(QObject*) { ::MenuItem_CreateDBASCI
 void TForm_Main::MenuItem_FromScreenClick(QObject*) { ::MenuItem_FromScreenClick(*this); }
 void TForm_Main::MenuItem_FromFileClick(QObject*) { ::MenuItem_FromFileClick(*this); }
 void TForm_Main::MenuItem_MultiFromScreenClick(QObject* Sender) { ::MenuItem_MultiFromScreenClick(*this, Sender); }
-// comes with copy tables
-void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*) {}
+void TForm_Main::MenuItem_LoadSelectedTablesClick(QObject*)
+{
+    ::MenuItem_LoadSelectedTablesClick(CopyEnv{state_, registry_.get(), &Database, &Table, &Query}, this);
+}
 void TForm_Main::MenuItem_PrintSetupClick(QObject*) { ::MenuItem_PrintSetupClick(this); }
 void TForm_Main::MenuItem_PrintClick(QObject*) { BitBtn_PrintClick(ui_->BitBtn_Print); }
 void TForm_Main::MenuItem_ExitClick(QObject*) { ::MenuItem_ExitClick(*this); }
@@ -773,14 +782,13 @@ bool TForm_Main::SwitchDatabase(const QString& description)
     DatabaseSwitchEnv env = MakeDatabaseSwitchEnv(*this);
     return ::SwitchDatabase(env, description);
 }
-// comes with the FTP commands
-void TForm_Main::MenuItem_Server01Click(QObject*) {}
-// comes with the help commands
-void TForm_Main::MenuItem_HelpClick(QObject*) {}
-// comes with the help commands
-void TForm_Main::MenuItem_ContentsClick(QObject*) {}
-// comes with the about command
-void TForm_Main::MenuItem_AboutClick(QObject*) {}
+void TForm_Main::MenuItem_Server01Click(QObject* Sender) { ::MenuItem_Server01Click(*BVExecFile, Sender); }
+void TForm_Main::MenuItem_HelpClick(QObject*)
+{
+    ::MenuItem_HelpClick(*BVHelpFiles, ui_->MenuItem_Contents, ui_->MenuItem_ContentsDivider);
+}
+void TForm_Main::MenuItem_ContentsClick(QObject*) { ::MenuItem_ContentsClick(*BVHelpFiles); }
+void TForm_Main::MenuItem_AboutClick(QObject*) { ::MenuItem_AboutClick(*BVAboutBox, state_); }
 
 // The text boxes' popup: each item works on the box the popup was opened on.
 void TForm_Main::SubMenuItem_OpenClick(QObject* Sender)

@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class TBVAboutBox;
 class TBVExecFile;
+class TBVHelpFiles;
 class TBVSplashScreen;
 struct TablePageEnv;
 
@@ -45,6 +46,7 @@ public:
     TBVSplashScreen* BVSplashScreen = nullptr;
     TBVExecFile* BVExecFile = nullptr;
     TBVAboutBox* BVAboutBox = nullptr;
+    TBVHelpFiles* BVHelpFiles = nullptr;
 
     // Status-bar panels: panel 0 carries the status text, panel 1 fills what panel 0 leaves.
     QLabel* statusPanel(int index) const;

@@ -282,10 +282,12 @@ void ExecuteQuery(TablePageEnv& env)
     panel->repaint();
 
     state.RecordKeys.clear();
+    bool walking = false, interrupted = false;
     {
         CommandLock lock(env);
         try {
             query.open();
+            walking = true;
             // The key field is looked up once; the count is written only when it can be seen,
             // at every 25th row and before the pause at every 100th.
             Field* keyField = nullptr;
@@ -321,6 +323,7 @@ void ExecuteQuery(TablePageEnv& env)
             query.close();
             lock.release();
             panel->setVisible(false);
+            interrupted = walking;  // a statement refused outright found nothing, as before
             platform::modal::messageBox(env.window, QMessageBox::Critical, QApplication::applicationName(),
                                         QString::fromUtf8(error.what()), QMessageBox::Ok);
         }
@@ -328,7 +331,15 @@ void ExecuteQuery(TablePageEnv& env)
 
     const QString table = state.CurrentTable.toUpper();
     const QString connection = GetConnectionText(state, ui.StatusBar);
-    if (!state.RecordKeys.isEmpty()) {
+    if (interrupted) {
+        // The keys read before the failure are no answer to the query: none is offered as one.
+        const qsizetype read = state.RecordKeys.size();
+        state.RecordKeys.clear();
+        ui.BitBtn_Print->setEnabled(false);
+        SetNavigationButtons(state, ui, state.RecordIndex);
+        setStatus(env, table + QStringLiteral("  Query interrupted after ") + QString::number(read)
+                           + QStringLiteral(" records          ") + connection);
+    } else if (!state.RecordKeys.isEmpty()) {
         ui.BitBtn_Print->setEnabled(true);
         state.RecordIndex = 0;
         ShowRecord(env);

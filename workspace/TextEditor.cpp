@@ -39,18 +39,6 @@ void showCaret(const EditorEnv& env)
         env.showCaretPosition();
 }
 
-// Errors of files and the INI file go to the application's exception box, as the class library
-// shows an exception escaping a handler.
-template <class F>
-void guarded(F&& f)
-{
-    try {
-        f();
-    } catch (const std::exception& error) {
-        ShowApplicationException(error);
-    }
-}
-
 QStringList boxLines(const QPlainTextEdit& box)
 {
     const QString text = box.toPlainText();
@@ -326,7 +314,7 @@ void SubMenuItem_OpenClick(EditorEnv& env, QObject* Sender)
     const QString fileName = platform::modal::openFileName(env.window, QString(), env.state.LastSqlFile, kOpenFilter);
     if (fileName.isEmpty())
         return;
-    guarded([&] {
+    RunShowingExceptions([&] {
         env.state.LastSqlFile = fileName;
         setBoxLines(*box, LoadLines(fileName));
     });
@@ -342,7 +330,7 @@ void SubMenuItem_SaveClick(EditorEnv& env, QObject* Sender)
         platform::modal::saveFileName(env.window, QString(), env.state.LastSqlFile, kSaveFilter, QStringLiteral("txt"));
     if (fileName.isEmpty())
         return;
-    guarded([&] {
+    RunShowingExceptions([&] {
         env.state.LastSqlFile = fileName;
         SaveLines(fileName, boxLines(*box));
     });
@@ -407,7 +395,7 @@ void MenuItem_SetFontClick(EditorEnv& env, QObject* Sender)
         return;
     if (const std::optional<QFont> chosen = platform::modal::font(env.window, box->font())) {
         box->setFont(*chosen);
-        guarded([&] { WriteFontSection(box->objectName(), *chosen, box->palette().color(QPalette::Text)); });
+        RunShowingExceptions([&] { WriteFontSection(box->objectName(), *chosen, box->palette().color(QPalette::Text)); });
     }
     showCaret(env);
 }
@@ -429,7 +417,7 @@ void MenuItem_OpenClick(EditorEnv& env)
     const QString fileName = platform::modal::openFileName(env.window, QString(), env.state.LastSqlFile, kOpenFilter);
     if (fileName.isEmpty())
         return;
-    guarded([&] { setBoxLines(*env.ui.Memo_SQL, LoadLines(fileName)); });
+    RunShowingExceptions([&] { setBoxLines(*env.ui.Memo_SQL, LoadLines(fileName)); });
 }
 
 void MenuItem_SaveClick(EditorEnv& env)
@@ -442,7 +430,7 @@ void MenuItem_SaveClick(EditorEnv& env)
         env.state.LastSqlFile.clear();
         return;
     }
-    guarded([&] {
+    RunShowingExceptions([&] {
         env.state.LastSqlFile = fileName;
         SaveLines(fileName, boxLines(*env.ui.Memo_SQL));
         // The configuration is read again; the login given at start-up is filled in as then.

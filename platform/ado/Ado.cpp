@@ -41,12 +41,15 @@ ConnectionString ConnectionString::parse(const QString& text)
         while (at < n && text[at].isSpace())
             ++at;
         QString value;
-        if (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\''))) {
-            const QChar quote = text[at++];
+        const bool braced = at < n && text[at] == QLatin1Char('{');
+        if (braced || (at < n && (text[at] == QLatin1Char('"') || text[at] == QLatin1Char('\'')))) {
+            // Up to the closing mark; the mark written twice stands for itself.
+            const QChar close = braced ? QLatin1Char('}') : text[at];
+            ++at;
             while (at < n) {
-                if (text[at] == quote) {
-                    if (at + 1 < n && text[at + 1] == quote) {
-                        value += quote;
+                if (text[at] == close) {
+                    if (at + 1 < n && text[at + 1] == close) {
+                        value += close;
                         at += 2;
                         continue;
                     }
@@ -76,6 +79,25 @@ ConnectionString ConnectionString::parse(const QString& text)
         i = semi + 1;
     }
     return cs;
+}
+
+QString ConnectionString::writeValue(const QString& value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && value == value.trimmed()
+                       && !value.startsWith(QLatin1Char('{')) && !value.startsWith(QLatin1Char('"'))
+                       && !value.startsWith(QLatin1Char('\''));
+    if (plain)
+        return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
+
+QString ConnectionString::text() const
+{
+    return QStringLiteral("Provider=") + writeValue(provider) + QStringLiteral(";Password=") + writeValue(password)
+           + QStringLiteral(";User ID=") + writeValue(userId) + QStringLiteral(";Data Source=")
+           + writeValue(dataSource);
 }
 
 AdoConnection::AdoConnection() = default;

@@ -16,9 +16,15 @@ public:
 
 struct ConnectionString {
     QString provider, password, userId, dataSource;
-    // Names without regard to case, names and values trimmed; a value may be quoted with " or '.
-    // A piece without "=" belongs to the value before it, so a password holding ";" survives.
+    // Names without regard to case, names and values trimmed; a value may be quoted with " or '
+    // (the quote doubled inside) or braced as {...} ("}}" inside). A piece without "=" belongs to
+    // the value before it, so a password holding ";" survives.
     static ConnectionString parse(const QString& text);
+    // The value as it must be written so that parse() gives it back unchanged: as it is where
+    // that is safe, else in braces.
+    static QString writeValue(const QString& value);
+    // "Provider=...;Password=...;User ID=...;Data Source=..."
+    QString text() const;
 };
 
 class AdoConnection {

@@ -363,12 +363,26 @@ void Database::setConnected(bool connect)
         throw toEngineError(e);
     }
     connection_ = std::move(c);
+    dsn_ = dsn;
+    user_ = user;
+    password_ = password;
 }
 
 odbc::Connection& Database::connection()
 {
     if (!connected())
         throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
+    if (connection_->dead()) {
+        auto c = std::make_unique<odbc::Connection>();
+        try {
+            c->connect(wide(dsn_), wide(user_), wide(password_));
+        } catch (const odbc::Error& e) {
+            throw toEngineError(e);
+        }
+        connection_ = std::move(c);  // frees what was still open on the dead link
+        if (onReconnect_)
+            onReconnect_(dsn_);
+    }
     return *connection_;
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -85,13 +86,20 @@ public:
     void setConnected(bool connected);
     bool connected() const;
 
-    odbc::Connection& connection();  // throws when not connected
+    // Throws when not connected. When the server has dropped the link (an earlier call failed on
+    // it), connects once more with the same data source and login first; a failure to do so
+    // throws the driver's text, and the next call tries again.
+    odbc::Connection& connection();
+    // Called with the data source after such a new connection was made.
+    void setReconnectHandler(std::function<void(const QString&)> handler) { onReconnect_ = std::move(handler); }
 
 private:
     QString databaseName_, aliasName_;
     QStringList params_;
     bool keepConnection_ = false;
     std::unique_ptr<odbc::Connection> connection_;
+    QString dsn_, user_, password_;  // of the connection made
+    std::function<void(const QString&)> onReconnect_;
 };
 
 // Clock values come without a time zone; asDateTime() gives them as UTC so that no daylight-saving

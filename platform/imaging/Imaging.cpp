@@ -23,13 +23,19 @@ namespace platform::imaging {
 namespace {
 
 // A small file may declare a huge picture; refuse before allocating it.
-constexpr qint64 kMaxPictureBytes = qint64(512) * 1024 * 1024;
+constexpr qint64 kMaxPixels = 100'000'000;
+
+bool tooLarge(qint64 width, qint64 height)
+{
+    // Each side is at most 32 bits wide here, so the product cannot overflow.
+    return width > kMaxPixels || height > kMaxPixels || width * height > kMaxPixels;
+}
 
 void checkSize(qint64 width, qint64 height)
 {
     if (width <= 0 || height <= 0)
         throw ImageError("The picture has no size");
-    if (width * height * 4 > kMaxPictureBytes)
+    if (tooLarge(width, height))
         throw ImageError("The picture is too large");
 }
 
@@ -133,8 +139,7 @@ bool runJpegDecoding(JpegDecoding& d, JpegErrors& errors, jpeg_decompress_struct
         break;
     }
     jpeg_calc_output_dimensions(&cinfo);
-    if (cinfo.output_width == 0 || cinfo.output_height == 0
-        || qint64(cinfo.output_width) * cinfo.output_height * 4 > kMaxPictureBytes) {
+    if (cinfo.output_width == 0 || cinfo.output_height == 0 || tooLarge(cinfo.output_width, cinfo.output_height)) {
         d.failure = QStringLiteral("The picture is too large");
         jpeg_destroy_decompress(&cinfo);
         return true;
@@ -402,22 +407,23 @@ QImage decodeGif(const QByteArray& data)
         if (frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0)
             throw ImageError("The GIF picture has no size");
 
-        // The first frame on its logical screen; what it leaves uncovered is transparent.
-        const int width = qMax(gif->SWidth, frame.Left + frame.Width);
-        const int height = qMax(gif->SHeight, frame.Top + frame.Height);
+        // The picture is the first frame alone: the logical screen it declares costs nothing
+        // to claim in the file and may be any size.
+        const int width = frame.Width;
+        const int height = frame.Height;
         QImage image = allocate(width, height, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
 
         QList<QRgb> colours(256, qRgb(0, 0, 0));
         for (int i = 0; i < map->ColorCount && i < 256; ++i)
             colours[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
-        bool seeThrough = width != frame.Width || height != frame.Height;
+        bool seeThrough = false;
 
         std::vector<GifPixelType> line(size_t(frame.Width));
         auto readRow = [&](int y) {
             if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
                 gifFail(gif->Error);
-            auto* out = reinterpret_cast<QRgb*>(image.scanLine(frame.Top + y)) + frame.Left;
+            auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < frame.Width; ++x) {
                 if (line[size_t(x)] == transparent)
                     seeThrough = true;
@@ -579,9 +585,13 @@ void checkBmpLength(const QByteArray& data)
     } else {
         return;
     }
+    width = std::abs(width);
+    height = std::abs(height);
+    if (tooLarge(width, height))
+        throw ImageError("Bitmap image is not valid: the picture is too large");
     qint64 needed = 0;
     if (compression == 0 || compression == 3 || compression == 6)  // plain rows, bit fields
-        needed = ((std::abs(width) * bits + 31) / 32) * 4 * std::abs(height);
+        needed = ((width * bits + 31) / 32) * 4 * height;  // at most 10^8 pixels of 65535 bits
     else
         needed = imageSize;  // run-length and embedded pictures give their size, when they do
     if (offset + needed > data.size())

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -40,7 +42,10 @@ void classify(Line& line)
     QByteArray raw = line.text;
     if (raw.endsWith('\r'))
         raw.chop(1);
-    const QString text = QString::fromUtf8(raw).trimmed();
+    // fromUtf8 would drop a byte-order mark at the start of every line, and with it the first
+    // character of a name that begins with U+FEFF; the file's own mark is taken off by load().
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = QString(decoder(raw)).trimmed();
     line.kind = Kind::Other;
     if (text.isEmpty() || text.startsWith(QLatin1Char(';')) || text.startsWith(QLatin1Char('#')))
         return;
@@ -187,20 +192,30 @@ bool writeAll(int fd, const QByteArray& data)
 // any moment leaves either the old file or the new one, never a mixture.
 void replaceFile(const QString& path, const QByteArray& data)
 {
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        target = info.symLinkTarget();  // replace what the link points at, keep the link
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
     auto fail = [&](const QString& what, int code) {
         QString text = QStringLiteral("Cannot write the file \"%1\": %2").arg(path, what);
         if (code != 0)
             text += QStringLiteral(" (%1)").arg(systemError(code));
         throw IniError((text + QLatin1Char('.')).toStdString());
     };
-    if (!QDir().mkpath(folder))
+    // Replace what the link points at and keep the link. A link may point anywhere, so its
+    // target's folder is never created: writing through a link needs a folder that exists.
+    QString target = path;
+    bool linked = false;
+    for (int hops = 0; QFileInfo(target).isSymLink(); ++hops) {
+        if (hops == 40)
+            fail(QStringLiteral("its symbolic links go round in a circle"), 0);
+        target = QFileInfo(target).symLinkTarget();
+        linked = true;
+    }
+    const QFileInfo targetInfo(target);
+    const QString folder = targetInfo.absolutePath();
+    if (linked) {
+        if (!QFileInfo(folder).isDir())
+            fail(QStringLiteral("it is a symbolic link into the folder \"%1\", which does not exist").arg(folder), 0);
+    } else if (!QDir().mkpath(folder)) {
         fail(QStringLiteral("its folder cannot be created"), 0);
+    }
 
     QByteArray tmp = QFile::encodeName(folder + QStringLiteral("/.") + targetInfo.fileName()
                                        + QStringLiteral(".tmp-XXXXXX"));
@@ -302,13 +317,28 @@ std::optional<QString> findValue(const Document& doc, const QString& section, co
     return found;
 }
 
+// The section's keys in file order, each once with its first value, in one pass over the file.
+std::vector<std::pair<QString, QString>> keyValues(const Document& doc, const QString& section)
+{
+    std::vector<std::pair<QString, QString>> pairs;
+    QSet<QString> seen;
+    forEachInSection(doc, section, [&](std::size_t, const Line& line) {
+        if (line.kind != Kind::Key)
+            return;
+        const QString folded = line.name.toCaseFolded();
+        if (seen.contains(folded))
+            return;
+        seen.insert(folded);
+        pairs.emplace_back(line.name, line.value);
+    });
+    return pairs;
+}
+
 QStringList keyNames(const Document& doc, const QString& section)
 {
     QStringList names;
-    forEachInSection(doc, section, [&](std::size_t, const Line& line) {
-        if (line.kind == Kind::Key && !names.contains(line.name, Qt::CaseInsensitive))
-            names << line.name;
-    });
+    for (const auto& [name, value] : keyValues(doc, section))
+        names << name;
     return names;
 }
 
@@ -446,12 +476,15 @@ QStringList IniFile::readSection(const QString& section) const
 
 QStringList IniFile::readSectionValues(const QString& sectionName) const
 {
-    const QString section = sectionName.trimmed();
-    const Document doc = load(fileName());
     QStringList lines;
-    for (const QString& key : keyNames(doc, section))
-        lines << key + QLatin1Char('=') + findValue(doc, section, key).value_or(QString());
+    for (const auto& [name, value] : readSectionPairs(sectionName))
+        lines << name + QLatin1Char('=') + value;
     return lines;
+}
+
+std::vector<std::pair<QString, QString>> IniFile::readSectionPairs(const QString& section) const
+{
+    return keyValues(load(fileName()), section.trimmed());
 }
 
 bool IniFile::sectionExists(const QString& sectionName) const

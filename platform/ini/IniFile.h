@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -37,6 +39,9 @@ public:
     QStringList readSection(const QString& section) const;
     // The section's lines as "name=value", in file order.
     QStringList readSectionValues(const QString& section) const;
+    // The section's keys and values in file order from one reading of the file; a key that
+    // appears twice gives its first value, as readString does.
+    std::vector<std::pair<QString, QString>> readSectionPairs(const QString& section) const;
     bool sectionExists(const QString& section) const;
     bool valueExists(const QString& section, const QString& key) const;
 

@@ -254,11 +254,30 @@ void Connection::allocate()
         raise(SQL_HANDLE_ENV, env, rc);
 }
 
+namespace {
+// A server that stops answering would otherwise hold the window for as long as it stays silent.
+// Drivers that lack a timeout refuse the attribute; that is no reason to fail.
+void setLoginTimeout(SQLHDBC dbc, int seconds)
+{
+    SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0);
+}
+} // namespace
+
+bool Connection::dead() const
+{
+    if (!connected_)
+        return false;
+    SQLUINTEGER value = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(dbc_, SQL_ATTR_CONNECTION_DEAD, &value, 0, nullptr);
+    return SQL_SUCCEEDED(rc) && value == SQL_CD_TRUE;
+}
+
 void Connection::connect(std::u16string_view dsn, std::u16string_view user, std::u16string_view password)
 {
     disconnect();
     useUtf8Locale();  // a driver loaded earlier may have set the locale back
     allocate();
+    setLoginTimeout(dbc_, timeout_);
     const SQLRETURN rc = SQLConnectW(dbc_, wm(dsn), SQLSMALLINT(dsn.size()),
                                      user.empty() ? nullptr : wm(user), SQLSMALLINT(user.size()),
                                      password.empty() ? nullptr : wm(password), SQLSMALLINT(password.size()));
@@ -272,6 +291,7 @@ void Connection::driverConnect(std::u16string_view connectionString)
     disconnect();
     useUtf8Locale();  // a driver loaded earlier may have set the locale back
     allocate();
+    setLoginTimeout(dbc_, timeout_);
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, wm(connectionString), SQLSMALLINT(connectionString.size()),
                                            nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
@@ -335,6 +355,9 @@ Statement::Statement(Connection& connection) : connection_(&connection)
     if (!SQL_SUCCEEDED(rc))
         raise(SQL_HANDLE_DBC, connection.handle(), rc);
     connection.statements_.push_back(this);
+    if (connection.timeout_ > 0)
+        SQLSetStmtAttrW(stmt_, SQL_ATTR_QUERY_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection.timeout_)), 0);
 }
 
 Statement::~Statement()
@@ -477,7 +500,12 @@ Column Statement::describe(int column)
         check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
                               SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
     }
-    name.resize(std::size_t(std::max<SQLSMALLINT>(nameLength, 0)));
+    name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+    // The SQLite driver gives the length in UTF-8 bytes: a name outside ASCII comes with NULs
+    // after its real end.
+    const std::size_t end = name.find(u'\0');
+    if (end != std::u16string::npos)
+        name.resize(end);
     c.name = std::move(name);
     c.sqlType = type;
     // Drivers report "unknown" as all bits set; keep such sizes from turning negative.

@@ -88,6 +88,13 @@ public:
     // Frees every statement still open on the connection, then disconnects.
     void disconnect();
     bool connected() const { return connected_; }
+    // True once the driver has found the link to the server broken (after a failed call).
+    bool dead() const;
+    // Seconds a login and each statement may take before the driver gives up, where the driver
+    // supports it; 0 waits for ever. Takes effect for the next connect and the next statement.
+    void setTimeout(int seconds) { timeout_ = seconds; }
+    int timeout() const { return timeout_; }
+    static constexpr int kDefaultTimeout = 30;
     SQLHDBC handle() const { return dbc_; }
     std::u16string infoText(SQLUSMALLINT infoType);
 
@@ -96,6 +103,7 @@ private:
     void allocate();
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
+    int timeout_ = kDefaultTimeout;
     std::vector<Statement*> statements_;
 };
 

@@ -135,3 +135,54 @@ TEST(AdoQuery, MemoTextRoundTrip)
         load.close();
     }
 }
+
+// Every value survives being written into the connection text and read back, and a password of
+// any shape logs in.
+TEST(AdoConnectionString, AnyValueRoundTrips)
+{
+    const QString shapes[] = {
+        QStringLiteral("plain"),      QStringLiteral("\"quoted"),  QStringLiteral("'single"),
+        QStringLiteral(" blanks "),   QStringLiteral("a;b=c"),     QStringLiteral("{braced}"),
+        QStringLiteral("x}}y{"),      QStringLiteral("}"),         QStringLiteral(";"),
+        QStringLiteral("tab\tend\t"), QStringLiteral("a=b"),       QStringLiteral("Data Source=x"),
+        QStringLiteral("\u00e9\u6f22;"), QString(),
+    };
+    for (const QString& shape : shapes) {
+        ConnectionString cs;
+        cs.provider = QStringLiteral("MSDASQL.1");
+        cs.password = shape;
+        cs.userId = shape + QStringLiteral("u");
+        cs.dataSource = QStringLiteral("d") + shape;
+        const QString text = cs.text();
+        const ConnectionString back = ConnectionString::parse(text);
+        EXPECT_EQ(back.password, cs.password) << text.toStdString();
+        EXPECT_EQ(back.userId, cs.userId) << text.toStdString();
+        EXPECT_EQ(back.dataSource, cs.dataSource) << text.toStdString();
+        EXPECT_EQ(back.provider, cs.provider) << text.toStdString();
+    }
+    EXPECT_EQ(ConnectionString::writeValue(QStringLiteral("se cret")), QStringLiteral("se cret"));
+    EXPECT_EQ(ConnectionString::writeValue(QStringLiteral("a;}")), QStringLiteral("{a;}}}"));
+
+    QV_REQUIRE_PG();
+    const auto& pg = testsupport::pg();
+    const QString role = QStringLiteral("qv_ado_shapes");
+    testsupport::pgExec(QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    testsupport::pgExec(QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN"));
+    for (const QString& shape : {QStringLiteral("\"quoted"), QStringLiteral(" blanks "), QStringLiteral("a;b=c"),
+                                 QStringLiteral("{x}}"), QStringLiteral("'q;")}) {
+        QString literal = shape;
+        literal.replace(QLatin1Char('\''), QStringLiteral("''"));
+        testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD '") + literal
+                            + QStringLiteral("'"));
+        ConnectionString cs;
+        cs.provider = QStringLiteral("MSDASQL.1");
+        cs.password = shape;
+        cs.userId = role;
+        cs.dataSource = pg.dsn;
+        AdoConnection connection;
+        connection.setConnectionString(cs.text());
+        EXPECT_NO_THROW(connection.open()) << shape.toStdString();
+        EXPECT_TRUE(connection.connected()) << shape.toStdString();
+    }
+    testsupport::pgExec(QStringLiteral("DROP ROLE ") + role);
+}

@@ -556,3 +556,96 @@ TEST_P(EngineOnDriver, TextKeptFromEarlierRowsSurvivesNext)
     for (int i = 0; i < 50; ++i)
         EXPECT_EQ(kept[i], QString(i % 7 + 1, QLatin1Char('a' + i % 26))) << i;
 }
+
+// Names outside ASCII come back whole, with nothing after their end, from results, tables and the
+// catalogue alike, and select what they name.
+TEST_P(EngineOnDriver, NamesOutsideAsciiComeBackWhole)
+{
+    const QString table = QStringLiteral("et_t\u00e4bl\u00eb");
+    const QString names[] = {QStringLiteral("\u00fcn\u00efc\u00f8d\u00e9"), QStringLiteral("\u540d\u524d"),
+                             QStringLiteral("plain")};
+    recreate(table, names[0] + QStringLiteral(" varchar(20), ") + names[1] + QStringLiteral(" integer, ") + names[2]
+                        + QStringLiteral(" text"),
+             names[0] + QStringLiteral(" varchar(20), ") + names[1] + QStringLiteral(" integer, ") + names[2]
+                 + QStringLiteral(" text"));
+    exec(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ('x\u00e9', 7, 'memo')"));
+
+    Query query;
+    query.setDatabaseName(db.databaseName());
+    query.sql() << QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE ") + names[0]
+                       + QStringLiteral(" = 'x\u00e9'");
+    query.open();
+    ASSERT_FALSE(query.eof());
+    Table opened;
+    opened.setDatabaseName(db.databaseName());
+    opened.setTableName(qualified(table));
+    opened.open();
+    ASSERT_FALSE(opened.eof());
+    for (DataSet* ds : std::initializer_list<DataSet*>{&query, &opened}) {
+        ASSERT_EQ(ds->fieldCount(), 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(ds->fields(i).fieldName(), names[i]);
+            EXPECT_FALSE(ds->fields(i).fieldName().contains(QChar(0)));
+        }
+        EXPECT_EQ(ds->fieldByName(names[1]).asInteger(), 7);
+    }
+
+    QStringList tables;
+    Session::instance().getTableNames(db.databaseName(), QStringLiteral("*.*"), false, false, tables);
+    EXPECT_TRUE(tables.contains(qualified(table))) << tables.join(QLatin1Char(',')).toStdString();
+}
+
+// After the server drops the link, the command that meets it fails with the driver's text and the
+// next command connects again with the same login, once, and says so.
+TEST(EngineConnect, LostLinkIsMadeAgainOnTheNextCommand)
+{
+    QV_REQUIRE_PG();
+    testsupport::TempHome home;
+    const auto& pg = testsupport::pg();
+    // A role of its own, whose password the test may change.
+    const QString role = QStringLiteral("qv_engine_lost");
+    testsupport::pgExec(QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    testsupport::pgExec(QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN PASSWORD 'first'"));
+    Database db;
+    db.setDatabaseName(QStringLiteral("engine_lost"));
+    db.setAliasName(pg.dsn);
+    db.params() << QStringLiteral("user name=") + role << QStringLiteral("password=first");
+    db.setConnected(true);
+    QStringList reconnects;
+    db.setReconnectHandler([&](const QString& dsn) { reconnects << dsn; });
+
+    auto backend = [&] {
+        Query q;
+        q.setDatabaseName(db.databaseName());
+        q.sql() << QStringLiteral("SELECT pg_backend_pid()");
+        q.open();
+        return q.fields(0).asInteger();
+    };
+    const int first = backend();
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(first));
+    EXPECT_THROW(backend(), EngineError);
+    EXPECT_TRUE(reconnects.isEmpty());
+
+    const int second = backend();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(reconnects, QStringList{pg.dsn});
+    backend();
+    EXPECT_EQ(reconnects.size(), 1);
+
+    // While the server refuses the login, each command fails with its text; once it takes the
+    // login again, the next command goes through.
+    testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD 'changed'"));
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(second));
+    EXPECT_THROW(backend(), EngineError);
+    try {
+        backend();
+        ADD_FAILURE() << "connected with a changed password";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("password authentication failed"))) << e.message().toStdString();
+    }
+    testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD 'first'"));
+    EXPECT_NO_THROW(backend());
+    EXPECT_EQ(reconnects.size(), 2);
+    db.setConnected(false);
+    testsupport::pgExec(QStringLiteral("DROP ROLE ") + role);
+}

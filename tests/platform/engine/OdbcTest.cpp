@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
 #include <deque>
 #include <langinfo.h>
@@ -225,4 +226,54 @@ TEST(OdbcLocale, TextSurvivesAStartInTheCLocale)
         EXPECT_TRUE(got == text) << "row " << row << ": " << toUtf8(got);
     }
     std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+namespace {
+
+struct PgLink {
+    Connection connection;
+    long long backend = 0;
+    explicit PgLink(int timeout)
+    {
+        const auto& pg = testsupport::pg();
+        connection.setTimeout(timeout);
+        connection.connect(fromUtf8(pg.dsn.toStdString()), fromUtf8(pg.user.toStdString()),
+                           fromUtf8(pg.password.toStdString()));
+        Statement s(connection);
+        s.execDirect(u"SELECT pg_backend_pid()");
+        s.fetch();
+        s.getInteger(1, backend);
+    }
+};
+
+} // namespace
+
+// A statement that runs past the timeout ends with an error instead of holding the window.
+TEST(OdbcConnection, SlowStatementEndsAfterTheTimeout)
+{
+    QV_REQUIRE_PG();
+    PgLink link(1);
+    const auto start = std::chrono::steady_clock::now();
+    Statement s(link.connection);
+    EXPECT_THROW(s.execDirect(u"SELECT pg_sleep(30)"), Error);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    // The connection stays usable.
+    Statement next(link.connection);
+    EXPECT_NO_THROW(next.execDirect(u"SELECT 1"));
+}
+
+// After the server drops the link, the connection says so.
+TEST(OdbcConnection, DroppedLinkIsSeenAfterTheFailure)
+{
+    QV_REQUIRE_PG();
+    PgLink link(Connection::kDefaultTimeout);
+    EXPECT_FALSE(link.connection.dead());
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(link.backend));
+    Statement s(link.connection);
+    EXPECT_THROW(s.execDirect(u"SELECT 1"), Error);
+    EXPECT_TRUE(link.connection.dead());
+
+    Connection sqlite;
+    sqlite.connect(fromUtf8(testsupport::sqliteDsn().toStdString()), u"", u"");
+    EXPECT_FALSE(sqlite.dead());
 }

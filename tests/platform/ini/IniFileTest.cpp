@@ -321,3 +321,47 @@ TEST_F(IniFileTest, KilledWriterLeavesOldOrNewFile)
 }
 
 } // namespace
+
+TEST_F(IniFileTest, ByteOrderMarkIsTakenOnlyFromTheStartOfTheFile)
+{
+    const QString bomKey = QString(QChar(0xFEFF)) + QStringLiteral("KEY");
+    putFile(path, "\xEF\xBB\xBF[A]\nplain=1\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.readString("A", "plain", ""), "1");  // the file's own mark is no part of "[A]"
+    ini.writeString("A", bomKey, "marked");
+    ini.writeString(QString(QChar(0xFEFF)) + QStringLiteral("B"), "k", "v");
+    EXPECT_EQ(ini.readString("A", bomKey, ""), "marked");
+    EXPECT_EQ(ini.readString("A", "KEY", "none"), "none");
+    EXPECT_EQ(ini.readSection("A"), (QStringList{"plain", bomKey}));
+    EXPECT_EQ(ini.readString(QString(QChar(0xFEFF)) + QStringLiteral("B"), "k", ""), "v");
+    EXPECT_TRUE(fileBytes(path).startsWith("\xEF\xBB\xBF[A]\n"));
+}
+
+TEST_F(IniFileTest, SectionPairsComeFromOneReadingInFileOrder)
+{
+    putFile(path, "[D]\nb=2\nA=1\n[x]\nb=other\n[d]\na=late\nc=3\n");
+    const IniFile ini(path);
+    const std::vector<std::pair<QString, QString>> expected{{"b", "2"}, {"A", "1"}, {"c", "3"}};
+    EXPECT_EQ(ini.readSectionPairs("D"), expected);
+    EXPECT_EQ(ini.readSectionValues("d"), (QStringList{"b=2", "A=1", "c=3"}));
+    EXPECT_TRUE(ini.readSectionPairs("none").empty());
+}
+
+TEST_F(IniFileTest, LinkToAMissingFolderIsRefusedAndCreatesNothing)
+{
+    const QString link = home.file(QStringLiteral("dangling.ini"));
+    const QString nowhere = home.file(QStringLiteral("gone/deeper/Quorvel.ini"));
+    ASSERT_TRUE(QFile::link(nowhere, link));
+    IniFile ini(link);
+    EXPECT_THROW(ini.writeString("A", "k", "v"), IniError);
+    EXPECT_FALSE(QFileInfo::exists(home.file(QStringLiteral("gone"))));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // A link into a folder that exists makes the file there and stays a link.
+    const QString absent = home.file(QStringLiteral("target.ini"));
+    const QString link2 = home.file(QStringLiteral("to-target.ini"));
+    ASSERT_TRUE(QFile::link(absent, link2));
+    IniFile(link2).writeString("A", "k", "v");
+    EXPECT_TRUE(QFileInfo(link2).isSymLink());
+    EXPECT_EQ(fileBytes(absent), "[A]\nk=v\n");
+}

@@ -2,6 +2,8 @@
 // a unique text column, and the whole WHERE clause of a table without keys.
 #include "Fixture.h"
 
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 
 namespace {
@@ -130,6 +132,23 @@ TEST_P(RecordKeys, WholeClauseKey)
     EXPECT_EQ(shown(QStringLiteral("who")), QStringLiteral("Bob"));
 }
 
+// Table and column names outside ASCII: a criterion on such a column finds its record, and the
+// record, found again by its whole clause, shows its values.
+TEST_P(RecordKeys, NamesOutsideAscii)
+{
+    const QString table = QStringLiteral("qbe_\u00fcn\u00ef");
+    const QString word = QStringLiteral("\u00fcn\u00efc\u00f8d\u00e9");
+    const QString han = QStringLiteral("\u540d\u524d");
+    recreate(table, word + QStringLiteral(" VARCHAR(20), ") + han + QStringLiteral(" INTEGER"));
+    exec({QStringLiteral("INSERT INTO ") + table + QStringLiteral(" VALUES ('\u00e4pfel', 1), ('birne', 2)")});
+    choose(table);
+    runQuery([&] { type(word, QStringLiteral("\u00e4pfel")); });
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(form.state().RecordKeys.size(), 1);
+    EXPECT_EQ(shown(word), QStringLiteral("\u00e4pfel"));
+    EXPECT_EQ(shown(han), QStringLiteral("1"));
+}
+
 TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
 {
     recreate(QStringLiteral("qbe_many"), QStringLiteral("id ") + serial() + QStringLiteral(", n INTEGER"));
@@ -164,6 +183,76 @@ TEST_P(RecordKeys, StoppedWalkKeepsKeysFound)
     EXPECT_EQ(form.state().RecordKeys.size(), 100);
     runQuery();
     EXPECT_EQ(form.state().RecordKeys.size(), 1000);
+}
+
+// A walk that ends in an error offers none of the keys it read and says it was interrupted.
+TEST_F(QbeWindow, WalkEndingInAnErrorIsInterrupted)
+{
+    QV_REQUIRE_PG();
+    // Rows fetched from a cursor 50 at a time, so that the error comes in the middle of the walk.
+    const auto& pg = testsupport::pg();
+    testsupport::addDataSource(QStringLiteral("qv_pg_cursor"), QStringLiteral("PostgreSQL Unicode"),
+                               {QStringLiteral("Servername=") + pg.host, QStringLiteral("Port=") + QString::number(pg.port),
+                                QStringLiteral("Database=") + pg.database, QStringLiteral("BoolsAsChar=0"),
+                                QStringLiteral("UseDeclareFetch=1"), QStringLiteral("Fetch=50")});
+    connect(QStringLiteral("qv_pg_cursor"), QStringLiteral("POSTGRESQL"), pg.user, pg.password);
+    recreate(QStringLiteral("qbe_fail"), QStringLiteral("id SERIAL PRIMARY KEY, n INTEGER"));
+    exec({QStringLiteral("INSERT INTO qbe_fail (n) SELECT g FROM generate_series(1, 1000) g")});
+    form.state().SerialFields = {QStringLiteral("QBE_FAIL=ID")};
+    choose(QStringLiteral("qbe_fail"));
+    form.state().OrderBy = QStringLiteral("id");
+    form.state().UseSortOrder = true;
+    // Row 300 divides by zero while the rows are read.
+    form.state().AppendedSql = QStringLiteral("1 / (n - 300) > -2");
+    query();
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QLatin1String("division by zero"))) << messages[0].toStdString();
+    EXPECT_TRUE(form.state().RecordKeys.isEmpty());
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_FAIL  Query interrupted after ")))
+        << status().toStdString();
+    EXPECT_FALSE(status().startsWith(QStringLiteral("QBE_FAIL  Query interrupted after 0 "))) << status().toStdString();
+    EXPECT_FALSE(ui.BitBtn_Next->isEnabled());
+}
+
+// The query after the one that met a dropped link connects again and says so.
+TEST_F(QbeWindow, LostConnectionIsMadeAgainOnTheNextQuery)
+{
+    QV_REQUIRE_PG();
+    connectPg();
+    recreate(QStringLiteral("qbe_lost"), QStringLiteral("id SERIAL PRIMARY KEY, n INTEGER"));
+    exec({QStringLiteral("INSERT INTO qbe_lost (n) VALUES (1), (2), (3)")});
+    form.state().SerialFields = {QStringLiteral("QBE_LOST=ID")};
+    choose(QStringLiteral("qbe_lost"));
+    query();
+    execute();
+    ASSERT_EQ(form.state().RecordKeys.size(), 3);
+
+    platform::engine::Query pid;
+    pid.setDatabaseName(form.Database.databaseName());
+    pid.sql() << QStringLiteral("SELECT pg_backend_pid()");
+    pid.open();
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.fields(0).asInteger()));
+    pid.close();
+
+    query();
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Record  0 of 0"))) << status().toStdString();
+    EXPECT_TRUE(ui.StatusBar->currentMessage().isEmpty());
+
+    query();
+    execute();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(form.state().RecordKeys.size(), 3);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("QBE_LOST  Record  1 of 3"))) << status().toStdString();
+    const QString note = QStringLiteral("The connection to ") + testsupport::pg().dsn
+                         + QStringLiteral(" was lost and has been made again.");
+    EXPECT_EQ(ui.StatusBar->currentMessage(), note);
+    // The mouse leaving the button that ran the query leaves the note.
+    QStatusTipEvent left{QString()};
+    QApplication::sendEvent(ui.BitBtn_Execute, &left);
+    EXPECT_EQ(ui.StatusBar->currentMessage(), note);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RecordKeys, ::testing::Values(Db::Sqlite, Db::Pg),

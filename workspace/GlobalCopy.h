@@ -1,0 +1,103 @@
+#pragma once
+// Copy tables: replaces the rows of chosen tables in one configured database by those of the same
+// tables in another, through the program's one connection, which it points at each in turn.
+#include "app/MainState.h"
+#include "platform/engine/Engine.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class DatabaseRegistry;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class TBVComboBox;
+
+namespace Ui { class TForm_Copy; }
+
+// What the copy works on: the window's state, its database list and its engine components.
+struct CopyEnv {
+    MainState& state;
+    DatabaseRegistry* registry = nullptr;
+    platform::engine::Database* Database = nullptr;
+    platform::engine::Table* Table = nullptr;
+    platform::engine::Query* Query = nullptr;
+};
+
+// A serial key in the first column is left to the target: true when the lower-cased name holds
+// "_serial".
+bool IsSerialFirstField(const QString& fieldName);
+// The literal a value of this field type is copied as; one that reads back the same on either
+// side. Binary values are not literals: they go as parameters.
+QString CopyLiteral(int fieldType, const QString& value);
+bool IsBinaryFieldType(int fieldType);
+// CopyLiteral of a fetched value; dates and timestamps straight from their value.
+QString CopyFieldLiteral(const platform::engine::Field& field);
+// "INSERT INTO " + table + "(" + columns + ") VALUES(", names quoted where needed; the row's
+// items joined by "," and ")" complete the statement.
+QString CopyInsertPrefix(const QString& table, const QStringList& columns);
+QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items);
+
+// One source row: its items in column order ("null", a literal, or a ":blobN" marker) joined by
+// ",", and the bytes of its markers in order.
+struct CopyRow {
+    QString values;
+    std::vector<QByteArray> blobs;
+};
+
+class TForm_Copy : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm_Copy(CopyEnv env, QWidget* parent = nullptr);
+    ~TForm_Copy() override;
+
+    TBVComboBox* BVComboBox_From = nullptr;
+    TBVComboBox* BVComboBox_To = nullptr;
+    QPushButton* BitBtn_LoadTables = nullptr;
+    QLabel* Label_table = nullptr;
+    QLabel* Label_Database = nullptr;
+    QLabel* Panel_Status = nullptr;
+    QListWidget* ListBox_TableName = nullptr;
+    QPushButton* BitBtn_OK = nullptr;
+    QPushButton* BitBtn_Cancel = nullptr;
+    platform::engine::Query Query_SQL;
+
+    const DatabaseList* DatabaseEntries = nullptr;  // not owned
+    TDataBaseObj* ConnectedDatabase = nullptr;      // not owned
+    TDataBaseObj* InitialDatabase = nullptr;        // not owned
+
+    // Points the program's connection at Db; false when its set-up failed (the connection is
+    // made again all the same). A failure to connect throws.
+    bool ConnectDatabase(TDataBaseObj* Db);
+    void LoadTableList();
+    // ConnectDatabase, true only when the connection then reaches Db's data source.
+    bool PointAt(TDataBaseObj* Db);
+
+public slots:
+    void BVCombobox_FromChange(QObject* Sender);
+    void ListBox_TableNameClick();
+    void BitBtn_LoadTablesClick();
+    void BitBtn_OKClick();
+    void BitBtn_CancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;  // runs FormClose
+
+private:
+    void FormShow();
+    void FormClose();
+    bool databasesDiffer() const;
+    // Copies one table; a table whose databases cannot be reached is reported and left alone.
+    void copyTable(const QString& T);
+    void setStatus(const QString& text);
+
+    std::unique_ptr<Ui::TForm_Copy> ui;
+    CopyEnv env_;
+};
+
+// File > Reload Selected Tables: the copy window, modal, released when it closes.
+void MenuItem_LoadSelectedTablesClick(CopyEnv env, QWidget* parent);
