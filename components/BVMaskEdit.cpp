@@ -87,8 +87,9 @@ QString convertCase(const QString& s, TEditCharCase c)
 
 } // namespace
 
-// Keeps the case rule and the length limit for whatever reaches the text: typing, pasting,
-// dropping and text set by the program. Text set by the program is never cut.
+// Keeps the case rule and the length limit for what the user brings in: typing, pasting and
+// dropping. Text set by the program (a stored value) is neither converted nor cut, and what the
+// user adds converts only itself: the stored text around it stays as it is.
 class BVMaskEditValidator : public QValidator {
 public:
     explicit BVMaskEditValidator(TBVMaskEdit* edit) : QValidator(edit), edit_(edit) {}
@@ -97,19 +98,28 @@ public:
     {
         if (edit_->hasEditMask())
             return Acceptable;  // the mask carries the case rule and the length
-        if (edit_->charCase_ != TEditCharCase::Normal) {
-            pos = std::clamp(pos, 0, int(input.size()));
-            const QString left = convertCase(input.left(pos), edit_->charCase_);
-            const QString right = convertCase(input.mid(pos), edit_->charCase_);
-            if (left.size() + right.size() != input.size() || left + right != input) {
-                input = left + right;
-                pos = int(left.size());
+        // An empty undo history means the program set the text.
+        const bool edited = edit_->isUndoAvailable();
+        if (edited && edit_->charCase_ != TEditCharCase::Normal) {
+            // The part that differs from the text before this edit is what came in.
+            const QString& before = edit_->lastText_;
+            qsizetype head = 0;
+            const qsizetype shorter = std::min(before.size(), input.size());
+            while (head < shorter && before[head] == input[head])
+                ++head;
+            qsizetype tail = 0;
+            while (tail < shorter - head && before[before.size() - 1 - tail] == input[input.size() - 1 - tail])
+                ++tail;
+            const QString added = input.mid(head, input.size() - head - tail);
+            const QString converted = convertCase(added, edit_->charCase_);
+            if (converted != added) {
+                input = input.left(head) + converted + input.right(tail);
+                pos = std::clamp(pos + int(converted.size() - added.size()), 0, int(input.size()));
             }
         }
-        // An empty undo history means the program set the text; only edits are held to the limit.
         const int limit = edit_->maxLength_;
         const int length = int(input.size());
-        if (limit > 0 && length > limit && length > edit_->lastLength_ && edit_->isUndoAvailable()) {
+        if (limit > 0 && length > limit && length > edit_->lastLength_ && edited) {
             const int cut = std::min({length - limit, length - edit_->lastLength_, pos});
             input.remove(pos - cut, cut);
             pos -= cut;
@@ -125,7 +135,10 @@ TBVMaskEdit::TBVMaskEdit(QWidget* parent) : QLineEdit(parent)
 {
     QLineEdit::setMaxLength(std::numeric_limits<int>::max());  // text set by the program is never cut
     setValidator(new BVMaskEditValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this] { lastLength_ = int(text().size()); });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        lastText_ = text();
+        lastLength_ = int(lastText_.size());
+    });
 }
 
 void TBVMaskEdit::keyPressEvent(QKeyEvent* event)
@@ -223,16 +236,9 @@ void TBVMaskEdit::setCharCase(TEditCharCase c)
     if (c == charCase_)
         return;
     charCase_ = c;
-    if (hasEditMask()) {
+    // The rule is for what is typed from now on; the text there (a stored value) stays as it is.
+    if (hasEditMask())
         applyMask();
-        return;
-    }
-    const QString converted = convertCase(text(), c);
-    if (converted != text()) {
-        const int cursor = cursorPosition();
-        setText(converted);
-        setCursorPosition(std::min(cursor, int(converted.size())));
-    }
 }
 
 void TBVMaskEdit::setCharCase(int code)

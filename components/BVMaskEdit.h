@@ -64,7 +64,7 @@ public:
     bool isEmptyMask() const;
 
     TEditCharCase charCase() const { return charCase_; }
-    void setCharCase(TEditCharCase c);  // applied to typed and set text
+    void setCharCase(TEditCharCase c);  // applied to typed and pasted text, never to set text
     void setCharCase(int code);         // 0 normal, 1 upper, 2 lower
     int charCaseCode() const { return static_cast<int>(charCase_); }
 
@@ -108,6 +108,7 @@ private:
     TEditCharCase charCase_ = TEditCharCase::Normal;
     int maxLength_ = 0;
     int lastLength_ = 0;  // length before the edit being checked
+    QString lastText_;    // the text before the edit being checked
 };
 
 // Translates an edit mask of the window definitions ("mask;save literals;blank") to a Qt input

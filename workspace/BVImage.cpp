@@ -21,6 +21,7 @@ void TBVImage::setCenter(bool on)
 void TBVImage::setPicture(const QPixmap& picture)
 {
     picture_ = picture;
+    StoredImage.clear();
     if (picture_.isNull())
         clear();
     else

@@ -1,6 +1,7 @@
 #pragma once
 // The picture control of a blob column on the Table page. The picture is always held as a bitmap;
 // ImageFormat remembers what it is to be encoded back to.
+#include <QByteArray>
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
@@ -18,6 +19,9 @@ public:
 
     quint8 ImageFormat = None;
     QString Hint;  // the null marker: "null" when the field is NULL or marked null
+    // The column's bytes as read, while the control shows them unchanged; any new picture
+    // empties it.
+    QByteArray StoredImage;
 
     // Takes the picture's size when AutoSize is on.
     bool autoSize() const { return autoSize_; }

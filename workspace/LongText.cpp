@@ -2,10 +2,12 @@
 
 #include "app/DatabaseRegistry.h"
 #include "components/BVMemo.h"
+#include "workspace/ColumnList.h"
 #include "components/Utils.h"
 #include "platform/ado/Ado.h"
 #include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
+#include "workspace/RecordStatements.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -19,6 +21,33 @@ QString MemoConnectionText(const TablePageEnv& env)
 }
 
 namespace {
+
+const char* const kStoredText = "qvStoredText";
+
+// A text as the memo box holds it: each line break (CR LF, CR, LF) one LF.
+QString boxLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// Each memo statement has a connection of its own; a failure to connect goes to the caller.
+void connectMemoQuery(const TablePageEnv& env, platform::ado::AdoConnection& connection,
+                      platform::ado::AdoQuery& query)
+{
+    connection.setConnectionString(MemoConnectionText(env));
+    connection.setLoginPrompt(false);
+    connection.setConnected(true);
+    query.setConnection(&connection);
+}
+
+// The entry of RecordKeys at RecordIndex: the clause that selects a record without a key.
+QString shownRecordClause(const MainState& s)
+{
+    return (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size()) ? s.RecordKeys.at(s.RecordIndex) : QString();
+}
 
 // Longest run of characters without a blank or line break in text.
 qsizetype longestWord(const QString& text)
@@ -75,15 +104,11 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
         return;
 
     platform::ado::AdoConnection connection;
-    connection.setConnectionString(MemoConnectionText(env));
-    connection.setLoginPrompt(false);
-    connection.setConnected(true);  // a failure to connect goes to the caller
     platform::ado::AdoQuery query;
-    query.setConnection(&connection);
+    connectMemoQuery(env, connection, query);
 
     const MainState& s = env.state;
-    const QString clause = (s.RecordIndex >= 0 && s.RecordIndex < s.RecordKeys.size())
-                               ? s.RecordKeys.at(s.RecordIndex) : QString();
+    const QString clause = shownRecordClause(s);
     query.sql().clear();
     query.sql() << MemoSelectStatement(Table, FieldName, KeyName, KeyValue, clause);
     try {
@@ -98,6 +123,9 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
             platform::engine::Field& f = query.fields(0);
             showMemoText(Memo, f.isNull() ? QString() : f.asString());
             Memo->Hint = f.isNull() ? QStringLiteral("null") : Memo->toPlainText();
+            // The box turns every line break into one kind; the stored text is kept to be
+            // written back as it was while the user leaves it alone.
+            Memo->setProperty(kStoredText, f.isNull() ? QString() : f.asString());
         }
         Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } catch (const platform::engine::EngineError& e) {
@@ -107,4 +135,78 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
     }
     query.close();
     SetNullMarker(env.ui, Memo, Memo->Hint.toLower() == QLatin1String("null"));
+}
+
+QString MemoUpdateStatement(const QString& Table, const QString& FieldName, const QString& KeyName,
+                            const QString& KeyValue, const QString& StoredClause, const QString& DBType)
+{
+    const QString head = QStringLiteral("UPDATE ") + QuoteTableName(Table) + QStringLiteral(" SET ") + FieldName
+                         + QStringLiteral(" = :MemoText ");
+    if (KeyName.isEmpty())
+        return head + StoredClause;
+    QString value = KeyValue;
+    if (KeyName == QLatin1String("rowid") && DBType == QLatin1String("ORACLE"))
+        value = SqlLiteral(1, value);
+    return head + QStringLiteral("WHERE ") + QuoteIfBlank(KeyName) + QStringLiteral(" = ") + value;
+}
+
+bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
+                  const QString& KeyName, const QString& KeyValue)
+{
+    if (!Memo)
+        return false;
+    platform::ado::AdoConnection connection;
+    platform::ado::AdoQuery query;
+    connectMemoQuery(env, connection, query);
+
+    const MainState& s = env.state;
+    const QString clause = shownRecordClause(s);
+    const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
+    query.sql().clear();
+    query.sql() << MemoUpdateStatement(Table, FieldName, KeyName, KeyValue, clause, dbType);
+    query.setParamCheck(true);
+
+    const bool isNull = Memo->Hint.toLower() == QLatin1String("null");
+    QString text = Memo->toPlainText();
+    const QVariant stored = Memo->property(kStoredText);
+    if (stored.isValid() && boxLineBreaks(stored.toString()) == text)
+        text = stored.toString();
+
+    bool ok = true;
+    try {
+        platform::engine::Param& p = query.paramByName(QStringLiteral("MemoText"));
+        if (isNull)
+            p.clear();
+        else
+            p.setMemo(text);
+        query.execSQL();
+    } catch (const platform::engine::EngineError& e) {
+        AppMessageDlg(QStringLiteral("An error occurred when updating a memo field.\r\n") + e.message()
+                          + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")),
+                      mtError, mbOK);
+        ok = false;
+    }
+    query.close();
+    SetNullMarker(env.ui, Memo, isNull);
+    return ok;
+}
+
+bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
+                   const QString& SkipField)
+{
+    const MainState& s = env.state;
+    QString keyName, keyValue;
+    if (Key.kind != KeyKind::Clause) {
+        keyName = Key.name;
+        // The row identifier's value goes in raw: the statement quotes it where the database needs.
+        keyValue = Key.name == QLatin1String("rowid") ? Key.value : KeyLiteral(s, Key.name, Key.value);
+    }
+    bool ok = true;
+    for (QWidget* w : Controls) {
+        auto* memo = qobject_cast<TBVMemo*>(w);
+        if (!memo || (!SkipField.isEmpty() && memo->FieldName.toUpper() == SkipField))
+            continue;
+        ok = SaveMemoText(env, memo, s.CurrentTable, QuoteIfBlank(memo->FieldName), keyName, keyValue) && ok;
+    }
+    return ok;
 }

@@ -1,8 +1,11 @@
 #pragma once
 // Long text (memo) columns, read through ADO on a connection of their own for each statement.
+#include <QList>
 #include <QString>
 
+class QWidget;
 class TBVMemo;
+struct RecordKey;
 struct TablePageEnv;
 
 // "Provider=MSDASQL.1;Password=...;User ID=...;Data Source=..." of the current database.
@@ -17,3 +20,21 @@ QString MemoSelectStatement(const QString& Table, const QString& FieldName, cons
 // is reported and leaves the memo as it was; a failure to connect throws to the caller.
 void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
                   const QString& KeyName, const QString& KeyValue);
+
+// The one SQL line that stores the memo through the parameter MemoText. KeyName is the bare
+// column name (quoted here when it holds a blank); KeyValue goes in as given, except that the
+// row identifier's value is quoted on ORACLE. An empty KeyName appends StoredClause.
+QString MemoUpdateStatement(const QString& Table, const QString& FieldName, const QString& KeyName,
+                            const QString& KeyValue, const QString& StoredClause, const QString& DBType);
+
+// Stores Memo's text in the column of one record: a null-marked memo as NULL, an empty one as an
+// empty string, any other as its exact text (text the user did not change keeps its own line
+// breaks). A statement error is reported and false returned; a failure to connect throws.
+bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
+                  const QString& KeyName, const QString& KeyValue);
+
+// Stores every memo among the page's Controls in the record with Key, except the column SkipField
+// (compared in upper case; empty skips none). A Clause key stores by the entry of RecordKeys at
+// RecordIndex. False when one failed.
+bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
+                   const QString& SkipField);

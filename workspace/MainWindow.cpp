@@ -9,6 +9,7 @@
 #include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
 #include "workspace/AddFields.h"
+#include "workspace/BlobPictures.h"
 #include "workspace/DatabaseSwitchPage.h"
 #include "workspace/DelimitedText.h"
 #include "workspace/FindFld.h"
@@ -26,6 +27,7 @@
 #include "workspace/SqlCommandLine.h"
 #include "workspace/TablePage.h"
 #include "workspace/TableView.h"
+#include "workspace/UpdateRecord.h"
 #include "workspace/MenuStates.h"
 #include "workspace/TextEditor.h"
 
@@ -639,8 +641,11 @@ void TForm_Main::BitBtn_FirstClick(QObject* Sender)
     TablePageEnv env = tablePageEnv();
     ::BitBtn_FirstClick(env, Sender);
 }
-// comes with Remove
-void TForm_Main::BitBtn_RemoveClick(QObject*) {}
+void TForm_Main::BitBtn_RemoveClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::BitBtn_RemoveClick(env, Sender);
+}
 void TForm_Main::BitBtn_SortOrderClick(QObject*)
 {
     TablePageEnv env = tablePageEnv();
@@ -745,7 +750,7 @@ void TForm_Main::MenuItem_TableAttributesClick(QObject*) { ::MenuItem_TableAttri
 // The hidden Build Data item has no command.
 void TForm_Main::MenuItem_BuildDataClick(QObject*) {}
 void TForm_Main::MenuItem_ToolBarClick(QObject* Sender) { ::MenuItem_ToolBarClick(*ui_, Sender); }
-// comes with the value checks (Default Nulls on Add)
+// The item is checkable: choosing it inverts the check mark itself, which Add reads.
 void TForm_Main::MenuItem_DefaultNullsClick(QObject*) {}
 void TForm_Main::MenuItem_ShowFieldNamesClick(QObject*) { ::MenuItem_ShowFieldNamesClick(*ui_); }
 void TForm_Main::MenuItem_ViewClick(QObject*) { ::MenuItem_ViewClick(state_, *ui_); }
@@ -831,8 +836,24 @@ void TForm_Main::SubMenuItem_PrintClick(QObject* Sender)
     ::SubMenuItem_PrintClick(env, Sender);
 }
 
-// The picture controls' popup: these come with pictures in blob columns.
-void TForm_Main::PopupMenu_ImagesPopup(QObject*) {}
-void TForm_Main::MenuItem_LoadImageClick(QObject*) {}
-void TForm_Main::MenuItem_SetNullClick(QObject*) {}
-void TForm_Main::MenuItem_SaveImageToFileClick(QObject*) {}
+// The picture controls' popup: each item works on the picture the popup was opened on.
+void TForm_Main::PopupMenu_ImagesPopup(QObject*)
+{
+    TablePageEnv env = tablePageEnv();
+    ::PopupMenu_ImagesPopup(env);
+}
+void TForm_Main::MenuItem_LoadImageClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_LoadImageClick(env, Sender);
+}
+void TForm_Main::MenuItem_SetNullClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_SetNullClick(env, Sender);
+}
+void TForm_Main::MenuItem_SaveImageToFileClick(QObject* Sender)
+{
+    TablePageEnv env = tablePageEnv();
+    ::MenuItem_SaveImageToFileClick(env, Sender);
+}

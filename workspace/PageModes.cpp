@@ -4,11 +4,13 @@
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
 #include "platform/modal/Modal.h"
+#include "workspace/AddRecord.h"
 #include "workspace/BVImage.h"
 #include "workspace/PageControl.h"
 #include "workspace/QueryByExample.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/TablePage.h"
+#include "workspace/UpdateRecord.h"
 #include "workspace/ValueChecks.h"
 
 #include "ui_Main.h"
@@ -25,11 +27,6 @@ const QString kQueryCaption = QStringLiteral("Quorvel     [QUERY MODE]");
 const QString kAddCaption = QStringLiteral("Quorvel     [ADD MODE]");
 const QString kUpdateCaption = QStringLiteral("Quorvel     [UPDATE MODE]");
 const QString kBrowseCaption = QStringLiteral("Quorvel");
-
-// Adding and updating records come with their own commands; until then these modes do no work.
-void SetMaskEditDefaults(TablePageEnv&) {}
-void AddRecord(TablePageEnv&) {}
-void UpdateShownRecord(TablePageEnv&) {}
 
 void setCaption(TablePageEnv& env, const QString& caption)
 {

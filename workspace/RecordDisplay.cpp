@@ -68,9 +68,13 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
         auto* caption = qobject_cast<QLineEdit*>(w);
         if (!caption || qobject_cast<TBVMaskEdit*>(w) || caption->text().toUpper() != column)
             continue;
-        QPalette p = caption->palette();
-        p.setColor(QPalette::Text, IsNull ? QColor(Qt::red) : QColor(Qt::black));
-        caption->setPalette(p);
+        // A palette change restyles the caption: only a new colour is worth one.
+        const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);
+        if (caption->palette().color(QPalette::Text) != colour) {
+            QPalette p = caption->palette();
+            p.setColor(QPalette::Text, colour);
+            caption->setPalette(p);
+        }
         return;
     }
 }
@@ -204,6 +208,7 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
     const QByteArray data = f.asBytes();
     if (data.isEmpty()) {
         image->setPicture(ui.Image_Clear->pixmap());
+        image->ImageFormat = TBVImage::None;  // nothing to write back
         return;
     }
     image->ImageFormat = TBVImage::None;
@@ -216,6 +221,7 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
         image->setAutoSize(true);
         image->ImageFormat = static_cast<quint8>(format);
         image->setPicture(QPixmap::fromImage(picture));
+        image->StoredImage = data;
     }
     MoveControlsBelow(ui, image);
     FitImageFrame(ui, image);
@@ -334,6 +340,11 @@ bool ShowRecord(TablePageEnv& env)
     }
 
     const QString v = s.RecordKeys.at(s.RecordIndex);
+    // A configured unique column comes in upper case; its control carries the table's own name,
+    // which a database with case-sensitive quoted names needs.
+    QString uniqueColumn = s.UniqueColumn;
+    if (auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(s.UniqueControl))
+        uniqueColumn = uniqueEdit->FieldName;
     // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
     int keyType = ftUnknown;
     if (!s.KeyColumn.isEmpty()) {
@@ -348,7 +359,7 @@ bool ShowRecord(TablePageEnv& env)
     Query query;
     query.setDatabaseName(env.databaseName);
     query.sql().clear();
-    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, s.UniqueColumn, keyType, dbType, v);
+    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v);
     const bool buildHeader = s.AsciiHeader.isEmpty();
 
     try {
@@ -372,7 +383,7 @@ bool ShowRecord(TablePageEnv& env)
         memoKeyName = s.KeyColumn == QLatin1String("rowid") ? s.KeyColumn : QuoteIfBlank(s.KeyColumn);
         memoKeyValue = s.KeyColumn == QLatin1String("rowid") ? v : KeyValueLiteral(keyType, v);
     } else if (!s.UniqueColumn.isEmpty()) {
-        memoKeyName = QuoteIfBlank(s.UniqueColumn);
+        memoKeyName = QuoteIfBlank(uniqueColumn);
         memoKeyValue = KeyValueLiteral(keyType, v);
     }
 

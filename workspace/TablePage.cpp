@@ -390,6 +390,7 @@ void ClearTablePage(Ui::TForm_Main& ui)
         } else if (auto* image = qobject_cast<TBVImage*>(w)) {
             image->resize(21, 21);
             image->setPicture(empty);
+            image->ImageFormat = TBVImage::None;  // an emptied control stores nothing of its last picture
             image->Hint.clear();
             FitImageFrame(ui, image);
         }

@@ -133,8 +133,9 @@ struct CaseRow {
 TEST(BVMaskEdit, CharCaseOnTypedAndSetText)
 {
     const CaseRow rows[] = {
-        {TEditCharCase::Upper, "abC1", "ABC1", "MixEd ok", "MIXED OK"},
-        {TEditCharCase::Lower, "abC1", "abc1", "MixEd ok", "mixed ok"},
+        // Set text is a stored value: shown and written back as it is.
+        {TEditCharCase::Upper, "abC1", "ABC1", "MixEd ok", "MixEd ok"},
+        {TEditCharCase::Lower, "abC1", "abc1", "MixEd ok", "MixEd ok"},
         {TEditCharCase::Normal, "abC1", "abC1", "MixEd ok", "MixEd ok"},
     };
     for (const auto& r : rows) {
@@ -147,6 +148,19 @@ TEST(BVMaskEdit, CharCaseOnTypedAndSetText)
         e.clear();
         e.insert(r.typed);  // as a paste arrives
         EXPECT_EQ(e.text(), r.typedResult);
+        // What the user adds to a stored value converts; the stored part stays.
+        e.setText(r.set);
+        e.setCursorPosition(3);
+        e.insert("xY");
+        QString expected = QString::fromLatin1(r.set);
+        expected.insert(3, r.rule == TEditCharCase::Upper   ? "XY"
+                           : r.rule == TEditCharCase::Lower ? "xy"
+                                                            : "xY");
+        EXPECT_EQ(e.text(), expected);
+        e.setText(r.set);
+        e.end(false);
+        QTest::keyClicks(&e, "q");
+        EXPECT_EQ(e.text(), QString::fromLatin1(r.set) + (r.rule == TEditCharCase::Upper ? "Q" : "q"));
     }
 }
 
@@ -155,15 +169,15 @@ TEST(BVMaskEdit, CharCaseKeepsTheCursor)
     TBVMaskEdit e;
     e.setText("ad");
     e.setCursorPosition(1);
-    e.setCharCase(TEditCharCase::Upper);  // converts what is there
-    EXPECT_EQ(e.text(), "AD");
+    e.setCharCase(TEditCharCase::Upper);  // the rule is for what comes next; "ad" stays
+    EXPECT_EQ(e.text(), "ad");
     EXPECT_EQ(e.cursorPosition(), 1);
     QTest::keyClicks(&e, "bc");
-    EXPECT_EQ(e.text(), "ABCD");
+    EXPECT_EQ(e.text(), "aBCd");
     EXPECT_EQ(e.cursorPosition(), 3);
     e.setCursorPosition(1);
     e.insert("xy");
-    EXPECT_EQ(e.text(), "AXYBCD");
+    EXPECT_EQ(e.text(), "aXYBCd");
     EXPECT_EQ(e.cursorPosition(), 3);
 
     // a masked edit takes the rule through its mask

@@ -159,8 +159,11 @@ TEST_F(MenuStates, AllowLowerCaseSetsTheCaseOfTheTablePageEdits)
     EXPECT_EQ(rowid->charCase(), TEditCharCase::Lower) << "a rowid edit keeps its case";
     EXPECT_EQ(elsewhere.charCase(), TEditCharCase::Normal);
 
+    // A stored value is shown as it is; what the user adds takes the rule.
     name->setText(QStringLiteral("smith"));
-    EXPECT_EQ(name->text(), QStringLiteral("SMITH"));
+    EXPECT_EQ(name->text(), QStringLiteral("smith"));
+    name->insert(QStringLiteral("son"));
+    EXPECT_EQ(name->text(), QStringLiteral("smithSON"));
 
     ui.MenuItem_AllowLowerCase->setChecked(true);
     MenuItem_ToolBarClick(ui, ui.MenuItem_AllowLowerCase);

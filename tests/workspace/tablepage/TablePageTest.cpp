@@ -283,7 +283,7 @@ TEST_F(PageFixture, ClearFreeAndNullMarkers)
     EXPECT_EQ(p->size(), QSize(21, 21));
     EXPECT_FALSE(p->hasPicture());
     EXPECT_TRUE(p->Hint.isEmpty());
-    EXPECT_EQ(p->ImageFormat, TBVImage::Jpeg);
+    EXPECT_EQ(p->ImageFormat, TBVImage::None) << "an emptied control keeps nothing of its last picture";
     EXPECT_TRUE(p->autoSize());
     for (const char* name : {"Label_a", "Label_m", "Label_p"})
         EXPECT_EQ(textColour(control<QLineEdit>(QLatin1String(name))), QColor(Qt::black)) << name;

@@ -1,0 +1,367 @@
+// Adding, updating and removing 1,000 records through the Table page's own functions (AddRecord,
+// UpdateShownRecord, BitBtn_RemoveClick) against a bare ODBC loop sending the same statements
+// (each INSERT with its locate and record fetch, each UPDATE and DELETE with the fetch that shows
+// the record after it), on SQLite and PostgreSQL; the page should stay within 2 times the loop.
+// Then storing and showing a 1 MB JPEG picture. Best of 3 rounds. "show" is the display that
+// ends every command (ShowRecord) against its bare fetch, to tell the two costs apart.
+#include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
+#include "components/BVMaskEdit.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "platform/imaging/Imaging.h"
+#include "platform/modal/Modal.h"
+#include "tests/support/Support.h"
+#include "workspace/AddRecord.h"
+#include "workspace/BVImage.h"
+#include "workspace/BlobPictures.h"
+#include "workspace/ColumnList.h"
+#include "workspace/MainWindow.h"
+#include "workspace/RecordDisplay.h"
+#include "workspace/RecordStatements.h"
+#include "workspace/TablePage.h"
+#include "workspace/UpdateRecord.h"
+
+#include "ui_Main.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QScrollArea>
+#include <QTemporaryDir>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRecords = 1000;
+using bench::check;
+
+struct Times {
+    double add = 1e18, update = 1e18, remove = 1e18, show = 1e18;  // ms, best round
+};
+
+class Bench {
+public:
+    Bench(const QString& dsn, const QString& user, const QString& password, const QString& dbType, bool pg)
+        : dsn_(dsn), user_(user), password_(password), pg_(pg)
+    {
+        bench::connectWindow(form_, db_, QStringLiteral("edit_bench_db"), dbType, dsn, user, password);
+        form_.ui().MenuItem_AllowLowerCase->setChecked(true);
+        env_ = std::make_unique<TablePageEnv>(form_.tablePageEnv());
+    }
+    ~Bench() { form_.state().CurrentDatabase = nullptr; }
+
+    void exec(const QString& sql)
+    {
+        platform::engine::Query q;
+        q.setDatabaseName(form_.Database.databaseName());
+        q.sql() << sql;
+        q.execSQL();
+    }
+
+    // A fresh table and its page; the serial restarts at 1.
+    void makeTable(const QString& table, const QString& columns)
+    {
+        exec(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+        exec(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (id ")
+             + (pg_ ? QStringLiteral("serial primary key") : QStringLiteral("integer primary key autoincrement"))
+             + QStringLiteral(", ") + columns + QLatin1Char(')'));
+        MainState& s = form_.state();
+        s.CurrentTable = table;
+        s.RecordKeys.clear();
+        s.RecordIndex = -1;
+        BuildTablePage(*env_);
+    }
+
+    TBVMaskEdit* edit(const char* column)
+    {
+        return form_.ui().ScrollBox->widget()->findChild<TBVMaskEdit*>(QStringLiteral("BVMaskEdit_") + column);
+    }
+
+    // The values of record i (round r makes updates differ from the added values).
+    void fill(int i, int r)
+    {
+        const QString values[] = {QStringLiteral("name %1'%2").arg(i).arg(r), QString::number(i + r),
+                                  QString::number((i + r) * 0.5), QStringLiteral("01/02/2003"),
+                                  (i + r) % 2 ? QStringLiteral("True") : QStringLiteral("False")};
+        const char* columns[] = {"name", "n", "f", "d", "b"};
+        for (int c = 0; c < 5; ++c) {
+            TBVMaskEdit* e = edit(columns[c]);
+            e->setText(values[c]);
+            e->Hint = values[c];
+        }
+    }
+
+    QString fetchText(int key)
+    {
+        const MainState& s = form_.state();
+        return RecordStatementLines(s.CurrentTable, s.KeyColumn, QString(), platform::engine::ftAutoInc, db_.DBType,
+                                    QString::number(key))
+            .join(QLatin1Char('\n'));
+    }
+
+    // The statements the page sends, in order, for adding, updating and removing kRecords records.
+    std::vector<QString> statements(int r, std::vector<QString>& updates, std::vector<QString>& removes)
+    {
+        MainState& s = form_.state();
+        const QList<QWidget*> controls = PageControls(form_.ui());
+        std::vector<QString> adds;
+        for (int i = 0; i < kRecords; ++i) {
+            fill(i, 0);
+            adds.push_back(InsertStatementLines(s.CurrentTable, s.KeyColumn, controls).join(QLatin1Char('\n')));
+            adds.push_back(LocateStatementLines(s.CurrentTable, s.KeyColumn, controls).join(QLatin1Char('\n')));
+            adds.push_back(fetchText(i + 1));
+        }
+        for (int i = 0; i < kRecords; ++i) {
+            fill(i, r + 1);
+            const RecordKey key{KeyKind::Serial, s.KeyColumn, QString::number(i + 1)};
+            updates.push_back(UpdateStatementLines(s.CurrentTable, QString(), controls, KeyCondition(s, key))
+                                  .join(QLatin1Char('\n')));
+            updates.push_back(fetchText(i + 1));
+        }
+        for (int i = 0; i < kRecords; ++i) {
+            const RecordKey key{KeyKind::Serial, s.KeyColumn, QString::number(i + 1)};
+            removes.push_back(QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) + QLatin1Char('\n') + KeyCondition(s, key));
+            if (i + 1 < kRecords)
+                removes.push_back(fetchText(i + 2));
+        }
+        return adds;
+    }
+
+    // Page: each record's values typed, then the command; only the command is timed.
+    void pageRound(Times& t, int r)
+    {
+        MainState& s = form_.state();
+        double ms = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            fill(i, 0);
+            ms += timed([&] { AddRecord(*env_); });
+        }
+        t.add = std::min(t.add, ms);
+        ms = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            s.RecordIndex = i;
+            ShowRecord(*env_);
+            fill(i, r + 1);
+            ms += timed([&] { UpdateShownRecord(*env_); });
+        }
+        t.update = std::min(t.update, ms);
+        // The display that ends each command, alone.
+        ms = timed([&] {
+            for (int i = 0; i < kRecords; ++i) {
+                s.RecordIndex = i;
+                ShowRecord(*env_);
+            }
+        });
+        t.show = std::min(t.show, ms);
+        s.RecordIndex = 0;
+        ShowRecord(*env_);
+        // Remove answered No costs the question alone, where it is asked.
+        answerNo = true;
+        ms = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            ms += timed([&] { BitBtn_RemoveClick(*env_, form_.ui().BitBtn_Remove); });
+            QApplication::processEvents();
+        }
+        answerNo = false;
+        question = std::min(question, ms);
+        // Between two commands the program's event loop runs (the question's window goes then).
+        ms = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            ms += timed([&] { BitBtn_RemoveClick(*env_, form_.ui().BitBtn_Remove); });
+            QApplication::processEvents();
+        }
+        t.remove = std::min(t.remove, ms);
+        if (!s.RecordKeys.isEmpty())
+            std::fprintf(stderr, "records left after removing: %d\n", int(s.RecordKeys.size()));
+    }
+
+    void bareRound(Times& t, const std::vector<QString>& adds, const std::vector<QString>& updates,
+                   const std::vector<QString>& removes)
+    {
+        SQLHENV henv;
+        SQLHDBC dbc;
+        SQLHSTMT stmt;
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &henv);
+        SQLSetEnvAttr(henv, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, henv, &dbc);
+        const std::u16string d = dsn_.toStdU16String(), u = user_.toStdU16String(), p = password_.toStdU16String();
+        auto w = [](const std::u16string& x) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(x.c_str())); };
+        check(SQLConnectW(dbc, w(d), SQL_NTS, u.empty() ? nullptr : w(u), SQL_NTS, p.empty() ? nullptr : w(p), SQL_NTS),
+              SQL_HANDLE_DBC, dbc, "connect");
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        std::vector<std::u16string> a, up, rm;
+        for (const QString& s : adds)
+            a.push_back(s.toStdU16String());
+        for (const QString& s : updates)
+            up.push_back(s.toStdU16String());
+        for (const QString& s : removes)
+            rm.push_back(s.toStdU16String());
+        // Every statement run; the rows of a SELECT read column by column as text.
+        auto runAll = [&](const std::vector<std::u16string>& list) {
+            for (const std::u16string& sql : list) {
+                check(SQLExecDirectW(stmt, w(sql), SQL_NTS), SQL_HANDLE_STMT, stmt, "statement");
+                SQLSMALLINT cols = 0;
+                SQLNumResultCols(stmt, &cols);
+                if (cols > 0) {
+                    SQLWCHAR buf[256];
+                    SQLLEN ind = 0;
+                    while (SQL_SUCCEEDED(SQLFetch(stmt)))
+                        for (SQLUSMALLINT c = 1; c <= cols; ++c)
+                            SQLGetData(stmt, c, SQL_C_WCHAR, buf, sizeof buf, &ind);
+                }
+                SQLFreeStmt(stmt, SQL_CLOSE);
+            }
+        };
+        t.add = std::min(t.add, timed([&] { runAll(a); }));
+        t.update = std::min(t.update, timed([&] { runAll(up); }));
+        std::vector<std::u16string> fetches;
+        for (size_t i = 1; i < up.size(); i += 2)
+            fetches.push_back(up[i]);
+        t.show = std::min(t.show, timed([&] { runAll(fetches); }));
+        t.remove = std::min(t.remove, timed([&] { runAll(rm); }));
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, henv);
+    }
+
+    void records(const char* label)
+    {
+        const QString table = QStringLiteral("qvbench_edit");
+        const QString columns = QStringLiteral("name varchar(40), n integer, f double precision, d date, b boolean");
+        Times page, bare;
+        for (int r = 0; r < 3; ++r) {
+            makeTable(table, columns);
+            std::vector<QString> updates, removes;
+            const std::vector<QString> adds = statements(r, updates, removes);
+            pageRound(page, r);
+            makeTable(table, columns);
+            bareRound(bare, adds, updates, removes);
+        }
+        auto line = [&](const char* what, double p, double b) {
+            std::printf("%-11s %-7s 1,000 records: page %8.1f ms, bare loop %8.1f ms, ratio %.2f\n", label, what, p, b,
+                        p / b);
+        };
+        // What the page does besides the statements: the question before each removal, and
+        // showing a record (its fetch included).
+        std::printf("%-11s remove answered No (the question alone), 1,000 times: %.1f ms\n", label, question);
+        line("add", page.add, bare.add);
+        line("update", page.update, bare.update);
+        line("remove", page.remove, bare.remove);
+        line("show", page.show, bare.show);
+        std::printf("%-11s remove without the question: ratio %.2f\n", label, (page.remove - question) / bare.remove);
+        exec(QStringLiteral("DROP TABLE ") + table);
+    }
+
+    void picture(const char* label)
+    {
+        QTemporaryDir dir;
+        QImage img(1400, 1000, QImage::Format_RGB32);
+        QRandomGenerator gen(7);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, gen.generate() | 0xff000000u);
+        const QByteArray jpeg = platform::imaging::encodeJpeg(img);
+        const QString file = dir.path() + QStringLiteral("/big.jpg");
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(jpeg);
+        f.close();
+
+        makeTable(QStringLiteral("qvbench_pics"), QStringLiteral("name varchar(20), pic ")
+                                                      + (pg_ ? QStringLiteral("bytea") : QStringLiteral("blob")));
+        exec(QStringLiteral("INSERT INTO qvbench_pics (name) VALUES ('one')"));
+        MainState& s = form_.state();
+        s.RecordKeys = QStringList{QStringLiteral("1")};
+        s.RecordIndex = 0;
+        ShowRecord(*env_);
+        auto* image = form_.ui().ScrollBox->widget()->findChild<TBVImage*>(QStringLiteral("Image_pic"));
+        form_.ui().PopupMenu_Images->setProperty("PopupComponent", QVariant::fromValue<QObject*>(image));
+
+        double load = 1e18, store = 1e18, show = 1e18, unchanged = 1e18;
+        for (int r = 0; r < 3; ++r) {
+            s.InUpdateMode = true;
+            fileAnswer = file;
+            load = std::min(load, timed([&] { MenuItem_LoadImageClick(*env_, form_.ui().MenuItem_LoadImage); }));
+            store = std::min(store, timed([&] { UpdateShownRecord(*env_); }));  // ends showing it again
+            show = std::min(show, timed([&] { ShowRecord(*env_); }));
+            edit("name")->setText(QStringLiteral("two"));
+            edit("name")->Hint = QStringLiteral("two");
+            unchanged = std::min(unchanged, timed([&] { UpdateShownRecord(*env_); }));
+            s.InUpdateMode = false;
+        }
+        std::printf("%-11s 1 MB JPEG (%.2f MB, 1400 x 1000): load from file %.1f ms, store and show again %.1f ms, "
+                    "show %.1f ms, update with the picture unchanged %.1f ms\n",
+                    label, jpeg.size() / 1e6, load, store, show, unchanged);
+        exec(QStringLiteral("DROP TABLE qvbench_pics"));
+    }
+
+    static double timed(const std::function<void()>& f)
+    {
+        QElapsedTimer t;
+        t.start();
+        f();
+        return double(t.nsecsElapsed()) / 1e6;
+    }
+
+    QString fileAnswer;
+    bool answerNo = false;
+    double question = 1e18;  // ms for 1,000 removals answered No, best round
+
+private:
+    QString dsn_, user_, password_;
+    bool pg_;
+    TForm_Main form_;
+    TDataBaseObj db_;
+    std::unique_ptr<TablePageEnv> env_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    testsupport::installOdbcEnvironment();
+    QApplication app(argc, argv);
+    Bench* current = nullptr;
+    // Remove's question is answered Yes; the picture file dialog with the bench's file.
+    platform::modal::ScopedResponder responder([&](const platform::modal::Request& r) {
+        platform::modal::Answer a;
+        a.result = r.kind == platform::modal::Kind::Window ? (current && current->answerNo ? mrNo : mrYes) : 1;
+        if (r.kind == platform::modal::Kind::OpenFile && current)
+            a.text = current->fileAnswer;
+        if (r.kind == platform::modal::Kind::MessageBox || (r.kind == platform::modal::Kind::Window && !r.text.isEmpty()))
+            std::fprintf(stderr, "message: %s\n", r.text.toStdString().c_str());
+        return a;
+    });
+    // QV_BENCH_DB=pg or =sqlite runs one database only.
+    const QByteArray only = qgetenv("QV_BENCH_DB");
+    if (only != "pg") {
+        Bench sqlite(testsupport::sqliteDsn(), {}, {}, QStringLiteral("SQLITE"), false);
+        current = &sqlite;
+        sqlite.records("SQLite");
+        sqlite.picture("SQLite");
+    }
+    if (only == "sqlite") {
+    } else if (testsupport::pgAvailable()) {
+        const auto& pg = testsupport::pg();
+        Bench postgres(pg.dsn, pg.user, pg.password, QStringLiteral("POSTGRESQL"), true);
+        current = &postgres;
+        postgres.records("PostgreSQL");
+        postgres.picture("PostgreSQL");
+    } else {
+        std::printf("PostgreSQL: skipped (%s)\n", testsupport::pgUnavailableReason().toStdString().c_str());
+    }
+    return 0;
+}

@@ -1,0 +1,274 @@
+// Adding, updating and removing records on SQLite and PostgreSQL for each kind of key, with long
+// text, quotes and refused statements.
+#include "tests/workspace/editing/EditFixture.h"
+
+#include "workspace/UpdateRecord.h"
+
+namespace {
+
+class RoundTrip : public EditFixture {
+protected:
+    void SetUp() override
+    {
+        EditFixture::SetUp();
+        ui.MenuItem_AllowLowerCase->setChecked(false);  // typed text upper case, as by default
+        ui.MenuItem_DefaultNulls->setChecked(false);
+    }
+    void remove(quint16 answer = mrYes)
+    {
+        confirmAnswer = answer;
+        BitBtn_RemoveClick(*env, ui.BitBtn_Remove);
+    }
+    void makePeople()
+    {
+        exec({QStringLiteral("DROP TABLE IF EXISTS qvedit_visits_of")});
+        recreate(QStringLiteral("qvedit_people"),
+                 QStringLiteral("id ") + serialType()
+                     + QStringLiteral(", name varchar(40) NOT NULL, city varchar(30), active boolean, joined date, "
+                                      "notes text"));
+    }
+    static QString longText()
+    {
+        QString text;
+        while (text.size() < 100 * 1024)
+            text += QStringLiteral("Zeile %1: Grüße aus Köln, «ça va», Ωμέγα, 東京 — it's 'quoted'\n").arg(text.size());
+        return text;
+    }
+};
+
+TEST_P(RoundTrip, SerialKey)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    makePeople();
+    exec({QStringLiteral("INSERT INTO qvedit_people (name, city, active, joined, notes) VALUES "
+                         "('Mary O''Brien', 'Cork', ") + (pg() ? "true" : "1")
+          + QStringLiteral(", '2001-02-03', 'first line\r\nsecond line')")});
+    build(QStringLiteral("qvedit_people"));
+    ASSERT_EQ(state.KeyColumn, QStringLiteral("id"));
+    state.RecordKeys = QStringList{QStringLiteral("1")};
+    show(0);
+    EXPECT_EQ(edit("name")->text(), QStringLiteral("Mary O'Brien")) << "stored text is shown as it is";
+
+    // Another column changes; the name and the long text go back exactly as they were stored.
+    update();
+    type("city", "Galway");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(rows("SELECT name, city, notes FROM qvedit_people"),
+              QStringList{"Mary O'Brien|GALWAY|first line\r\nsecond line"});
+
+    // A new record with a quote, long text and the add-mode defaults.
+    add();
+    EXPECT_EQ(edit("joined")->text(), QStringLiteral("12/31/9999"));
+    type("name", "it's new");
+    const QString text = longText();
+    type("notes", text);
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_EQ(state.RecordKeys, (QStringList{"1", "2"}));
+    EXPECT_EQ(state.RecordIndex, 1);
+    EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("QVEDIT_PEOPLE  Record  2 of 2          ")));
+    EXPECT_EQ(rows("SELECT name, city, active, joined FROM qvedit_people WHERE id = 2"),
+              QStringList{"IT'S NEW||False|12/31/9999"});
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_people WHERE id = 2"), QStringList{text}) << "no blank appended";
+    EXPECT_EQ(memo("notes")->toPlainText(), text);
+
+    // A memo marked null is stored as NULL, an empty one as an empty text.
+    update();
+    markNull("notes");
+    execute();
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_people WHERE id = 2"), QStringList{"<null>"});
+    update();
+    type("notes", "");
+    execute();
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_people WHERE id = 2"), QStringList{""});
+
+    // Remove: No changes nothing; Yes deletes and shows the record taking its place.
+    show(0);
+    remove(mrNo);
+    EXPECT_EQ(state.RecordKeys.size(), 2);
+    remove();
+    EXPECT_EQ(state.RecordKeys, QStringList{"2"});
+    EXPECT_EQ(state.RecordIndex, 0);
+    EXPECT_EQ(edit("name")->text(), QStringLiteral("IT'S NEW"));
+    EXPECT_EQ(rows("SELECT id FROM qvedit_people"), QStringList{"2"});
+    remove();
+    EXPECT_TRUE(state.RecordKeys.isEmpty());
+    EXPECT_TRUE(edit("name")->text().isEmpty());
+    EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("QVEDIT_PEOPLE   Record  0 of 0          ")));
+    EXPECT_FALSE(ui.BitBtn_Remove->isEnabled());
+    EXPECT_TRUE(rows("SELECT id FROM qvedit_people").isEmpty());
+}
+
+TEST_P(RoundTrip, UniqueKey)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_products"),
+             QStringLiteral("sku varchar(12) NOT NULL UNIQUE, name varchar(40), price double precision"));
+    exec({QStringLiteral("INSERT INTO qvedit_products VALUES ('A1', 'first', 1.5)"),
+          QStringLiteral("INSERT INTO qvedit_products VALUES ('B2', 'second', 2)")});
+    state.UniqueFields = QStringList{QStringLiteral("QVEDIT_PRODUCTS=SKU")};
+    build(QStringLiteral("qvedit_products"));
+    ASSERT_EQ(state.UniqueColumn.toLower(), QStringLiteral("sku"));
+    state.RecordKeys = QStringList{QStringLiteral("A1"), QStringLiteral("B2")};
+    show(0);
+
+    // The unique value edited: the stored record is updated and its key follows.
+    update();
+    type("sku", "c3");
+    type("price", "3.25");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(state.RecordKeys, (QStringList{"C3", "B2"}));
+    EXPECT_EQ(rows("SELECT sku, name, price FROM qvedit_products ORDER BY sku"),
+              (QStringList{"B2|second|2", "C3|first|3.25"}));
+
+    // An edited unique text does not choose what Remove deletes: the stored key does.
+    edit("sku")->setText(QStringLiteral("B2"));
+    remove();
+    EXPECT_EQ(state.RecordKeys, QStringList{"B2"});
+    EXPECT_EQ(rows("SELECT sku FROM qvedit_products"), QStringList{"B2"});
+
+    add();
+    type("sku", "d'4");
+    type("name", "fourth");
+    execute();
+    EXPECT_EQ(state.RecordKeys, (QStringList{"B2", "D'4"}));
+    EXPECT_EQ(edit("name")->text(), QStringLiteral("FOURTH"));
+    EXPECT_EQ(rows("SELECT name, price FROM qvedit_products WHERE sku = 'D''4'"), QStringList{"FOURTH|0"});
+}
+
+// A key column whose name holds a blank, given in upper case as the configuration gives it.
+TEST_P(RoundTrip, UniqueKeyWithABlankInItsName)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_codes"), QStringLiteral("\"item code\" varchar(10) NOT NULL UNIQUE, notes text"));
+    exec({QStringLiteral("INSERT INTO qvedit_codes VALUES ('A 1', 'old')")});
+    state.UniqueFields = QStringList{QStringLiteral("QVEDIT_CODES=ITEM CODE")};
+    build(QStringLiteral("qvedit_codes"));
+    state.RecordKeys = QStringList{QStringLiteral("A 1")};
+    show(0);
+    EXPECT_EQ(memo("notes")->toPlainText(), QStringLiteral("old"));
+    update();
+    type("notes", "new text");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_codes"), QStringList{"new text"});
+    remove();
+    EXPECT_TRUE(messages.size() == 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(rows("SELECT notes FROM qvedit_codes").isEmpty());
+}
+
+TEST_P(RoundTrip, RecordsKeyedByTheirValues)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_visits"), QStringLiteral("page varchar(40), seconds double precision, at timestamp"));
+    build(QStringLiteral("qvedit_visits"));
+    add();
+    type("page", "o'home");
+    type("seconds", "1.5");
+    type("at", "01/02/2003 04:05:06");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_EQ(state.RecordKeys,
+              QStringList{"WHERE page='O''HOME'\r\n AND seconds=1.5\r\n AND at={ts '2003-01-02 04:05:06'}"});
+    EXPECT_EQ(edit("at")->text(), QStringLiteral("01/02/2003 04:05:06"));
+
+    update();
+    type("seconds", "2.5");
+    execute();
+    EXPECT_EQ(state.RecordKeys, QStringList{"WHERE page='O''HOME' AND seconds=2.5"});
+    EXPECT_EQ(edit("seconds")->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(rows("SELECT page, seconds FROM qvedit_visits"), QStringList{"O'HOME|2.5"});
+
+    remove();
+    EXPECT_TRUE(state.RecordKeys.isEmpty());
+    EXPECT_TRUE(rows("SELECT page FROM qvedit_visits").isEmpty());
+}
+
+TEST_P(RoundTrip, RefusedStatementsChangeNothing)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    makePeople();
+    exec({QStringLiteral("INSERT INTO qvedit_people (name, city, notes) VALUES ('Ann', 'Cork', 'kept')")});
+    build(QStringLiteral("qvedit_people"));
+    state.RecordKeys = QStringList{QStringLiteral("1")};
+    show(0);
+
+    // INSERT refused: the message names the table and the statement; the typed values stay.
+    add();
+    markNull("name");
+    type("city", "Lost");
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("An error occured when writing to the qvedit_people table.")))
+        << messages.at(0).toStdString();
+    EXPECT_TRUE(messages.at(0).contains(QStringLiteral("INSERT INTO qvedit_people(")));
+    EXPECT_EQ(state.RecordKeys, QStringList{"1"});
+    EXPECT_EQ(edit("city")->text(), QStringLiteral("LOST"));
+    EXPECT_EQ(panel0.text(), QStringLiteral("Adding Record"));
+    EXPECT_EQ(rows("SELECT count(*) FROM qvedit_people"), QStringList{"1"});
+
+    // UPDATE refused: neither the row nor its long text changes.
+    messages.clear();
+    show(0);
+    update();
+    markNull("name");
+    type("city", "Elsewhere");
+    type("notes", "changed");
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("An error occured when updating the qvedit_people table.")));
+    EXPECT_EQ(rows("SELECT name, city, notes FROM qvedit_people"), QStringList{"Ann|Cork|kept"});
+    EXPECT_EQ(edit("city")->text(), QStringLiteral("Cork")) << "shown again from the database";
+
+    // DELETE refused: the record and its key stay.
+    messages.clear();
+    if (pg()) {
+        exec({QStringLiteral("DROP TABLE IF EXISTS qvedit_visits_of"),
+              QStringLiteral("CREATE TABLE qvedit_visits_of (person integer REFERENCES qvedit_people(id))"),
+              QStringLiteral("INSERT INTO qvedit_visits_of VALUES (1)")});
+    } else {
+        exec({QStringLiteral("CREATE TRIGGER qvedit_keep BEFORE DELETE ON qvedit_people "
+                             "BEGIN SELECT RAISE(ABORT, 'still visited'); END")});
+    }
+    remove();
+    ASSERT_EQ(messages.size(), 2);  // the question, then the refusal
+    EXPECT_TRUE(messages.at(1).startsWith(QStringLiteral("An error occured when deleting from the qvedit_people table.")));
+    EXPECT_TRUE(messages.at(1).contains(QStringLiteral("DELETE FROM qvedit_people")));
+    EXPECT_EQ(state.RecordKeys, QStringList{"1"});
+    EXPECT_EQ(state.RecordIndex, 0);
+    EXPECT_EQ(edit("name")->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(rows("SELECT count(*) FROM qvedit_people"), QStringList{"1"});
+    if (pg())
+        exec({QStringLiteral("DROP TABLE qvedit_visits_of")});
+}
+
+// PostgreSQL's real holds 0.1 as a value no literal names again: the locate finds nothing.
+TEST_P(RoundTrip, AddedButNotFoundAgain)
+{
+    if (!pg())
+        GTEST_SKIP() << "every SQLite value is found by its literal";
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_reals"), QStringLiteral("id serial primary key, r real, notes text"));
+    build(QStringLiteral("qvedit_reals"));
+    add();
+    type("r", "0.1");
+    type("notes", "lost?");
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("The record was added but not found again")));
+    EXPECT_TRUE(messages.at(0).contains(QStringLiteral("SELECT MAX(id) FROM qvedit_reals WHERE")));
+    EXPECT_TRUE(state.RecordKeys.isEmpty()) << "no empty key appended";
+    EXPECT_EQ(rows("SELECT notes FROM qvedit_reals"), QStringList{""});
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, RoundTrip, ::testing::Values(Db::Sqlite, Db::Postgres), DbName);
+
+} // namespace

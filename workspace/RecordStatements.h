@@ -1,0 +1,50 @@
+#pragma once
+// What the Table page's INSERT, UPDATE and DELETE share: the literal each edit writes, the
+// condition that finds a written value again, the key of a record, and the runner that reports a
+// failing statement.
+#include <QString>
+#include <QStringList>
+
+struct MainState;
+class TBVMaskEdit;
+namespace platform::engine { class Query; }
+
+// How the records of the current table are told apart.
+enum class KeyKind { Serial, Unique, Clause };
+
+// The key of one record: Name is the bare column ("rowid" included), Value the stored key text
+// (the serial or unique value, or the whole "WHERE ..." clause for KeyKind::Clause).
+struct RecordKey {
+    KeyKind kind = KeyKind::Clause;
+    QString name;
+    QString value;
+};
+
+// The kind the page keys its records by: the key column, else the unique column, else a clause.
+KeyKind PageKeyKind(const MainState& state);
+// The column the page's key is kept in, as the page names it (a configured unique column is
+// named in upper case; its control carries the table's own name). Empty for KeyKind::Clause.
+QString PageKeyColumn(const MainState& state);
+// The key of the record shown, as stored in RecordKeys at RecordIndex (before any editing).
+RecordKey ShownRecordKey(const MainState& state);
+
+// The literal of a key value: bare when the key column is numeric, quoted when it holds text;
+// the row identifier quoted on ORACLE.
+QString KeyLiteral(const MainState& state, const QString& keyName, const QString& value);
+// "WHERE " + the key's column = its literal; for KeyKind::Clause the stored clause itself.
+QString KeyCondition(const MainState& state, const RecordKey& key);
+
+// The literal an edit's value is written with, by its field type: "null" when marked null;
+// booleans as '0' or '1' (taken by every database, PostgreSQL's boolean too); numbers through
+// their fallbacks; dates and date-times as escape literals (a text that does not convert as its
+// fallback); text quoted. A type outside these gives its text quoted, or null when empty.
+QString EditLiteral(const TBVMaskEdit* edit);
+// The condition that finds the value written with Literal again: "IS NULL" for null, an empty
+// text also as NULL (some databases store '' so), else name=literal.
+QString MatchCondition(const TBVMaskEdit* edit, const QString& Literal);
+
+bool IsNullMarker(const QString& marker);
+
+// Runs the data-changing statement in Query. On failure shows "An error occured ..." with the
+// database's message and the statement, and returns false. Kind: "A" add, "D" delete, "U" update.
+bool ExecuteDml(platform::engine::Query& Query, const QString& Table, const QString& Kind);

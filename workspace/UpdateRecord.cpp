@@ -1,0 +1,197 @@
+#include "workspace/UpdateRecord.h"
+
+#include "app/ConnectionStatus.h"
+#include "app/MainState.h"
+#include "app/Options.h"
+#include "components/BVMaskEdit.h"
+#include "components/BVValid.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "workspace/BlobPictures.h"
+#include "workspace/ColumnList.h"
+#include "workspace/LongText.h"
+#include "workspace/PageControl.h"
+#include "workspace/RecordDisplay.h"
+#include "workspace/RecordStatements.h"
+#include "workspace/TablePage.h"
+#include "workspace/ValueChecks.h"
+
+#include "ui_Main.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+using namespace platform::engine;
+
+namespace {
+
+bool isNoUpdate(const TBVMaskEdit* edit, const QString& NoUpdateField)
+{
+    return !NoUpdateField.isEmpty() && edit->FieldName.toUpper() == NoUpdateField;
+}
+
+void setStatus(TablePageEnv& env, const QString& text)
+{
+    if (env.statusPanel0) {
+        env.statusPanel0->setText(text);
+        env.statusPanel0->repaint();
+    }
+    env.ui.StatusBar->repaint();
+}
+
+} // namespace
+
+QString NoUpdateFieldOf(const MainState& state, const QString& Table)
+{
+    return ListValue(state.NoUpdateFields, Table.toUpper()).toUpper().trimmed();
+}
+
+QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateField, const QList<QWidget*>& Controls,
+                                 const QString& KeyCondition)
+{
+    QStringList terms;
+    for (QWidget* w : Controls) {
+        auto* edit = qobject_cast<TBVMaskEdit*>(w);
+        if (!edit || edit->FieldType == ftAutoInc || isNoUpdate(edit, NoUpdateField))
+            continue;
+        const QString name = QuoteIfBlank(edit->FieldName);
+        if (IsNullMarker(edit->Hint)) {
+            terms << name + QStringLiteral(" = null");
+            continue;
+        }
+        const QString text = edit->text();
+        switch (edit->FieldType) {
+        case ftDate:
+        case ftDateTime: {
+            const bool valid = edit->FieldType == ftDate ? IsValidDate(text) : IsValidDateTime(text);
+            if (!valid) {
+                edit->Hint = QStringLiteral("null");
+                terms << name + QStringLiteral(" = null");
+                continue;
+            }
+            break;
+        }
+        case ftSmallint:
+        case ftInteger:
+        case ftBoolean:
+        case ftFloat:
+        case ftString:
+            break;
+        default:
+            continue;  // no literal for it: left as stored
+        }
+        terms << name + QStringLiteral(" = ") + EditLiteral(edit);
+        edit->Hint = text;
+    }
+    if (terms.isEmpty())
+        return {};
+    QStringList lines{QStringLiteral("UPDATE ") + QuoteTableName(Table) + QStringLiteral(" SET ")};
+    for (int i = 0; i < terms.size(); ++i)
+        lines << terms.at(i) + (i + 1 < terms.size() ? QStringLiteral(",") : QString());
+    lines << KeyCondition;
+    return lines;
+}
+
+QString RebuiltRecordClause(const QString& NoUpdateField, const QList<QWidget*>& Controls)
+{
+    QStringList parts;
+    for (QWidget* w : Controls) {
+        auto* edit = qobject_cast<TBVMaskEdit*>(w);
+        // Date-times never select; the no-update column's shown text may not be what is stored.
+        if (!edit || edit->FieldType == ftAutoInc || isNoUpdate(edit, NoUpdateField)
+            || (edit->FieldType == ftDateTime && !IsNullMarker(edit->Hint)))
+            continue;
+        parts << MatchCondition(edit, EditLiteral(edit));
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral("WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+bool UpdateShownRecord(TablePageEnv& env)
+{
+    MainState& s = env.state;
+    Ui::TForm_Main& ui = env.ui;
+    Query& query = *env.sources.Query;
+    if (s.RecordIndex < 0 || s.RecordIndex >= s.RecordKeys.size())
+        return false;
+
+    // The record is addressed by its key before editing.
+    RecordKey key = ShownRecordKey(s);
+    const QString noUpdate = NoUpdateFieldOf(s, s.CurrentTable);
+    const QList<QWidget*> controls = PageControls(ui);
+
+    const QStringList lines = UpdateStatementLines(s.CurrentTable, noUpdate, controls, KeyCondition(s, key));
+    bool ran = true;
+    if (!lines.isEmpty()) {
+        query.close();
+        query.sql().clear();
+        query.sql() << lines;
+        ran = ExecuteDml(query, s.CurrentTable, QStringLiteral("U"));
+        query.close();
+    }
+
+    // Pictures and long text follow only a written record, under the key it has now: a refused
+    // UPDATE leaves the whole record as it was.
+    bool stored = ran;
+    if (ran) {
+        if (key.kind == KeyKind::Unique && s.UniqueControl) {
+            key.value = s.UniqueControl->text();
+            s.RecordKeys[s.RecordIndex] = key.value;
+        } else if (key.kind == KeyKind::Clause) {
+            const QString clause = RebuiltRecordClause(noUpdate, controls);
+            if (!clause.isEmpty()) {
+                key.value = clause;
+                s.RecordKeys[s.RecordIndex] = clause;
+            }
+        }
+        stored = SavePagePictures(env, controls, key) && stored;
+        stored = SavePageMemos(env, controls, key, noUpdate) && stored;
+    }
+    ShowRecord(env);
+    return stored;
+}
+
+void BitBtn_RemoveClick(TablePageEnv& env, QObject*)
+{
+    MainState& s = env.state;
+    Ui::TForm_Main& ui = env.ui;
+    Query& query = *env.sources.Query;
+
+    if (AppMessageDlg(QStringLiteral("Are you sure you want to delete the current ") + s.CurrentTable.toUpper()
+                          + QStringLiteral(" Record?"),
+                      mtConfirmation, mbYes | mbNo)
+            != mrYes
+        || s.RecordIndex < 0 || s.RecordIndex >= s.RecordKeys.size()) {
+        SetButtons(s, ui);
+        return;
+    }
+    setStatus(env, QStringLiteral("Deleting Record"));
+
+    // The stored key, not an edited text, names the record to delete.
+    const RecordKey key = ShownRecordKey(s);
+
+    query.close();
+    query.sql().clear();
+    query.sql() << QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) << KeyCondition(s, key);
+    const bool deleted = ExecuteDml(query, s.CurrentTable, QStringLiteral("D"));
+    query.close();
+    // The entry goes only with its record.
+    if (deleted)
+        s.RecordKeys.removeAt(s.RecordIndex);
+
+    try {
+        if (!s.RecordKeys.isEmpty()) {
+            if (s.RecordIndex > s.RecordKeys.size() - 1)
+                --s.RecordIndex;
+            if (s.RecordIndex > -1)
+                ShowRecord(env);
+        } else {
+            s.RecordIndex = -1;
+            ClearTablePage(ui);
+            setStatus(env, s.CurrentTable.toUpper() + QStringLiteral("   Record  0 of 0          ")
+                               + GetConnectionText(s, ui.StatusBar));
+        }
+    } catch (...) {
+        // What follows a removal is only shown; a failure to show it is no failure of the removal.
+    }
+    SetButtons(s, ui);
+}

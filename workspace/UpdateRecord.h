@@ -1,0 +1,28 @@
+#pragma once
+// Writing the shown record back (update mode's Execute) and removing it (Remove, Ctrl+R).
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct MainState;
+class QObject;
+class QWidget;
+struct TablePageEnv;
+
+// The column of Table that updates never write (NOUPDATEFIELDS), upper case; empty when none.
+QString NoUpdateFieldOf(const MainState& state, const QString& Table);
+
+// Writes the page's values to the shown record, then its pictures and long text, and shows the
+// record again from the database. False when anything was not stored (each failure reported).
+bool UpdateShownRecord(TablePageEnv& env);
+
+// Asks, deletes the shown record and shows the one that takes its place.
+void BitBtn_RemoveClick(TablePageEnv& env, QObject* Sender);
+
+// The UPDATE lines for the page's edits, ending with KeyCondition; empty when no column is to be
+// written. Marks a date that does not convert null, and every written edit's marker its text.
+QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateField, const QList<QWidget*>& Controls,
+                                 const QString& KeyCondition);
+// The clause that finds a key-less record again after its values were written; date-times and the
+// no-update column take no part. Empty when no part is left.
+QString RebuiltRecordClause(const QString& NoUpdateField, const QList<QWidget*>& Controls);
