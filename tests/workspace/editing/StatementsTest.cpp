@@ -42,10 +42,10 @@ TEST_F(Statements, AddWorkedExample)
     EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("ORDERS  Record  1 of 1          ")));
     EXPECT_EQ(rows("SELECT name, price, due FROM ORDERS"), QStringList{"abc|12.5|12/31/9999"});
 
-    const QStringList insert{"INSERT INTO ORDERS(", "name,", "price,", "due) VALUES(", "'abc',", "12.5,",
+    const QStringList insert{"INSERT INTO \"ORDERS\"(", "name,", "price,", "due) VALUES(", "'abc',", "12.5,",
                              "{d '9999-12-31'})"};
     EXPECT_EQ(InsertStatementLines(state.CurrentTable, state.KeyColumn, page()), insert);
-    const QStringList locate{"SELECT MAX(id) FROM ORDERS WHERE ", "name='abc'", " AND price=12.5",
+    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price=12.5",
                              " AND due={d '9999-12-31'}"};
     EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page()), locate);
 }
@@ -132,15 +132,15 @@ TEST_F(Statements, UpdateWorkedExamples)
     markNull("price");
     const RecordKey key{KeyKind::Serial, QStringLiteral("id"), QStringLiteral("42")};
     EXPECT_EQ(UpdateStatementLines(state.CurrentTable, QString(), page(), KeyCondition(state, key)),
-              (QStringList{"UPDATE ORDERS SET ", "name = 'abc',", "price = null", "WHERE id = 42"}));
+              (QStringList{"UPDATE \"ORDERS\" SET ", "name = 'abc',", "price = null", "WHERE id = 42"}));
     // The no-update column left out, last or not.
     EXPECT_EQ(UpdateStatementLines(state.CurrentTable, QStringLiteral("PRICE"), page(), KeyCondition(state, key)),
-              (QStringList{"UPDATE ORDERS SET ", "name = 'abc'", "WHERE id = 42"}));
+              (QStringList{"UPDATE \"ORDERS\" SET ", "name = 'abc'", "WHERE id = 42"}));
     state.NoUpdateFields = QStringList{QStringLiteral("ORDERS=NAME")};
     EXPECT_EQ(NoUpdateFieldOf(state, QStringLiteral("orders")), QStringLiteral("NAME"));
     EXPECT_EQ(UpdateStatementLines(state.CurrentTable, NoUpdateFieldOf(state, state.CurrentTable), page(),
                                    KeyCondition(state, key)),
-              (QStringList{"UPDATE ORDERS SET ", "price = null", "WHERE id = 42"}));
+              (QStringList{"UPDATE \"ORDERS\" SET ", "price = null", "WHERE id = 42"}));
     // Nothing to write: no statement at all.
     EXPECT_TRUE(UpdateStatementLines(state.CurrentTable, QStringLiteral("NAME"),
                                      {edit("id"), edit("name")}, KeyCondition(state, key)).isEmpty());
@@ -180,24 +180,24 @@ TEST_F(Statements, KeyConditionsAndMemoStatementsByDatabaseType)
     const RecordKey informixRow{KeyKind::Serial, QStringLiteral("rowid"), QStringLiteral("257")};
     dbObj.DBType = QStringLiteral("ORACLE");
     EXPECT_EQ(KeyCondition(state, oracleRow), QStringLiteral("WHERE rowid = 'AAAA1xAAEAAAABhAAA'"));
-    EXPECT_EQ(MemoUpdateStatement("T", "notes", "rowid", "AAAA1xAAEAAAABhAAA", {}, "ORACLE"),
-              QStringLiteral("UPDATE T SET notes = :MemoText WHERE rowid = 'AAAA1xAAEAAAABhAAA'"));
+    EXPECT_EQ(MemoUpdateStatement("t", "notes", "rowid", "AAAA1xAAEAAAABhAAA", {}, "ORACLE"),
+              QStringLiteral("UPDATE t SET notes = :MemoText WHERE rowid = 'AAAA1xAAEAAAABhAAA'"));
     dbObj.DBType = QStringLiteral("INFORMIX");
     EXPECT_EQ(KeyCondition(state, informixRow), QStringLiteral("WHERE rowid = 257"));
-    EXPECT_EQ(MemoUpdateStatement("T", "notes", "rowid", "257", {}, "INFORMIX"),
-              QStringLiteral("UPDATE T SET notes = :MemoText WHERE rowid = 257"));
+    EXPECT_EQ(MemoUpdateStatement("t", "notes", "rowid", "257", {}, "INFORMIX"),
+              QStringLiteral("UPDATE t SET notes = :MemoText WHERE rowid = 257"));
 
-    EXPECT_EQ(MemoUpdateStatement("T", "notes", "id", "42", {}, "SQLITE"),
-              QStringLiteral("UPDATE T SET notes = :MemoText WHERE id = 42"));
-    EXPECT_EQ(MemoUpdateStatement("T", "\"my notes\"", "my key", "'k'", {}, "SQLITE"),
-              QStringLiteral("UPDATE T SET \"my notes\" = :MemoText WHERE \"my key\" = 'k'"));
-    EXPECT_EQ(MemoUpdateStatement("T", "notes", {}, {}, "WHERE a=1\r\n AND b='x'", "SQLITE"),
-              QStringLiteral("UPDATE T SET notes = :MemoText WHERE a=1\r\n AND b='x'"));
+    EXPECT_EQ(MemoUpdateStatement("t", "notes", "id", "42", {}, "SQLITE"),
+              QStringLiteral("UPDATE t SET notes = :MemoText WHERE id = 42"));
+    EXPECT_EQ(MemoUpdateStatement("t", "\"my notes\"", "my key", "'k'", {}, "SQLITE"),
+              QStringLiteral("UPDATE t SET \"my notes\" = :MemoText WHERE \"my key\" = 'k'"));
+    EXPECT_EQ(MemoUpdateStatement("t", "notes", {}, {}, "WHERE a=1\r\n AND b='x'", "SQLITE"),
+              QStringLiteral("UPDATE t SET notes = :MemoText WHERE a=1\r\n AND b='x'"));
 
-    EXPECT_EQ(ImageUpdateStatementLines("pic", "T", "id", "42", true),
-              (QStringList{"UPDATE T SET pic = null", "WHERE id = 42"}));
-    EXPECT_EQ(ImageUpdateStatementLines("pic", "T", {}, "WHERE a=1", false),
-              (QStringList{"UPDATE T SET pic = :IMAGE", "WHERE a=1"}));
+    EXPECT_EQ(ImageUpdateStatementLines("pic", "t", "id", "42", true),
+              (QStringList{"UPDATE t SET pic = null", "WHERE id = 42"}));
+    EXPECT_EQ(ImageUpdateStatementLines("pic", "t", {}, "WHERE a=1", false),
+              (QStringList{"UPDATE t SET pic = :IMAGE", "WHERE a=1"}));
 }
 
 TEST(PictureFiles, TypeComesFromTheFilesOwnSuffix)

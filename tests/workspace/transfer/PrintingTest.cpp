@@ -74,9 +74,11 @@ TEST_F(Printing, PrintSendsTheSameTextToThePrinter)
     ui.MenuItem_ShowFieldNames->setChecked(true);
     form.BitBtn_PrintClick(ui.BitBtn_Print);
     text = pdfText(pdf);
-    for (const QString& line : kFieldNameLines)
-        if (!line.isEmpty())
+    for (const QString& line : kFieldNameLines) {
+        if (!line.isEmpty()) {
             EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+        }
+    }
     EXPECT_TRUE(messages.isEmpty());
 }
 
