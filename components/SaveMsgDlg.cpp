@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextCursor>
+#include <QTextLayout>
+#include <QTextOption>
 #include <algorithm>
 
 namespace {
@@ -109,6 +111,8 @@ void TForm_SaveMsg::FormCreate()
     QPalette pal = RichEdit->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     RichEdit->setPalette(pal);
+    // The text starts at the box's edge: the height rule leaves no room for an inner margin.
+    RichEdit->document()->setDocumentMargin(0);
     RichEdit->installEventFilter(this);
     RichEdit->viewport()->installEventFilter(this);
     HideCaret();
@@ -307,19 +311,39 @@ void TForm_SaveMsg::SetMessageText(const QString& Msg)
 
     SetClientSize(clientWidth, clientHeight);
 
-    // Scroll bars only where the text does not fit; left to themselves the two bars can keep
-    // each other up around a text that fits.
-    const int margins = 2 * static_cast<int>(RichEdit->document()->documentMargin());
-    const bool fits = widest - Panel_Left->width() - 20 + margins <= RichEdit->width() &&
-                      n * metrics.lineSpacing() + margins <= RichEdit->height();
-    const Qt::ScrollBarPolicy policy = fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
-    RichEdit->setHorizontalScrollBarPolicy(policy);
-    RichEdit->setVerticalScrollBarPolicy(policy);
+    // Long lines wrap at the box's width, as the window's height rule allows for; a bar only
+    // where the wrapped text is still taller than the box (left to itself the bar can keep
+    // itself up around a text that fits).
+    const int textWidth = RichEdit->width() - 2 * static_cast<int>(RichEdit->document()->documentMargin());
+    const int textHeight = WrappedLineCount(lines, RichEdit->font(), textWidth) * metrics.lineSpacing();
+    const bool fits = textHeight + 2 * static_cast<int>(RichEdit->document()->documentMargin()) <= RichEdit->height();
+    RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit->setVerticalScrollBarPolicy(fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 
     // Back to the top of the text.
     RichEdit->moveCursor(QTextCursor::Start);
     RichEdit->verticalScrollBar()->setValue(0);
     RichEdit->horizontalScrollBar()->setValue(0);
+}
+
+int TForm_SaveMsg::WrappedLineCount(const QStringList& lines, const QFont& font, int width)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    int count = 0;
+    for (const QString& line : lines) {
+        QTextLayout layout(line, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int inLine = 0;
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(std::max(1, width));
+            ++inLine;
+        }
+        layout.endLayout();
+        count += std::max(1, inLine);
+    }
+    return count;
 }
 
 // ---- Window handlers -----------------------------------------------------------------------

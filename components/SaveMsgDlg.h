@@ -2,6 +2,7 @@
 // The message window: shows a message read-only, sized to its text, with a picture for the kind
 // of message and a centred row of buttons; its text box offers Copy, Save and Print.
 #include <QDialog>
+#include <QFont>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,8 @@ public:
     void ButtonRowPlace(QWidget* Button, QWidget* Panel);
     void ButtonRowFit(QWidget* Panel);
     void SetMessageText(const QString& Msg);
+    // Lines the text takes when each of its lines wraps at the width, as the text box shows it.
+    static int WrappedLineCount(const QStringList& lines, const QFont& font, int width);
     void ButtonRowCenter(QWidget* Panel);
     void ButtonResultClick(QObject* Sender);
 

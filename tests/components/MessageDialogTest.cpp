@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -152,6 +153,35 @@ TEST(MessageDialog, WidthFollowsTheWidestLine)
         EXPECT_EQ(width, expected);
         EXPECT_FALSE(scrolls);  // a text that fits shows no scroll bar
     }
+}
+
+// A line wider than the window wraps inside it: a short message is read whole, without scrolling.
+TEST(MessageDialog, LongLinesWrapInsteadOfScrolling)
+{
+    const QString msg = QStringLiteral("The \"UNKNOWN  (QUORVEL_DEMO)\" database cannot be selected because it has not "
+                                       "yet been configured as an active database for this application.\r\n\r\n"
+                                       "Use the \"Options\\Configure Databases\" menu to save an application "
+                                       "configuration for this database.");
+    QSize seen;
+    bool scrolls = true;
+    int lastBottom = 0, viewHeight = 0, lastRight = 0, viewWidth = 0;
+    runDialog(msg, mtInformation, mbOK, [&](TForm_SaveMsg& form) {
+        seen = form.size();
+        QPlainTextEdit* box = form.RichEdit;
+        scrolls = box->verticalScrollBar()->isVisible() || box->horizontalScrollBar()->isVisible();
+        QTextCursor end(box->document());
+        end.movePosition(QTextCursor::End);
+        const QRect where = box->cursorRect(end);
+        lastBottom = where.bottom();
+        lastRight = where.right();
+        viewHeight = box->viewport()->height();
+        viewWidth = box->viewport()->width();
+        return 0;
+    });
+    EXPECT_EQ(seen, QSize(632, 3 * 13 + 66));
+    EXPECT_FALSE(scrolls);
+    EXPECT_LE(lastBottom, viewHeight);
+    EXPECT_LE(lastRight, viewWidth);
 }
 
 TEST(MessageDialog, ButtonRowInTableOrderCentred)
