@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 
 namespace {
 
@@ -78,6 +79,9 @@ bool SwitchDatabase(DatabaseSwitchEnv& env, const QString& description)
     if (Db == state.CurrentDatabase && database.connected())
         return true;
 
+    // A note about the old connection (made again after a loss) does not speak for the new one.
+    if (env.statusBar)
+        env.statusBar->clearMessage();
     database.setConnected(false);
     database.setKeepConnection(false);
     if (env.engine.Table) {

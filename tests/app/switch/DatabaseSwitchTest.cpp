@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -203,6 +204,22 @@ TEST_F(Switch, BetweenTwoSqliteFilesAndBack)
     EXPECT_FALSE(QFile::exists(platform::Registry::storeFile(platform::RootKey::LocalMachine)));
     EXPECT_FALSE(QFile::exists(platform::Registry::storeFile(platform::RootKey::CurrentUser)));
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("aliases.ini"))));
+}
+
+// A note that the old connection was made again says nothing of the database switched to.
+TEST_F(Switch, ReconnectNoteGoesWithTheOldConnection)
+{
+    configure({{"Alpha", kAlpha}, {"Beta", kBeta}, {"Gone", QStringLiteral("ACCESS|Gone|qv_sw_missing|||||||")}});
+    open();
+    QStatusBar* bar = form->ui().StatusBar;
+    ASSERT_TRUE(clickItem(QStringLiteral("Alpha")));
+    for (const char* target : {"Beta", "Gone"}) {
+        SCOPED_TRACE(target);
+        ShowReconnected(bar, QStringLiteral("QV_SW_A"));
+        ASSERT_FALSE(bar->currentMessage().isEmpty());
+        ASSERT_TRUE(clickItem(QString::fromLatin1(target)));
+        EXPECT_EQ(bar->currentMessage(), QString());
+    }
 }
 
 // Only the current database carries the mark; its own item and the placeholder change nothing.
