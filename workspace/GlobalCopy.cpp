@@ -164,6 +164,7 @@ void TForm_Copy::FormShow()
     Query_SQL.setDatabaseName(env_.Database->databaseName());
     InitialDatabase = env_.state.CurrentDatabase;
     ConnectedDatabase = nullptr;
+    initialLogin_ = env_.Database->params();
     for (TBVComboBox* combo : {BVComboBox_From, BVComboBox_To}) {
         const QSignalBlocker quiet(combo);
         combo->clear();
@@ -242,6 +243,13 @@ bool TForm_Copy::ConnectDatabase(TDataBaseObj* Db)
     database.setKeepConnection(false);
     database.setAliasName(name);
     database.setDatabaseName(name);
+    // A database configured with a login is reached by it; one without keeps the login the
+    // program started with.
+    if (Db && !Db->UserName.isEmpty())
+        database.params() = QStringList{QStringLiteral("user name=") + Db->UserName,
+                                        QStringLiteral("password=") + Db->Password};
+    else
+        database.params() = initialLogin_;
     env_.Query->setDatabaseName(name);
     env_.Table->setDatabaseName(name);
     database.setConnected(true);

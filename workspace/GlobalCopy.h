@@ -69,8 +69,8 @@ public:
     TDataBaseObj* ConnectedDatabase = nullptr;      // not owned
     TDataBaseObj* InitialDatabase = nullptr;        // not owned
 
-    // Points the program's connection at Db; false when its set-up failed (the connection is
-    // made again all the same). A failure to connect throws.
+    // Points the program's connection at Db, by Db's own login when it has one; false when its
+    // set-up failed (the connection is made again all the same). A failure to connect throws.
     bool ConnectDatabase(TDataBaseObj* Db);
     void LoadTableList();
     // ConnectDatabase, true only when the connection then reaches Db's data source.
@@ -97,6 +97,7 @@ private:
 
     std::unique_ptr<Ui::TForm_Copy> ui;
     CopyEnv env_;
+    QStringList initialLogin_;  // the connection's login when the window was shown
 };
 
 // File > Reload Selected Tables: the copy window, modal, released when it closes.

@@ -2,6 +2,7 @@
 #include "components/BVComboBox.h"
 #include "components/SaveMsgDlg.h"
 #include "platform/engine/Engine.h"
+#include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/GlobalCopy.h"
@@ -402,6 +403,48 @@ TEST_F(CopyTables, SqliteToPostgres)
               (QStringList{"10|Ann|1", "12|Cy|3"}));
     ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(messages[0].contains(QStringLiteral("VALUES(11,null,2)")));
+    expectBackOnSource();
+}
+
+// Started on a database without a login, the copy reaches a target by the login configured for it.
+TEST_F(CopyTables, TargetIsReachedWithItsOwnLogin)
+{
+    QV_REQUIRE_PG();
+    testsupport::pgExec(QStringLiteral(
+        "DROP TABLE IF EXISTS cpt_people;"
+        "CREATE TABLE cpt_people (id INTEGER PRIMARY KEY, name VARCHAR(20) NOT NULL, x_serial INTEGER);"));
+    const testsupport::PgServer& pg = testsupport::pg();
+    platform::IniFile(QStringLiteral("Quorvel.ini"))
+        .writeString(QStringLiteral("DATABASES"), QStringLiteral("Pg login"),
+                     QStringLiteral("ACCESS|Pg login|qv_pg|") + pg.user + QLatin1Char('|') + pg.password
+                         + QStringLiteral("|||||"));
+    form.registry().LoadDatabases();
+    form.state().CurrentDatabase = form.registry().FindDatabaseObj(QStringLiteral("Source"));
+    form.Database.setConnected(false);
+    form.Database.params().clear();
+    form.Database.setConnected(true);
+
+    copy(QStringLiteral("Source"), QStringLiteral("Pg login"), {"cpt_people"});
+
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_pg"), QString::fromUtf8(kPeopleColumns), pgLogin),
+              (QStringList{"10|Ann|1", "12|Cy|3"}));
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("VALUES(11,null,2)"))) << messages[0].toStdString();
+    expectBackOnSource();
+    // Back on the starting database with the login it had.
+    EXPECT_EQ(form.Database.params(), QStringList());
+
+    // A refused login is reported; closing the window still goes back to the starting database.
+    platform::IniFile(QStringLiteral("Quorvel.ini"))
+        .writeString(QStringLiteral("DATABASES"), QStringLiteral("Pg login"),
+                     QStringLiteral("ACCESS|Pg login|qv_pg|") + pg.user + QStringLiteral("|wrong|||||"));
+    form.registry().LoadDatabases();
+    form.state().CurrentDatabase = form.registry().FindDatabaseObj(QStringLiteral("Source"));
+    messages.clear();
+    copy(QStringLiteral("Source"), QStringLiteral("Pg login"), {"cpt_people"},
+         [](TForm_Copy& c) { c.BitBtn_Cancel->click(); });
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("password authentication failed"))) << messages[0].toStdString();
     expectBackOnSource();
 }
 
