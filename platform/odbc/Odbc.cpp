@@ -267,6 +267,8 @@ bool Connection::dead() const
 {
     if (!connected_)
         return false;
+    if (lost_)
+        return true;
     SQLUINTEGER value = SQL_CD_FALSE;
     const SQLRETURN rc = SQLGetConnectAttrW(dbc_, SQL_ATTR_CONNECTION_DEAD, &value, 0, nullptr);
     return SQL_SUCCEEDED(rc) && value == SQL_CD_TRUE;
@@ -309,6 +311,7 @@ void Connection::disconnect()
     if (!connected_)
         return;
     connected_ = false;
+    lost_ = false;
     const SQLRETURN rc = SQLDisconnect(dbc_);
     if (!SQL_SUCCEEDED(rc)) {
         // An open transaction keeps some drivers connected: roll it back and try once more.
@@ -378,11 +381,32 @@ void Statement::release()
     }
 }
 
+namespace {
+// Connection exceptions, and the server ending the session (PostgreSQL's 57P01 to 57P03).
+bool saysLinkIsGone(const Error& error)
+{
+    for (const Diagnostic& d : error.records()) {
+        if (d.sqlState.rfind("08", 0) == 0 || d.sqlState == "57P01" || d.sqlState == "57P02" ||
+            d.sqlState == "57P03")
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 void Statement::fail(SQLRETURN rc) const
 {
     if (stmt_ == SQL_NULL_HSTMT)
         throw Error("08003", "Connection not open");
-    raise(SQL_HANDLE_STMT, stmt_, rc);
+    try {
+        raise(SQL_HANDLE_STMT, stmt_, rc);
+    } catch (const Error& error) {
+        // Some drivers stop telling that the link is dead (psqlODBC after a catalogue call):
+        // the failure itself is then the only word of it.
+        if (connection_ && saysLinkIsGone(error))
+            connection_->lost_ = true;
+        throw;
+    }
 }
 
 void Statement::check(SQLRETURN rc) const

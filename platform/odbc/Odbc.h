@@ -88,7 +88,7 @@ public:
     // Frees every statement still open on the connection, then disconnects.
     void disconnect();
     bool connected() const { return connected_; }
-    // True once the driver has found the link to the server broken (after a failed call).
+    // True once the link to the server is found broken (after a failed call).
     bool dead() const;
     // Seconds a login and each statement may take before the driver gives up, where the driver
     // supports it; 0 waits for ever. Takes effect for the next connect and the next statement.
@@ -103,6 +103,7 @@ private:
     void allocate();
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
+    bool lost_ = false;  // a statement failed because the link is gone
     int timeout_ = kDefaultTimeout;
     std::vector<Statement*> statements_;
 };

@@ -277,3 +277,30 @@ TEST(OdbcConnection, DroppedLinkIsSeenAfterTheFailure)
     sqlite.connect(fromUtf8(testsupport::sqliteDsn().toStdString()), u"", u"");
     EXPECT_FALSE(sqlite.dead());
 }
+
+// After a catalogue call the driver no longer says the link is dead once it is dropped; the
+// failure itself says so.
+TEST(OdbcConnection, DroppedLinkIsSeenAfterACatalogueCall)
+{
+    QV_REQUIRE_PG();
+    PgLink link(Connection::kDefaultTimeout);
+    {
+        Statement names(link.connection);
+        const std::u16string all = u"%";
+        names.tables(nullptr, &all, u"TABLE");
+        while (names.fetch()) {
+        }
+    }
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(link.backend));
+    // As after a restart: the server side is gone before the next command is sent.
+    PgLink watch(Connection::kDefaultTimeout);
+    for (long long left = 1; left != 0;) {
+        Statement q(watch.connection);
+        q.execDirect(fromUtf8("SELECT count(*) FROM pg_stat_activity WHERE pid = " + std::to_string(link.backend)));
+        ASSERT_TRUE(q.fetch());
+        q.getInteger(1, left);
+    }
+    Statement s(link.connection);
+    EXPECT_THROW(s.execDirect(u"SELECT 1"), Error);
+    EXPECT_TRUE(link.connection.dead());
+}
