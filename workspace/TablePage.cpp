@@ -174,13 +174,18 @@ void FitPageContents(Ui::TForm_Main& ui)
         bottom = std::max(bottom, w->geometry().bottom() + 1);
     }
     page->setMinimumSize(right + 10, bottom + 10);
-    if (!ui.ScrollBox->widgetResizable())
-        page->resize(std::max(right + 10, ui.ScrollBox->viewport()->width()),
-                     std::max(bottom + 10, ui.ScrollBox->viewport()->height()));
+    // A smaller minimum does not shrink the page by itself: a short page after a tall one would
+    // keep the tall one's scroll range.
+    page->resize(std::max(right + 10, ui.ScrollBox->viewport()->width()),
+                 std::max(bottom + 10, ui.ScrollBox->viewport()->height()));
 }
 
 void FreeTablePageControls(TablePageEnv& env)
 {
+    // A field that has the focus would hand it to the next one as it goes, scrolling the page
+    // down on the way: the scroll box takes the focus first.
+    if (QWidget* page = pageOf(env.ui); page && page->isAncestorOf(QApplication::focusWidget()))
+        env.ui.ScrollBox->setFocus();
     for (QWidget* w : PageControls(env.ui)) {
         if (qobject_cast<TBVMaskEdit*>(w) || qobject_cast<TBVMemo*>(w) || qobject_cast<TBVImage*>(w)
             || qobject_cast<QLabel*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<TBVComboBox*>(w)
@@ -371,6 +376,9 @@ void BuildTablePage(TablePageEnv& env)
 
     FitPageContents(ui);
     ConnectDataControls(env);
+    // A new page starts at its top, wherever the last one was scrolled to.
+    ui.ScrollBox->verticalScrollBar()->setValue(0);
+    ui.ScrollBox->horizontalScrollBar()->setValue(0);
     ui.ScrollBox->setVisible(true);
     ui.ScrollBox->update();
     if (env.window)

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 
 using namespace platform::engine;
 
@@ -295,6 +296,36 @@ TEST_F(PageFixture, ClearFreeAndNullMarkers)
     EXPECT_TRUE(state.ColumnList.empty());
     EXPECT_EQ(state.KeyControl, nullptr);
     EXPECT_EQ(panel0.text(), GetConnectionText(state, nullptr));
+}
+
+// A new page starts at its top, wherever the last one was scrolled to (by Find Field, say).
+TEST_F(PageFixture, NewPageStartsAtTheTop)
+{
+    QStringList columns;
+    for (int i = 1; i <= 60; ++i)
+        columns << QStringLiteral("c%1 varchar(10)").arg(i);
+    recreate(QStringLiteral("qv_tall"), columns.join(QStringLiteral(", ")));
+    recreate(QStringLiteral("qv_short"), QStringLiteral("k integer, v varchar(10)"));
+    build(QStringLiteral("qv_tall"));
+    QApplication::processEvents();
+    QScrollBar* bar = ui.ScrollBox->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    // As Find Field leaves it: the focus on a field far down, scrolled into view.
+    auto* far = control<TBVMaskEdit>(QStringLiteral("BVMaskEdit_c55"));
+    window.activateWindow();
+    far->setFocus();
+    ui.ScrollBox->ensureWidgetVisible(far);
+    QApplication::processEvents();
+    ASSERT_GT(bar->value(), 0);
+
+    build(QStringLiteral("qv_short"));
+    QApplication::processEvents();
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(ui.ScrollBox->horizontalScrollBar()->value(), 0);
+    auto* k = control<TBVMaskEdit>(QStringLiteral("BVMaskEdit_k"));
+    ASSERT_NE(k, nullptr);
+    EXPECT_TRUE(ui.ScrollBox->viewport()->rect().contains(k->mapTo(ui.ScrollBox->viewport(), QPoint(0, 0))));
 }
 
 TEST_F(PageFixture, PicturesPushLaterControlsAndGoBack)
