@@ -45,7 +45,7 @@ TEST_F(Statements, AddWorkedExample)
     const QStringList insert{"INSERT INTO \"ORDERS\"(", "name,", "price,", "due) VALUES(", "'abc',", "12.5,",
                              "{d '9999-12-31'})"};
     EXPECT_EQ(InsertStatementLines(state.CurrentTable, state.KeyColumn, page()), insert);
-    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price=12.5",
+    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price='12.5'",
                              " AND due={d '9999-12-31'}"};
     EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page()), locate);
 }
@@ -70,8 +70,8 @@ TEST_F(Statements, LiteralsOfEachFieldType)
         {"i", "42", "42", "i=42"},
         {"i", "4x", "-1", "i=-1"},
         {"sm", nullptr, "null", "sm IS NULL"},
-        {"f", "", "0.00", "f=0.00"},
-        {"f", "12.5", "12.5", "f=12.5"},
+        {"f", "", "0.00", "f='0.00'"},
+        {"f", "12.5", "12.5", "f='12.5'"},
         {"b", "False", "'0'", "b='0'"},
         {"b", "True", "'1'", "b='1'"},
         {"d", "01/13/2001", "{d '2001-01-13'}", "d={d '2001-01-13'}"},
