@@ -304,6 +304,10 @@ void TForm_SaveMsg::SetMessageText(const QString& Msg)
 
     if (clientWidth < Panel_Buttons->width())
         clientWidth = Panel_Buttons->width() + 20;
+    // A line wider than the window brings the horizontal scroll bar: the window grows by its
+    // height so that it covers no line of a text that otherwise fits.
+    if (h < 446 && widest > 632)
+        clientHeight += RichEdit->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, RichEdit);
 
     SetClientSize(clientWidth, clientHeight);
 

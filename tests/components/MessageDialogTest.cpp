@@ -154,6 +154,27 @@ TEST(MessageDialog, WidthFollowsTheWidestLine)
     }
 }
 
+// A line wider than the window brings the horizontal scroll bar; it must not cover the last line
+// of a short message (a refused statement's last line, or the line an import skipped).
+TEST(MessageDialog, WideLinesLeaveEveryLineInView)
+{
+    for (int n : {2, 7}) {
+        SCOPED_TRACE(n);
+        int room = 0, needed = 0;
+        bool vertical = true;
+        runDialog(repeatLines(n - 1) + QStringLiteral("\r\n") + QString(400, u'W'), mtError, mbOK,
+                  [&](TForm_SaveMsg& form) {
+                      room = form.RichEdit->viewport()->height();
+                      needed = n * QFontMetrics(form.RichEdit->font()).lineSpacing()
+                               + 2 * int(form.RichEdit->document()->documentMargin());
+                      vertical = form.RichEdit->verticalScrollBar()->isVisible();
+                      return 0;
+                  });
+        EXPECT_GE(room, needed);
+        EXPECT_FALSE(vertical);
+    }
+}
+
 TEST(MessageDialog, ButtonRowInTableOrderCentred)
 {
     QStringList captions;
