@@ -258,6 +258,10 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
     SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
 }
 
+// A boolean goes into the record line quoted: '1' is read by every database, PostgreSQL's boolean
+// too, which refuses a bare 1.
+QString bitLiteral(const QString& text) { return QLatin1Char('\'') + BooleanToBit(text) + QLatin1Char('\''); }
+
 QString editLiteral(const TBVMaskEdit* edit, const Field& f)
 {
     if (f.isNull())
@@ -265,6 +269,8 @@ QString editLiteral(const TBVMaskEdit* edit, const Field& f)
     // Text goes as stored: the control may show it upper-cased.
     if (edit->FieldType == ftString)
         return SqlLiteral(ftString, f.asString());
+    if (edit->FieldType == ftBoolean)
+        return bitLiteral(f.asString());
     try {
         return ControlSqlLiteral(edit);
     } catch (const std::invalid_argument&) {
@@ -287,7 +293,7 @@ QString fieldLiteral(Field& f)
     case ftFloat:
         return f.asString();
     case ftBoolean:
-        return BooleanToBit(f.asString());
+        return bitLiteral(f.asString());
     default:
         return SqlLiteral(ftString, f.asString());
     }
