@@ -213,6 +213,10 @@ TEST_P(RoundTrip, RefusedStatementsChangeNothing)
     EXPECT_EQ(edit("city")->text(), QStringLiteral("LOST"));
     EXPECT_EQ(panel0.text(), QStringLiteral("Adding Record"));
     EXPECT_EQ(rows("SELECT count(*) FROM qvedit_people"), QStringList{"1"});
+    // The page holds what was typed, no stored record: Update and Remove would act on the
+    // record shown before Add.
+    EXPECT_FALSE(ui.BitBtn_Update->isEnabled());
+    EXPECT_FALSE(ui.BitBtn_Remove->isEnabled());
 
     // UPDATE refused: neither the row nor its long text changes.
     messages.clear();
