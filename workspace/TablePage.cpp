@@ -481,9 +481,12 @@ void UpdateWindowCaption(MainState& state, QWidget* window)
 
 void ResetImagePositions(MainState& state, Ui::TForm_Main& ui, QWidget* window)
 {
-    const bool held = window && window->updatesEnabled();
+    Q_UNUSED(window);
+    // Only the record page moves: holding its painting is enough.
+    QWidget* page = ui.ScrollBox;
+    const bool held = page->updatesEnabled();
     if (held)
-        window->setUpdatesEnabled(false);
+        page->setUpdatesEnabled(false);
     QScrollBar* bar = ui.ScrollBox->verticalScrollBar();
     const int position = bar->value();
     bar->setValue(0);
@@ -505,7 +508,7 @@ void ResetImagePositions(MainState& state, Ui::TForm_Main& ui, QWidget* window)
     FitPageContents(ui);
     bar->setValue(position);
     if (held)
-        window->setUpdatesEnabled(true);
+        page->setUpdatesEnabled(true);
 }
 
 void MoveControlsBelow(Ui::TForm_Main& ui, QWidget* Control)
