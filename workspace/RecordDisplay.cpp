@@ -148,7 +148,8 @@ QStringList RecordStatementLines(const QString& CurrentTable, const QString& Key
 
 namespace {
 
-// Holds off the window's painting for one display; released on every exit.
+// Holds off the record page's painting for one display; released on every exit. Only the page:
+// holding the whole window would have it all repainted after every record.
 class RedrawHold {
 public:
     explicit RedrawHold(QWidget* w) : w_(w)
@@ -314,8 +315,8 @@ bool ShowRecord(TablePageEnv& env)
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
 
+    RedrawHold hold(ui.ScrollBox);
     ResetImagePositions(s, ui, env.window);
-    RedrawHold hold(env.window);
 
     const int count = s.RecordKeys.size();
     if (count > 0) {
@@ -335,7 +336,7 @@ bool ShowRecord(TablePageEnv& env)
                                   + QString::number(s.RecordIndex + 1) + QStringLiteral(" of ")
                                   + QString::number(count) + QStringLiteral("          ")
                                   + GetConnectionText(s, ui.StatusBar));
-        env.statusPanel0->repaint();
+        env.statusPanel0->update();
     }
 
     s.AsciiLine.clear();

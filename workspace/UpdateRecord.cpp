@@ -30,13 +30,15 @@ bool isNoUpdate(const TBVMaskEdit* edit, const QString& NoUpdateField)
     return !NoUpdateField.isEmpty() && edit->FieldName.toUpper() == NoUpdateField;
 }
 
+// Painted at once, before the statement runs: only the panel that changed.
 void setStatus(TablePageEnv& env, const QString& text)
 {
     if (env.statusPanel0) {
         env.statusPanel0->setText(text);
         env.statusPanel0->repaint();
+    } else {
+        env.ui.StatusBar->repaint();
     }
-    env.ui.StatusBar->repaint();
 }
 
 } // namespace
