@@ -173,6 +173,37 @@ TEST_F(Statements, UpdateDateThatDoesNotConvertAndRebuiltClause)
     EXPECT_EQ(edit("t")->text(), QStringLiteral("02/03/2002 04:05:06")) << "shown again by the rebuilt clause";
 }
 
+// A click on Execute leaves the field being typed in, as any click on a button does: a date that
+// does not convert is reported there, and nothing is written over the stored one.
+TEST_F(Statements, ClickingExecuteChecksTheFieldItLeaves)
+{
+    recreate(QStringLiteral("log"), QStringLiteral("s varchar(9), d date"));
+    exec({QStringLiteral("INSERT INTO log VALUES ('a', '2001-02-03')")});
+    build(QStringLiteral("log"));
+    state.RecordKeys = QStringList{QStringLiteral("WHERE s='a'")};
+    show(0);
+    QObject::connect(ui.BitBtn_Execute, &QPushButton::clicked, [this] { execute(); });
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    update();
+    edit("d")->setFocus();
+    type("d", "13/45/2001");
+    QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    EXPECT_EQ(messages, QStringList{"Invalid Date"});
+    EXPECT_TRUE(state.InUpdateMode) << "the record is not written";
+    EXPECT_EQ(QApplication::focusWidget(), edit("d"));
+    EXPECT_EQ(rows("SELECT d FROM log"), QStringList{"02/03/2001"});
+
+    // Corrected, the same click writes it.
+    messages.clear();
+    type("d", "03/04/2002");
+    QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_FALSE(state.InUpdateMode);
+    EXPECT_EQ(rows("SELECT d FROM log"), QStringList{"03/04/2002"});
+}
+
 TEST_F(Statements, KeyConditionsAndMemoStatementsByDatabaseType)
 {
     state.KeyColumn = QStringLiteral("rowid");
