@@ -190,6 +190,42 @@ TEST_P(RoundTrip, RecordsKeyedByTheirValues)
     EXPECT_TRUE(rows("SELECT page FROM qvedit_visits").isEmpty());
 }
 
+// Rows that hold the same values cannot be told apart by their values: Remove says how many go
+// before it deletes them all, and no key that selected them stays behind.
+TEST_P(RoundTrip, RemovingOneOfIdenticalRows)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_twins"), QStringLiteral("page varchar(20), n integer"));
+    exec({QStringLiteral("INSERT INTO qvedit_twins VALUES ('a', 1)"), QStringLiteral("INSERT INTO qvedit_twins VALUES ('a', 1)"),
+          QStringLiteral("INSERT INTO qvedit_twins VALUES ('b', 2)")});
+    build(QStringLiteral("qvedit_twins"));
+    const QString twin = QStringLiteral("WHERE page='a' AND n=1");
+    state.RecordKeys = QStringList{twin, twin, QStringLiteral("WHERE page='b' AND n=2")};
+    show(0);
+
+    // No to the question: nothing goes and nothing more is asked.
+    remove(mrNo);
+    EXPECT_EQ(messages.size(), 1) << "No to the first question asks nothing more";
+    EXPECT_EQ(rows("SELECT count(*) FROM qvedit_twins"), QStringList{"3"});
+
+    messages.clear();
+    remove();
+    ASSERT_EQ(messages.size(), 2) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.at(1).startsWith(QStringLiteral("2 records of the QVEDIT_TWINS table hold these values")))
+        << messages.at(1).toStdString();
+    EXPECT_EQ(rows("SELECT count(*) FROM qvedit_twins"), QStringList{"1"});
+    EXPECT_EQ(state.RecordKeys, QStringList{"WHERE page='b' AND n=2"});
+    EXPECT_EQ(state.RecordIndex, 0);
+    EXPECT_EQ(edit("page")->text(), QStringLiteral("b")) << "the record that follows is shown";
+
+    // A single row is deleted after the usual question alone.
+    messages.clear();
+    remove();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(state.RecordKeys.isEmpty());
+}
+
 TEST_P(RoundTrip, RefusedStatementsChangeNothing)
 {
     if (!useParamDb())
