@@ -308,15 +308,17 @@ void TForm_SaveMsg::SetMessageText(const QString& Msg)
 
     if (clientWidth < Panel_Buttons->width())
         clientWidth = Panel_Buttons->width() + 20;
-
     SetClientSize(clientWidth, clientHeight);
 
-    // Long lines wrap at the box's width, as the window's height rule allows for; a bar only
-    // where the wrapped text is still taller than the box (left to itself the bar can keep
-    // itself up around a text that fits).
-    const int textWidth = RichEdit->width() - 2 * static_cast<int>(RichEdit->document()->documentMargin());
-    const int textHeight = WrappedLineCount(lines, RichEdit->font(), textWidth) * metrics.lineSpacing();
-    const bool fits = textHeight + 2 * static_cast<int>(RichEdit->document()->documentMargin()) <= RichEdit->height();
+    // Long lines wrap at the box's width, so no horizontal bar ever covers a line. The height
+    // rule leaves room for a little wrapping; a window sized to its lines grows (up to its limit)
+    // where the wrapped text needs more, so a short message is read whole without scrolling.
+    const int margins = 2 * static_cast<int>(RichEdit->document()->documentMargin());
+    const int textHeight = WrappedLineCount(lines, RichEdit->font(), RichEdit->width() - margins) * metrics.lineSpacing()
+                           + margins;
+    if (h < 446 && textHeight > RichEdit->height())
+        SetClientSize(clientWidth, std::min(height() + textHeight - RichEdit->height(), maxClientHeight));
+    const bool fits = textHeight <= RichEdit->height();
     RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit->setVerticalScrollBarPolicy(fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 

@@ -217,9 +217,9 @@ bool AddRecord(TablePageEnv& env)
             env.statusPanel0->setText(s.CurrentTable.toUpper() + QStringLiteral("  Record  ") + count
                                       + QStringLiteral(" of ") + count + QStringLiteral("          ")
                                       + GetConnectionText(s, ui.StatusBar));
-            env.statusPanel0->repaint();
+            // Painted with the rest of the page when the command returns.
+            env.statusPanel0->update();
         }
-        ui.StatusBar->repaint();
     }
     return stored;
 }

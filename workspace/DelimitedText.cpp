@@ -198,8 +198,9 @@ DelimitedLine ReadValueLine(const QString& line)
                 return std::nullopt;
             return item.trimmed();
         },
-        QStringLiteral("This line is not a list of values (numbers, quoted text, null, {d '...'}, {ts '...'}) and was "
-                       "not inserted:\r\n"));
+        // Short lines: the message window shows them without scrolling sideways.
+        QStringLiteral("This line was not inserted: it is not a list of values\r\n"
+                       "(numbers, quoted text, null, {d '...'}, {ts '...'}):\r\n"));
 }
 
 void MenuItem_CreateDBASCIIClick(TForm_Main& form)

@@ -65,6 +65,8 @@ void BitBtn_QueryClick(TablePageEnv& env, QObject* Sender)
     if (Sender == ui.BitBtn_Query || Sender == ui.MenuItem_Query) {
         state.InQueryMode = true;
         ClearTablePage(ui);
+        // The cleared page holds criteria, no stored record, until a record is shown again.
+        state.RecordShown = false;
         ClearMaxLengths(ui);
         state.WherePresent = false;
         setCaption(env, kQueryCaption);
@@ -72,6 +74,9 @@ void BitBtn_QueryClick(TablePageEnv& env, QObject* Sender)
     } else if (Sender == ui.BitBtn_Add || Sender == ui.MenuItem_Add) {
         state.InAddMode = true;
         ClearTablePage(ui);
+        // What is typed is no stored record: a refused INSERT must not leave Update and Remove
+        // acting on the record shown before.
+        state.RecordShown = false;
         setCaption(env, kAddCaption);
         SetMaskEditDefaults(env);
         SetEditFocus(env);

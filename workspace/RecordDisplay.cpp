@@ -148,7 +148,8 @@ QStringList RecordStatementLines(const QString& CurrentTable, const QString& Key
 
 namespace {
 
-// Holds off the window's painting for one display; released on every exit.
+// Holds off the record page's painting for one display; released on every exit. Only the page:
+// holding the whole window would have it all repainted after every record.
 class RedrawHold {
 public:
     explicit RedrawHold(QWidget* w) : w_(w)
@@ -258,6 +259,10 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
     SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
 }
 
+// A boolean goes into the record line quoted: '1' is read by every database, PostgreSQL's boolean
+// too, which refuses a bare 1.
+QString bitLiteral(const QString& text) { return QLatin1Char('\'') + BooleanToBit(text) + QLatin1Char('\''); }
+
 QString editLiteral(const TBVMaskEdit* edit, const Field& f)
 {
     if (f.isNull())
@@ -265,6 +270,8 @@ QString editLiteral(const TBVMaskEdit* edit, const Field& f)
     // Text goes as stored: the control may show it upper-cased.
     if (edit->FieldType == ftString)
         return SqlLiteral(ftString, f.asString());
+    if (edit->FieldType == ftBoolean)
+        return bitLiteral(f.asString());
     try {
         return ControlSqlLiteral(edit);
     } catch (const std::invalid_argument&) {
@@ -287,7 +294,7 @@ QString fieldLiteral(Field& f)
     case ftFloat:
         return f.asString();
     case ftBoolean:
-        return BooleanToBit(f.asString());
+        return bitLiteral(f.asString());
     default:
         return SqlLiteral(ftString, f.asString());
     }
@@ -308,8 +315,8 @@ bool ShowRecord(TablePageEnv& env)
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
 
+    RedrawHold hold(ui.ScrollBox);
     ResetImagePositions(s, ui, env.window);
-    RedrawHold hold(env.window);
 
     const int count = s.RecordKeys.size();
     if (count > 0) {
@@ -329,7 +336,7 @@ bool ShowRecord(TablePageEnv& env)
                                   + QString::number(s.RecordIndex + 1) + QStringLiteral(" of ")
                                   + QString::number(count) + QStringLiteral("          ")
                                   + GetConnectionText(s, ui.StatusBar));
-        env.statusPanel0->repaint();
+        env.statusPanel0->update();
     }
 
     s.AsciiLine.clear();

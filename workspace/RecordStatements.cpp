@@ -109,6 +109,10 @@ QString MatchCondition(const TBVMaskEdit* edit, const QString& Literal)
         return name + QStringLiteral(" IS NULL");
     if (Literal == QLatin1String("''"))
         return QLatin1Char('(') + name + QStringLiteral("='' OR ") + name + QStringLiteral(" IS NULL)");
+    // A number compared bare is read as a double, which a single-precision column never equals
+    // (PostgreSQL's real 6.8); quoted, the database reads it in the column's own type.
+    if (edit->FieldType == ftFloat && !Literal.startsWith(QLatin1Char('\'')))
+        return name + QStringLiteral("='") + Literal + QLatin1Char('\'');
     return name + QLatin1Char('=') + Literal;
 }
 

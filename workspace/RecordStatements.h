@@ -40,7 +40,8 @@ QString KeyCondition(const MainState& state, const RecordKey& key);
 // fallback); text quoted. A type outside these gives its text quoted, or null when empty.
 QString EditLiteral(const TBVMaskEdit* edit);
 // The condition that finds the value written with Literal again: "IS NULL" for null, an empty
-// text also as NULL (some databases store '' so), else name=literal.
+// text also as NULL (some databases store '' so), a number of a float column quoted, else
+// name=literal.
 QString MatchCondition(const TBVMaskEdit* edit, const QString& Literal);
 
 bool IsNullMarker(const QString& marker);

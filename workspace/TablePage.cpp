@@ -489,31 +489,43 @@ void UpdateWindowCaption(MainState& state, QWidget* window)
 
 void ResetImagePositions(MainState& state, Ui::TForm_Main& ui, QWidget* window)
 {
-    const bool held = window && window->updatesEnabled();
+    Q_UNUSED(window);
+    // Only the record page moves: holding its painting is enough.
+    QWidget* page = ui.ScrollBox;
+    const bool held = page->updatesEnabled();
     if (held)
-        window->setUpdatesEnabled(false);
+        page->setUpdatesEnabled(false);
     QScrollBar* bar = ui.ScrollBox->verticalScrollBar();
     const int position = bar->value();
     bar->setValue(0);
+    // The page is fitted again only when a control came back from where a picture pushed it.
+    bool moved = false;
+    auto place = [&moved](QWidget* w, int top) {
+        if (w->y() != top) {
+            w->move(w->x(), top);
+            moved = true;
+        }
+    };
     for (auto& entry : state.ColumnList) {
         TFieldObject& O = *entry.second;
         if (qobject_cast<TBVImage*>(O.DataControl)) {
-            O.DataControl->move(O.DataControl->x(), O.ControlTop);
+            place(O.DataControl, O.ControlTop);
             if (O.LabelEdit)
-                O.LabelEdit->move(O.LabelEdit->x(), O.ControlTop);
+                place(O.LabelEdit, O.ControlTop);
             FitImageFrame(ui, O.DataControl);
         } else if (O.DataControl) {
             // Controls below pictures go back to where they were built, so every showing of a
             // picture pushes them from there and they do not creep down record by record.
-            O.DataControl->move(O.DataControl->x(), O.ControlTop);
+            place(O.DataControl, O.ControlTop);
             if (O.LabelEdit)
-                O.LabelEdit->move(O.LabelEdit->x(), O.ControlTop + 3);
+                place(O.LabelEdit, O.ControlTop + 3);
         }
     }
-    FitPageContents(ui);
+    if (moved)
+        FitPageContents(ui);
     bar->setValue(position);
     if (held)
-        window->setUpdatesEnabled(true);
+        page->setUpdatesEnabled(true);
 }
 
 void MoveControlsBelow(Ui::TForm_Main& ui, QWidget* Control)

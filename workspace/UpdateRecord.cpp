@@ -30,13 +30,33 @@ bool isNoUpdate(const TBVMaskEdit* edit, const QString& NoUpdateField)
     return !NoUpdateField.isEmpty() && edit->FieldName.toUpper() == NoUpdateField;
 }
 
+// Painted at once, before the statement runs: only the panel that changed.
 void setStatus(TablePageEnv& env, const QString& text)
 {
     if (env.statusPanel0) {
         env.statusPanel0->setText(text);
         env.statusPanel0->repaint();
+    } else {
+        env.ui.StatusBar->repaint();
     }
-    env.ui.StatusBar->repaint();
+}
+
+// The number of rows a stored clause selects; 1 when it cannot be counted (the DELETE then
+// reports what is wrong).
+int countRows(Query& query, const QString& Table, const QString& Clause)
+{
+    query.close();
+    query.sql().clear();
+    query.sql() << QStringLiteral("SELECT COUNT(*) FROM ") + QuoteTableName(Table) << Clause;
+    int n = 1;
+    try {
+        query.open();
+        if (!query.eof() && query.fieldCount() > 0 && !query.fields(0).isNull())
+            n = query.fields(0).asInteger();
+    } catch (const std::exception&) {
+    }
+    query.close();
+    return n;
 }
 
 } // namespace
@@ -164,19 +184,39 @@ void BitBtn_RemoveClick(TablePageEnv& env, QObject*)
         SetButtons(s, ui);
         return;
     }
-    setStatus(env, QStringLiteral("Deleting Record"));
-
     // The stored key, not an edited text, names the record to delete.
     const RecordKey key = ShownRecordKey(s);
+
+    // A record known only by its values takes every row holding the same values with it.
+    if (key.kind == KeyKind::Clause) {
+        const int matching = countRows(query, s.CurrentTable, key.value);
+        if (matching > 1
+            && AppMessageDlg(QString::number(matching) + QStringLiteral(" records of the ") + s.CurrentTable.toUpper()
+                                 + QStringLiteral(" table hold these values and cannot be told apart.\r\n"
+                                                  "Are you sure you want to delete all ")
+                                 + QString::number(matching) + QStringLiteral(" of them?"),
+                             mtConfirmation, mbYes | mbNo)
+                   != mrYes) {
+            SetButtons(s, ui);
+            return;
+        }
+    }
+    setStatus(env, QStringLiteral("Deleting Record"));
 
     query.close();
     query.sql().clear();
     query.sql() << QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) << KeyCondition(s, key);
     const bool deleted = ExecuteDml(query, s.CurrentTable, QStringLiteral("D"));
     query.close();
-    // The entry goes only with its record.
-    if (deleted)
+    // The entry goes only with its record; for values shared by several rows, every entry that
+    // selected one of them goes too.
+    if (deleted && key.kind == KeyKind::Clause) {
+        const int before = int(s.RecordKeys.mid(0, s.RecordIndex).count(key.value));
+        s.RecordKeys.removeAll(key.value);
+        s.RecordIndex -= before;
+    } else if (deleted) {
         s.RecordKeys.removeAt(s.RecordIndex);
+    }
 
     try {
         if (!s.RecordKeys.isEmpty()) {

@@ -9,8 +9,10 @@
 
 #include "ui_Main.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <cmath>
@@ -238,10 +240,43 @@ private:
     bool checking_ = false;
 };
 
+// Execute takes no focus from a click, so the field being typed in would never be left and
+// checked: a press on it first moves the focus there, as a click on any other button does. When
+// the check gives the field the focus back, the press goes no further.
+class CheckFieldBeforeExecute : public QObject {
+public:
+    CheckFieldBeforeExecute(const TablePageEnv& env, QWidget* button) : QObject(button), env_(env)
+    {
+        button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress
+            || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        auto* button = static_cast<QWidget*>(watched);
+        QWidget* field = QApplication::focusWidget();
+        if (!button->isEnabled() || !field || !field->property("qvDataHooks").toBool()
+            || !(env_.state.InAddMode || env_.state.InUpdateMode))
+            return false;
+        button->setFocus(Qt::MouseFocusReason);
+        return QApplication::focusWidget() != button;
+    }
+
+private:
+    TablePageEnv env_;
+};
+
 } // namespace
 
 void ConnectDataControls(TablePageEnv& env)
 {
+    if (!env.ui.BitBtn_Execute->property("qvChecksField").toBool()) {
+        env.ui.BitBtn_Execute->setProperty("qvChecksField", true);
+        new CheckFieldBeforeExecute(env, env.ui.BitBtn_Execute);
+    }
     for (QWidget* w : PageControls(env.ui)) {
         if (!qobject_cast<TBVMaskEdit*>(w) && !qobject_cast<TBVMemo*>(w))
             continue;

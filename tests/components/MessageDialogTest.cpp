@@ -106,8 +106,6 @@ TEST(MessageDialog, SizesItselfToTheText)
         {"29 lines", repeatLines(29), mbOK, {220, 29 * 13 + 66}, false},
         {"30 lines scroll", repeatLines(30), mbOK, {220, 206}, true},
         {"200 lines scroll", repeatLines(200), mbOK, {220, 206}, true},
-        // One line is held at the least height of the window.
-        {"line wider than the limit", QString(400, u'W'), mbOK, {632, 93}, true},
         {"six buttons widen the window", QStringLiteral("Short"),
          mbOK | mbYes | mbNo | mbCancel | mbAbort | mbRetry, {75 + 2 + 5 * 77 + 4 + 20, 93}, false},
         {"eight buttons reach the limit", QStringLiteral("Short"), allButtons, {632, 93}, false},
@@ -182,6 +180,29 @@ TEST(MessageDialog, LongLinesWrapInsteadOfScrolling)
     EXPECT_FALSE(scrolls);
     EXPECT_LE(lastBottom, viewHeight);
     EXPECT_LE(lastRight, viewWidth);
+}
+
+// A line wider than the window brings the horizontal scroll bar; it must not cover the last line
+// of a short message (a refused statement's last line, or the line an import skipped).
+TEST(MessageDialog, WideLinesLeaveEveryLineInView)
+{
+    for (int n : {2, 7}) {
+        SCOPED_TRACE(n);
+        int room = 0, needed = 0, width = 0;
+        bool vertical = true;
+        runDialog(repeatLines(n - 1) + QStringLiteral("\r\n") + QString(400, u'W'), mtError, mbOK,
+                  [&](TForm_SaveMsg& form) {
+                      width = form.width();
+                      room = form.RichEdit->viewport()->height();
+                      needed = n * QFontMetrics(form.RichEdit->font()).lineSpacing()
+                               + 2 * int(form.RichEdit->document()->documentMargin());
+                      vertical = form.RichEdit->verticalScrollBar()->isVisible();
+                      return 0;
+                  });
+        EXPECT_EQ(width, 632);
+        EXPECT_GE(room, needed);
+        EXPECT_FALSE(vertical);
+    }
 }
 
 TEST(MessageDialog, ButtonRowInTableOrderCentred)

@@ -135,7 +135,7 @@ protected:
         platform::modal::Answer a;
         if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window)) {
             messages << msg->RichEdit->toPlainText();
-            a.result = msg->RichEdit->toPlainText().startsWith(QLatin1String("Are you sure")) ? int(confirmAnswer) : int(mrOk);
+            a.result = msg->RichEdit->toPlainText().contains(QLatin1String("Are you sure")) ? int(confirmAnswer) : int(mrOk);
         } else if (r.kind == platform::modal::Kind::MessageBox) {
             messages << r.text;
             a.result = QMessageBox::Ok;

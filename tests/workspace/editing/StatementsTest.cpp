@@ -45,7 +45,7 @@ TEST_F(Statements, AddWorkedExample)
     const QStringList insert{"INSERT INTO \"ORDERS\"(", "name,", "price,", "due) VALUES(", "'abc',", "12.5,",
                              "{d '9999-12-31'})"};
     EXPECT_EQ(InsertStatementLines(state.CurrentTable, state.KeyColumn, page()), insert);
-    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price=12.5",
+    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price='12.5'",
                              " AND due={d '9999-12-31'}"};
     EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page()), locate);
 }
@@ -70,8 +70,8 @@ TEST_F(Statements, LiteralsOfEachFieldType)
         {"i", "42", "42", "i=42"},
         {"i", "4x", "-1", "i=-1"},
         {"sm", nullptr, "null", "sm IS NULL"},
-        {"f", "", "0.00", "f=0.00"},
-        {"f", "12.5", "12.5", "f=12.5"},
+        {"f", "", "0.00", "f='0.00'"},
+        {"f", "12.5", "12.5", "f='12.5'"},
         {"b", "False", "'0'", "b='0'"},
         {"b", "True", "'1'", "b='1'"},
         {"d", "01/13/2001", "{d '2001-01-13'}", "d={d '2001-01-13'}"},
@@ -171,6 +171,37 @@ TEST_F(Statements, UpdateDateThatDoesNotConvertAndRebuiltClause)
     execute();
     EXPECT_EQ(state.RecordKeys, QStringList{"WHERE s='a' AND d IS NULL AND n IS NULL"});
     EXPECT_EQ(edit("t")->text(), QStringLiteral("02/03/2002 04:05:06")) << "shown again by the rebuilt clause";
+}
+
+// A click on Execute leaves the field being typed in, as any click on a button does: a date that
+// does not convert is reported there, and nothing is written over the stored one.
+TEST_F(Statements, ClickingExecuteChecksTheFieldItLeaves)
+{
+    recreate(QStringLiteral("log"), QStringLiteral("s varchar(9), d date"));
+    exec({QStringLiteral("INSERT INTO log VALUES ('a', '2001-02-03')")});
+    build(QStringLiteral("log"));
+    state.RecordKeys = QStringList{QStringLiteral("WHERE s='a'")};
+    show(0);
+    QObject::connect(ui.BitBtn_Execute, &QPushButton::clicked, [this] { execute(); });
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    update();
+    edit("d")->setFocus();
+    type("d", "13/45/2001");
+    QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    EXPECT_EQ(messages, QStringList{"Invalid Date"});
+    EXPECT_TRUE(state.InUpdateMode) << "the record is not written";
+    EXPECT_EQ(QApplication::focusWidget(), edit("d"));
+    EXPECT_EQ(rows("SELECT d FROM log"), QStringList{"02/03/2001"});
+
+    // Corrected, the same click writes it.
+    messages.clear();
+    type("d", "03/04/2002");
+    QTest::mouseClick(ui.BitBtn_Execute, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_FALSE(state.InUpdateMode);
+    EXPECT_EQ(rows("SELECT d FROM log"), QStringList{"03/04/2002"});
 }
 
 TEST_F(Statements, KeyConditionsAndMemoStatementsByDatabaseType)

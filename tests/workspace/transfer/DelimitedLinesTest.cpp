@@ -126,6 +126,10 @@ TEST(DelimitedLines, UnusableLinesSayWhy)
         EXPECT_TRUE(row.items.isEmpty()) << line;
         EXPECT_TRUE(row.error.contains(QStringLiteral("not a list of values"))) << line;
         EXPECT_TRUE(row.error.endsWith(QString::fromUtf8(line))) << line;
+        // The explanation fits the message window without scrolling sideways.
+        const QStringList said = row.error.split(QStringLiteral("\r\n"));
+        for (qsizetype i = 0; i + 1 < said.size(); ++i)
+            EXPECT_LE(said.at(i).size(), 80) << said.at(i).toStdString();
     }
     for (const char* line : {"", "id||", "id) VALUES(1); --|", "\"x|"}) {
         const DelimitedLine columns = ReadColumnLine(QString::fromUtf8(line));

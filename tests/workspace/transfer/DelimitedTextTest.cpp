@@ -13,7 +13,7 @@ namespace {
 struct DemoTable {
     const char* name;
     const char* sqliteColumns;  // the demo table's own definition
-    const char* pgColumns;      // the same on PostgreSQL; booleans arrive as 0 and 1
+    const char* pgColumns;      // the same on PostgreSQL, booleans as its own boolean
 };
 
 const DemoTable kDemoTables[] = {
@@ -21,17 +21,17 @@ const DemoTable kDemoTables[] = {
      "id INTEGER PRIMARY KEY AUTOINCREMENT, name VARCHAR(40) NOT NULL, city VARCHAR(30), country VARCHAR(30), "
      "\"credit limit\" DOUBLE, active BOOLEAN NOT NULL DEFAULT 1, joined DATE, notes TEXT",
      "id SERIAL PRIMARY KEY, name VARCHAR(40) NOT NULL, city VARCHAR(30), country VARCHAR(30), "
-     "\"credit limit\" DOUBLE PRECISION, active SMALLINT NOT NULL DEFAULT 1, joined DATE, notes TEXT"},
+     "\"credit limit\" DOUBLE PRECISION, active BOOLEAN NOT NULL DEFAULT true, joined DATE, notes TEXT"},
     {"products",
      "sku VARCHAR(12) NOT NULL UNIQUE, name VARCHAR(40) NOT NULL, price REAL, weight_kg REAL, in_stock BOOLEAN, "
      "description TEXT, picture_format VARCHAR(4), picture BLOB",
      "sku VARCHAR(12) NOT NULL UNIQUE, name VARCHAR(40) NOT NULL, price DOUBLE PRECISION, "
-     "weight_kg DOUBLE PRECISION, in_stock SMALLINT, description TEXT, picture_format VARCHAR(4), picture BYTEA"},
+     "weight_kg DOUBLE PRECISION, in_stock BOOLEAN, description TEXT, picture_format VARCHAR(4), picture BYTEA"},
     {"orders",
      "order_no INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, \"order date\" DATE NOT NULL, "
      "shipped TIMESTAMP, total DOUBLE, paid BOOLEAN",
      "order_no SERIAL PRIMARY KEY, customer_id INTEGER NOT NULL, \"order date\" DATE NOT NULL, "
-     "shipped TIMESTAMP, total DOUBLE PRECISION, paid SMALLINT"},
+     "shipped TIMESTAMP, total DOUBLE PRECISION, paid BOOLEAN"},
     {"order_items", "order_no INTEGER NOT NULL, sku VARCHAR(12) NOT NULL, quantity SMALLINT NOT NULL, unit_price REAL",
      "order_no INTEGER NOT NULL, sku VARCHAR(12) NOT NULL, quantity SMALLINT NOT NULL, unit_price DOUBLE PRECISION"},
     {"visit_log", "visited TIMESTAMP, customer_id INTEGER, page VARCHAR(40), seconds REAL",
@@ -114,9 +114,9 @@ TEST_F(Delimited, ExportWritesTheHeaderAndOneLinePerFoundRecord)
     ASSERT_EQ(lines.size(), 7);
     // The serial key is left out; the memo is written as empty text.
     EXPECT_EQ(lines[0], QStringLiteral("name|city|country|\"credit limit\"|active|joined|notes|"));
-    EXPECT_EQ(lines[1], QStringLiteral("'Harbour Lights Books'|'Bristol'|'United Kingdom'|2500|1|{d '2019-03-14'}|''|"));
-    EXPECT_EQ(lines[3], QStringLiteral("'O''Connor Joinery'|'Galway'|'Ireland'|1200.5|1|{d '2021-06-30'}|''|"));
-    EXPECT_EQ(lines[6], QStringLiteral("'Atelier Lumière'|'Lyon'|'France'|null|1|null|''|"));
+    EXPECT_EQ(lines[1], QStringLiteral("'Harbour Lights Books'|'Bristol'|'United Kingdom'|2500|'1'|{d '2019-03-14'}|''|"));
+    EXPECT_EQ(lines[3], QStringLiteral("'O''Connor Joinery'|'Galway'|'Ireland'|1200.5|'1'|{d '2021-06-30'}|''|"));
+    EXPECT_EQ(lines[6], QStringLiteral("'Atelier Lumière'|'Lyon'|'France'|null|'1'|null|''|"));
     // The Table page is left on the last record.
     EXPECT_EQ(form.state().RecordIndex, 5);
 
