@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <algorithm>
+
 using namespace platform::engine;
 
 namespace {
@@ -57,6 +59,23 @@ int countRows(Query& query, const QString& Table, const QString& Clause)
     }
     query.close();
     return n;
+}
+
+// A record known only by its values cannot be told apart from other rows holding the same
+// values: acting on it acts on all of them. True when the clause selects one row, or the user
+// agrees to Action ("delete", "change") every row it selects.
+bool ConfirmIdenticalRows(Query& query, const QString& Table, const QString& Clause, const QString& Action)
+{
+    const int matching = countRows(query, Table, Clause);
+    if (matching <= 1)
+        return true;
+    const QString n = QString::number(matching);
+    return AppMessageDlg(n + QStringLiteral(" records of the ") + Table.toUpper()
+                             + QStringLiteral(" table hold these values and cannot be told apart.\r\n"
+                                              "Are you sure you want to ")
+                             + Action + QStringLiteral(" all ") + n + QStringLiteral(" of them?"),
+                         mtConfirmation, mbYes | mbNo)
+           == mrYes;
 }
 
 } // namespace
@@ -139,6 +158,12 @@ bool UpdateShownRecord(TablePageEnv& env)
     const QString noUpdate = NoUpdateFieldOf(s, s.CurrentTable);
     const QList<QWidget*> controls = PageControls(ui);
 
+    // Refused, it ends as a refused UPDATE does: nothing written, the stored record shown again.
+    if (key.kind == KeyKind::Clause && !ConfirmIdenticalRows(query, s.CurrentTable, key.value, QStringLiteral("change"))) {
+        ShowRecord(env);
+        return false;
+    }
+
     const QStringList lines = UpdateStatementLines(s.CurrentTable, noUpdate, controls, KeyCondition(s, key));
     bool ran = true;
     if (!lines.isEmpty()) {
@@ -157,10 +182,11 @@ bool UpdateShownRecord(TablePageEnv& env)
             key.value = s.UniqueControl->text();
             s.RecordKeys[s.RecordIndex] = key.value;
         } else if (key.kind == KeyKind::Clause) {
+            // Every entry that selected one of the rows written now selects them by their new values.
             const QString clause = RebuiltRecordClause(noUpdate, controls);
             if (!clause.isEmpty()) {
+                std::replace(s.RecordKeys.begin(), s.RecordKeys.end(), key.value, clause);
                 key.value = clause;
-                s.RecordKeys[s.RecordIndex] = clause;
             }
         }
         stored = SavePagePictures(env, controls, key) && stored;
@@ -188,18 +214,9 @@ void BitBtn_RemoveClick(TablePageEnv& env, QObject*)
     const RecordKey key = ShownRecordKey(s);
 
     // A record known only by its values takes every row holding the same values with it.
-    if (key.kind == KeyKind::Clause) {
-        const int matching = countRows(query, s.CurrentTable, key.value);
-        if (matching > 1
-            && AppMessageDlg(QString::number(matching) + QStringLiteral(" records of the ") + s.CurrentTable.toUpper()
-                                 + QStringLiteral(" table hold these values and cannot be told apart.\r\n"
-                                                  "Are you sure you want to delete all ")
-                                 + QString::number(matching) + QStringLiteral(" of them?"),
-                             mtConfirmation, mbYes | mbNo)
-                   != mrYes) {
-            SetButtons(s, ui);
-            return;
-        }
+    if (key.kind == KeyKind::Clause && !ConfirmIdenticalRows(query, s.CurrentTable, key.value, QStringLiteral("delete"))) {
+        SetButtons(s, ui);
+        return;
     }
     setStatus(env, QStringLiteral("Deleting Record"));
 

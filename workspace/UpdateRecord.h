@@ -13,7 +13,8 @@ struct TablePageEnv;
 QString NoUpdateFieldOf(const MainState& state, const QString& Table);
 
 // Writes the page's values to the shown record, then its pictures and long text, and shows the
-// record again from the database. False when anything was not stored (each failure reported).
+// record again from the database. False when anything was not stored (each failure reported), or
+// when the user declined to change every row that holds the same values as a key-less record.
 bool UpdateShownRecord(TablePageEnv& env);
 
 // Asks, deletes the shown record and shows the one that takes its place.

@@ -226,6 +226,60 @@ TEST_P(RoundTrip, RemovingOneOfIdenticalRows)
     EXPECT_TRUE(state.RecordKeys.isEmpty());
 }
 
+TEST_P(RoundTrip, UpdatingOneOfIdenticalRows)
+{
+    if (!useParamDb())
+        GTEST_SKIP() << "no PostgreSQL server";
+    recreate(QStringLiteral("qvedit_twins"), QStringLiteral("page varchar(20), n integer"));
+    exec({QStringLiteral("INSERT INTO qvedit_twins VALUES ('a', 1)"), QStringLiteral("INSERT INTO qvedit_twins VALUES ('b', 2)"),
+          QStringLiteral("INSERT INTO qvedit_twins VALUES ('a', 1)")});
+    build(QStringLiteral("qvedit_twins"));
+    const QString twin = QStringLiteral("WHERE page='a' AND n=1");
+    const QString other = QStringLiteral("WHERE page='b' AND n=2");
+    state.RecordKeys = QStringList{twin, other, twin};
+    show(0);
+    const QString all = QStringLiteral("SELECT page, n FROM qvedit_twins ORDER BY page, n");
+
+    // No: nothing is written and the page browses the stored record again.
+    update();
+    type("n", "7");
+    confirmAnswer = mrNo;
+    execute();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("2 records of the QVEDIT_TWINS table hold these values")))
+        << messages.at(0).toStdString();
+    EXPECT_TRUE(messages.at(0).endsWith(QStringLiteral("Are you sure you want to change all 2 of them?")))
+        << messages.at(0).toStdString();
+    EXPECT_EQ(rows(all), (QStringList{"a|1", "a|1", "b|2"}));
+    EXPECT_EQ(state.RecordKeys, (QStringList{twin, other, twin}));
+    EXPECT_FALSE(state.InUpdateMode);
+    EXPECT_EQ(edit("n")->text(), QStringLiteral("1"));
+
+    // Yes: both rows change, and both entries find them by their new values.
+    messages.clear();
+    confirmAnswer = mrYes;
+    update();
+    type("n", "7");
+    execute();
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_EQ(rows(all), (QStringList{"a|7", "a|7", "b|2"}));
+    const QString changed = QStringLiteral("WHERE page='a' AND n=7");
+    EXPECT_EQ(state.RecordKeys, (QStringList{changed, other, changed}));
+    EXPECT_EQ(edit("n")->text(), QStringLiteral("7"));
+    show(2);
+    EXPECT_EQ(edit("n")->text(), QStringLiteral("7")) << "the other entry finds its row again";
+
+    // A row of its own is written without a question.
+    messages.clear();
+    show(1);
+    update();
+    type("n", "3");
+    execute();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(rows(all), (QStringList{"a|7", "a|7", "b|3"}));
+    EXPECT_EQ(state.RecordKeys.at(1), QStringLiteral("WHERE page='b' AND n=3"));
+}
+
 TEST_P(RoundTrip, RefusedStatementsChangeNothing)
 {
     if (!useParamDb())
