@@ -18,6 +18,7 @@
 
 #include "ui_Main.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -70,12 +71,15 @@ bool ConfirmIdenticalRows(Query& query, const QString& Table, const QString& Cla
     if (matching <= 1)
         return true;
     const QString n = QString::number(matching);
-    return AppMessageDlg(n + QStringLiteral(" records of the ") + Table.toUpper()
+    // Asked with the ordinary pointer, also while Execute shows the busy one.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QString question = n + QStringLiteral(" records of the ") + Table.toUpper()
                              + QStringLiteral(" table hold these values and cannot be told apart.\r\n"
                                               "Are you sure you want to ")
-                             + Action + QStringLiteral(" all ") + n + QStringLiteral(" of them?"),
-                         mtConfirmation, mbYes | mbNo)
-           == mrYes;
+                             + Action + QStringLiteral(" all ") + n + QStringLiteral(" of them?");
+    const bool agreed = AppMessageDlg(question, mtConfirmation, mbYes | mbNo) == mrYes;
+    QGuiApplication::restoreOverrideCursor();
+    return agreed;
 }
 
 } // namespace
