@@ -51,7 +51,7 @@ void tellUnknownType(QWidget* parent, const QString& fileName)
 // Each picture pushes the controls made after it down by its height, from their built places.
 void relayoutPictures(TablePageEnv& env)
 {
-    ResetImagePositions(env.state, env.ui, env.window);
+    ResetImagePositions(env.state, env.ui);
     for (QWidget* w : PageControls(env.ui)) {
         if (auto* image = qobject_cast<TBVImage*>(w)) {
             MoveControlsBelow(env.ui, image);

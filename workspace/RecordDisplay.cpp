@@ -316,7 +316,7 @@ bool ShowRecord(TablePageEnv& env)
     Ui::TForm_Main& ui = env.ui;
 
     RedrawHold hold(ui.ScrollBox);
-    ResetImagePositions(s, ui, env.window);
+    ResetImagePositions(s, ui);
 
     const int count = s.RecordKeys.size();
     if (count > 0) {

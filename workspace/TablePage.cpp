@@ -487,9 +487,8 @@ void UpdateWindowCaption(MainState& state, QWidget* window)
     window->setWindowTitle(caption);
 }
 
-void ResetImagePositions(MainState& state, Ui::TForm_Main& ui, QWidget* window)
+void ResetImagePositions(MainState& state, Ui::TForm_Main& ui)
 {
-    Q_UNUSED(window);
     // Only the record page moves: holding its painting is enough.
     QWidget* page = ui.ScrollBox;
     const bool held = page->updatesEnabled();

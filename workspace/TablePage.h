@@ -50,7 +50,7 @@ void SetNavigationButtons(MainState& state, Ui::TForm_Main& ui, int Index);
 void UpdateWindowCaption(MainState& state, QWidget* window);
 // Puts every control of the page back at its ControlTop (pictures and their captions as built),
 // so the next record's pictures push the controls below them from their own places.
-void ResetImagePositions(MainState& state, Ui::TForm_Main& ui, QWidget* window);
+void ResetImagePositions(MainState& state, Ui::TForm_Main& ui);
 // Moves every control created after Control down by Control's height.
 void MoveControlsBelow(Ui::TForm_Main& ui, QWidget* Control);
 void FitImageFrame(Ui::TForm_Main& ui, QWidget* Control);

@@ -342,7 +342,7 @@ TEST_F(PageFixture, PicturesPushLaterControlsAndGoBack)
 
     // Two records shown one after the other, each with a 60 pixel picture in p.
     for (int record = 0; record < 2; ++record) {
-        ResetImagePositions(state, ui, &window);
+        ResetImagePositions(state, ui);
         QPixmap picture(50, 60);
         picture.fill(Qt::green);
         p->setAutoSize(true);
@@ -364,7 +364,7 @@ TEST_F(PageFixture, PicturesPushLaterControlsAndGoBack)
     EXPECT_EQ(frameOfP->geometry(), QRect(p->x() - 5, p->y() - 5, 60, 70));
     EXPECT_GE(ui.ScrollBox->widget()->minimumHeight(), c->y() + c->height());
 
-    ResetImagePositions(state, ui, &window);
+    ResetImagePositions(state, ui);
     EXPECT_EQ(b->y(), bTop);
     EXPECT_EQ(c->y(), cTop);
     EXPECT_TRUE(window.updatesEnabled());
