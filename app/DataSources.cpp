@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/DatabaseRegistry.h"
+#include "components/DialogBehaviour.h"
 #include "components/Utils.h"
 #include "platform/ini/IniFile.h"
 #include "platform/registry/Registry.h"
@@ -96,11 +97,8 @@ void TForm_DataSource::closeEvent(QCloseEvent* event)
 
 void TForm_DataSource::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->Button1->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);  // Enter presses the default button, OK
+    if (!EscapePressesCancel(event, ui_->Button1))
+        QDialog::keyPressEvent(event);  // Enter presses the default button, OK
 }
 
 void TForm_DataSource::FormShow()

@@ -8,6 +8,7 @@
 #include "components/BVExecFile.h"
 #include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
+#include "components/DialogBehaviour.h"
 #include "workspace/AddFields.h"
 #include "workspace/BlobPictures.h"
 #include "workspace/DatabaseSwitchPage.h"
@@ -38,13 +39,11 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QWheelEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
-#include <QScreen>
 #include <QTabBar>
 
 #include <algorithm>
@@ -362,11 +361,7 @@ void TForm_Main::completeWindowDefinition()
     ui_->Splitter->setStretchFactor(1, 1);
     ui_->Splitter->setSizes({139, 360});
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
 }
 
 void TForm_Main::bindDatabaseItem(QAction* item)

@@ -2,6 +2,7 @@
 
 #include "app/ConnectionStatus.h"
 #include "app/Options.h"
+#include "components/DialogBehaviour.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "workspace/ColumnList.h"
@@ -11,12 +12,10 @@
 #include "ui_SelectTable.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 
 TForm_SelectTable::TForm_SelectTable(MainState& state, const QString& databaseName, QWidget* parent)
@@ -31,11 +30,7 @@ TForm_SelectTable::TForm_SelectTable(MainState& state, const QString& databaseNa
         done(QDialog::Accepted);
     });
     connect(ui_->BitBtn_Cancel, &QPushButton::clicked, this, &TForm_SelectTable::BitBtn_CancelClick);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CenterOnScreen(*this);
 }
 
 TForm_SelectTable::~TForm_SelectTable() = default;
@@ -48,12 +43,8 @@ void TForm_SelectTable::showEvent(QShowEvent* event)
 
 void TForm_SelectTable::keyPressEvent(QKeyEvent* event)
 {
-    // Esc goes through the Cancel button, so its handler runs.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        ui_->BitBtn_Cancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!EscapePressesCancel(event, ui_->BitBtn_Cancel))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm_SelectTable::FormShow()
