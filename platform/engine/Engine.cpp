@@ -17,10 +17,7 @@ using detail::qstr;
 using detail::toEngineError;
 using detail::wide;
 
-namespace {
-
-// Shortest text that reads back as the same double; plain decimals up to 15 integer digits.
-QString floatText(double v)
+QString FloatText(double v)
 {
     if (std::isnan(v))
         return QStringLiteral("NAN");
@@ -40,6 +37,8 @@ QString floatText(double v)
     }
     return text;
 }
+
+namespace {
 
 // "yyyy-mm-dd", optionally followed by " hh:mm[:ss[.fraction]]" (or "T"): the ODBC text of dates
 // and timestamps, and what SQLite stores.
@@ -131,6 +130,8 @@ void Database::setConnected(bool connect)
 {
     if (!connect) {
         connection_.reset();  // frees the statements of every dataset on it
+        inTransaction_ = false;
+        dbmsName_.clear();
         return;
     }
     if (connected())
@@ -163,6 +164,7 @@ void Database::setConnected(bool connect)
     dsn_ = dsn;
     user_ = user;
     password_ = password;
+    dbmsName_.clear();
 }
 
 odbc::Connection& Database::connection()
@@ -170,6 +172,8 @@ odbc::Connection& Database::connection()
     if (!connected())
         throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
     if (connection_->dead()) {
+        if (inTransaction_)
+            throw EngineError(QStringLiteral("The connection to the database was lost."), QStringLiteral("08S01"));
         auto c = std::make_unique<odbc::Connection>();
         try {
             c->connect(wide(dsn_), wide(user_), wide(password_));
@@ -181,6 +185,66 @@ odbc::Connection& Database::connection()
             onReconnect_(dsn_);
     }
     return *connection_;
+}
+
+void Database::startTransaction()
+{
+    odbc::Connection& c = connection();
+    try {
+        c.setAutoCommit(false);
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+    inTransaction_ = true;
+}
+
+void Database::commit()
+{
+    if (!inTransaction_)
+        return;
+    odbc::Connection& c = *connection_;
+    try {
+        c.endTransaction(true);
+    } catch (const odbc::Error& e) {
+        rollback();
+        throw toEngineError(e);
+    }
+    inTransaction_ = false;
+    try {
+        c.setAutoCommit(true);
+    } catch (const odbc::Error&) {
+        c.markLost();  // a new connection has autocommit on
+    }
+}
+
+void Database::rollback()
+{
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    if (!connection_ || !connection_->connected())
+        return;
+    odbc::Connection& c = *connection_;
+    try {
+        c.endTransaction(false);
+        c.setAutoCommit(true);
+    } catch (const odbc::Error&) {
+        // Autocommit switched on over an open transaction would commit it: the link is dropped
+        // instead, and the server rolls back what it held.
+        c.markLost();
+    }
+}
+
+QString Database::dbmsName()
+{
+    if (dbmsName_.isEmpty()) {
+        try {
+            dbmsName_ = qstr(connection().infoText(SQL_DBMS_NAME));
+        } catch (const odbc::Error& e) {
+            throw toEngineError(e);
+        }
+    }
+    return dbmsName_;
 }
 
 // ---- Field -----------------------------------------------------------------------------------
@@ -203,7 +267,7 @@ QString Field::asString() const
     case ValueKind::Integer:
         return QString::number(int_);
     case ValueKind::Float:
-        return floatText(float_);
+        return FloatText(float_);
     case ValueKind::Boolean:
         return int_ ? QStringLiteral("True") : QStringLiteral("False");
     case ValueKind::Date:
@@ -322,6 +386,15 @@ QByteArray Field::asBytes() const
     if (kind_ == ValueKind::Bytes)
         return bytes_;
     return asString().toUtf8();
+}
+
+QString Field::storedText() const
+{
+    if (isNull_)
+        return {};
+    if (kind_ == ValueKind::Text || kind_ == ValueKind::Date || kind_ == ValueKind::DateTime)
+        return text_;
+    return asString();
 }
 
 // ---- Param -----------------------------------------------------------------------------------

@@ -30,6 +30,10 @@ private:
 
 class Database;
 
+// The shortest text that reads back as the same double: plain decimals up to 15 integer digits,
+// else "1.5e+20"; "NAN", "INF", "-INF".
+QString FloatText(double value);
+
 // A name as a statement writes it: left bare when it is a plain lower-case identifier that is no
 // reserved word, else in double quotes with inner ones doubled, so it reaches the database exactly
 // as spelled (a database that folds bare names to one case finds a mixed-case name only quoted).
@@ -100,10 +104,25 @@ public:
     // Called with the data source after such a new connection was made.
     void setReconnectHandler(std::function<void(const QString&)> handler) { onReconnect_ = std::move(handler); }
 
+    // The statements run on the connection between startTransaction and commit take effect
+    // together or not at all. While a transaction is open a broken link is not mended by a new
+    // connection (it would run the rest outside the transaction): connection() throws instead.
+    void startTransaction();
+    // Throws the driver's text when the commit fails; the transaction is then rolled back.
+    void commit();
+    // Never throws: a rollback the driver refuses leaves the link to be made afresh.
+    void rollback();
+    bool inTransaction() const { return inTransaction_; }
+
+    // The product name the driver reports (SQL_DBMS_NAME), e.g. "SQLite", "PostgreSQL".
+    QString dbmsName();
+
 private:
     QString databaseName_, aliasName_;
     QStringList params_;
     bool keepConnection_ = false;
+    bool inTransaction_ = false;
+    QString dbmsName_;  // of the connection made
     std::unique_ptr<odbc::Connection> connection_;
     QString dsn_, user_, password_;  // of the connection made
     std::function<void(const QString&)> onReconnect_;
@@ -129,6 +148,9 @@ public:
     QDateTime asDateTime() const;
     // Blob and memo bytes (memo text as UTF-8): what a blob stream on the field reads.
     QByteArray asBytes() const;
+    // A value read as text exactly as the driver gave it: a date or timestamp in the ODBC form, or
+    // as SQLite stores it ("2020-11-02 09:15:00" in a date column). asString() for other values.
+    QString storedText() const;
 
 private:
     friend class DataSet;

@@ -19,7 +19,8 @@ struct Row {
     ValueKind value;
 };
 
-// Wide types arrive narrowed. BIGINT is a float: its values do not fit the 32-bit integer code.
+// Wide types arrive narrowed. BIGINT is an integer: the page writes integers of 64 bits exactly,
+// and a double would lose those past 2^53.
 constexpr Row kTypes[] = {
     {SQL_CHAR,           ftString,   Size::ColumnPlusOne, 0, ValueKind::Text},
     {SQL_VARCHAR,        ftString,   Size::ColumnPlusOne, 0, ValueKind::Text},
@@ -27,7 +28,7 @@ constexpr Row kTypes[] = {
     {SQL_TINYINT,        ftSmallint, Size::Fixed,         2, ValueKind::Integer},
     {SQL_SMALLINT,       ftSmallint, Size::Fixed,         2, ValueKind::Integer},
     {SQL_INTEGER,        ftInteger,  Size::Fixed,         4, ValueKind::Integer},
-    {SQL_BIGINT,         ftFloat,    Size::Fixed,         8, ValueKind::Integer},
+    {SQL_BIGINT,         ftInteger,  Size::Fixed,         8, ValueKind::Integer},
     {SQL_REAL,           ftFloat,    Size::Fixed,         8, ValueKind::Float},
     {SQL_FLOAT,          ftFloat,    Size::Fixed,         8, ValueKind::Float},
     {SQL_DOUBLE,         ftFloat,    Size::Fixed,         8, ValueKind::Float},

@@ -339,6 +339,33 @@ std::u16string Connection::infoText(SQLUSMALLINT infoType)
     return text;
 }
 
+void Connection::setAutoCommit(bool on)
+{
+    if (!connected_)
+        throw Error("08003", "Connection not open");
+    const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    const SQLRETURN rc = SQLSetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0);
+    if (!SQL_SUCCEEDED(rc))
+        raise(SQL_HANDLE_DBC, dbc_, rc);
+}
+
+void Connection::endTransaction(bool commit)
+{
+    if (!connected_)
+        throw Error("08003", "Connection not open");
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK);
+    if (!SQL_SUCCEEDED(rc)) {
+        try {
+            raise(SQL_HANDLE_DBC, dbc_, rc);
+        } catch (const Error& error) {
+            for (const Diagnostic& d : error.records())
+                if (d.sqlState.rfind("08", 0) == 0)
+                    lost_ = true;
+            throw;
+        }
+    }
+}
+
 // ---- statement -------------------------------------------------------------------------------
 
 struct Statement::Param {

@@ -98,6 +98,14 @@ public:
     SQLHDBC handle() const { return dbc_; }
     std::u16string infoText(SQLUSMALLINT infoType);
 
+    // Autocommit off opens a transaction that lasts until endTransaction; switched on again, the
+    // driver commits what is open, so end the transaction first.
+    void setAutoCommit(bool on);
+    // SQLEndTran: commit or roll back what was done since autocommit went off.
+    void endTransaction(bool commit);
+    // Has the next use of the connection treat the link as broken (a rollback that failed).
+    void markLost() { lost_ = true; }
+
 private:
     friend class Statement;
     void allocate();

@@ -97,7 +97,7 @@ TEST_P(EngineOnDriver, TypeCodesAndDataSizes)
         {"tx", "text", "text", ftMemo, 0},
         {"b", "blob", "bytea", ftBlob, 0},
         {"bo", "boolean", "boolean", ftBoolean, 2},
-        {"bi", "bigint", "bigint", ftFloat, 8},
+        {"bi", "bigint", "bigint", ftInteger, 8},
         {"nu", "numeric(10,2)", "numeric(10,2)", ftFloat, 8},
     };
     QStringList sqliteDdl, pgDdl;
@@ -648,4 +648,73 @@ TEST(EngineConnect, LostLinkIsMadeAgainOnTheNextCommand)
     EXPECT_EQ(reconnects.size(), 2);
     db.setConnected(false);
     testsupport::pgExec(QStringLiteral("DROP ROLE ") + role);
+}
+
+namespace {
+
+QStringList values(Database& db, const QString& sql)
+{
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << sql;
+    q.open();
+    QStringList out;
+    for (; !q.eof(); q.next())
+        out << q.fields(0).asString();
+    return out;
+}
+
+} // namespace
+
+// What runs between startTransaction and rollback leaves nothing; commit keeps all of it; and the
+// connection writes on its own again afterwards.
+TEST_P(EngineOnDriver, TransactionsCommitOrRollBackTogether)
+{
+    recreate(QStringLiteral("et_tx"), QStringLiteral("n integer"), QStringLiteral("n integer"));
+    db.startTransaction();
+    EXPECT_TRUE(db.inTransaction());
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (1)"));
+    EXPECT_EQ(values(db, QStringLiteral("SELECT n FROM et_tx")), QStringList{"1"}) << "its own writes are seen";
+    EXPECT_THROW(exec(QStringLiteral("INSERT INTO et_no_such_table VALUES (2)")), EngineError);
+    db.rollback();
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_TRUE(values(db, QStringLiteral("SELECT n FROM et_tx")).isEmpty());
+
+    db.startTransaction();
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (3)"));
+    exec(QStringLiteral("UPDATE et_tx SET n = 4"));
+    db.commit();
+    EXPECT_FALSE(db.inTransaction());
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (5)"));
+    db.rollback();  // nothing open: nothing undone
+    EXPECT_EQ(values(db, QStringLiteral("SELECT n FROM et_tx ORDER BY n")), (QStringList{"4", "5"}));
+
+    // A second connection sees the committed rows only.
+    Database other;
+    other.setDatabaseName(db.databaseName() + QStringLiteral("_other"));
+    other.setAliasName(dsn);
+    other.params() << QStringLiteral("user name=") + user << QStringLiteral("password=") + password;
+    other.setConnected(true);
+    EXPECT_EQ(values(other, QStringLiteral("SELECT n FROM et_tx ORDER BY n")), (QStringList{"4", "5"}));
+    EXPECT_EQ(db.dbmsName(), pg ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite"));
+}
+
+// A server that ends the session in a transaction: the rest is refused rather than run on a new
+// connection outside it, and the next use after the rollback connects afresh.
+TEST_P(EngineOnDriver, ALinkLostInATransactionIsNotMendedUntilItEnds)
+{
+    if (!pg)
+        GTEST_SKIP() << "a SQLite file has no server to lose";
+    recreate(QStringLiteral("et_tx_lost"), QString(), QStringLiteral("n integer"));
+    db.startTransaction();
+    exec(QStringLiteral("INSERT INTO et_tx_lost VALUES (1)"));
+    EXPECT_THROW(values(db, QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")), EngineError);
+    try {
+        exec(QStringLiteral("INSERT INTO et_tx_lost VALUES (2)"));
+        ADD_FAILURE() << "ran on a new connection";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("The connection to the database was lost."));
+    }
+    db.rollback();
+    EXPECT_TRUE(values(db, QStringLiteral("SELECT n FROM et_tx_lost")).isEmpty());
 }

@@ -129,7 +129,7 @@ TEST_F(ColumnListFixture, TypesSizesAndLowerCaseNamesOnSQLite)
                       {"code", ftString, 3, false, false},
                       {"small", ftSmallint, 1, false, false},
                       {"n", ftInteger, 3, false, false},
-                      {"big", ftFloat, 7, false, false},
+                      {"big", ftInteger, 7, false, false},
                       {"price", ftFloat, 7, false, false},
                       {"flag", ftBoolean, 1, false, false},
                       {"born", ftDate, 3, false, false},
