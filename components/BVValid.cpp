@@ -147,7 +147,10 @@ std::optional<QDateTime> StrToDateTime(const QString& S) {
     return QDateTime(*date, QTime(h, n, sec, ms));
 }
 
-std::optional<qint32> StrToInt(const QString& S) {
+namespace {
+
+template <class Int>
+std::optional<Int> scanInteger(const QString& S) {
     const std::string text = trimmedBlanks(S).toStdString();
     const char* first = text.data();
     const char* last = first + text.size();
@@ -157,11 +160,21 @@ std::optional<qint32> StrToInt(const QString& S) {
         if (first == last || *first < '0' || *first > '9')
             return std::nullopt;
     }
-    qint32 value = 0;
+    Int value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value, 10);
     if (ec != std::errc() || ptr != last)
         return std::nullopt;
     return value;
+}
+
+} // namespace
+
+std::optional<qint32> StrToInt(const QString& S) {
+    return scanInteger<qint32>(S);
+}
+
+std::optional<qint64> StrToInt64(const QString& S) {
+    return scanInteger<qint64>(S);
 }
 
 std::optional<long double> StrToFloat(const QString& S) {
@@ -226,6 +239,15 @@ void ValidateSmallInt(QWidget* Control, qint32 Default) {
 void ValidateInteger(QWidget* Control, qint32 Default) {
     checkInteger(Control, Default, 2147483647, QStringLiteral("Invalid Integer"),
                  QStringLiteral("Integers cannot exceed +/- 2147483647"));
+}
+
+void ValidateLargeInt(QWidget* Control, qint64 Default) {
+    auto* edit = qobject_cast<QLineEdit*>(Control);
+    if (!edit || StrToInt64(controlText(edit)))
+        return;
+    showError(Control, QStringLiteral("Invalid Integer"));
+    edit->setText(QString::number(Default));
+    edit->setFocus();
 }
 
 void ValidateFloat(QWidget* Control, long double Default) {

@@ -21,6 +21,7 @@ std::optional<QDate> StrToDate(const QString& S);           // a date only; a ti
 // left empty) is read as seconds 0.
 std::optional<QDateTime> StrToDateTime(const QString& S);
 std::optional<qint32> StrToInt(const QString& S);             // decimal, optional sign, 32-bit range
+std::optional<qint64> StrToInt64(const QString& S);           // the same in the 64-bit range
 std::optional<long double> StrToFloat(const QString& S);      // decimal with optional exponent
 // Up to 15 significant digits, "." as decimal point, "E" exponent: 0 gives "0", 2.5 gives "2.5".
 QString FloatToStr(long double Value);
@@ -31,6 +32,9 @@ QString FloatToStr(long double Value);
 void ValidateDate(QWidget* Control);                       // mask edits only ("Invalid Date")
 void ValidateSmallInt(QWidget* Control, qint32 Default);   // -32767 .. 32767
 void ValidateInteger(QWidget* Control, qint32 Default);    // -2147483647 .. 2147483647
+// Any 64-bit integer: "Invalid Integer" for every other text; whether the column holds it is for
+// the database to say.
+void ValidateLargeInt(QWidget* Control, qint64 Default);
 void ValidateFloat(QWidget* Control, long double Default); // any value the conversion accepts
 
 bool IsValidDate(const QString& S);

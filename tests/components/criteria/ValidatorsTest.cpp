@@ -305,6 +305,38 @@ TEST(ValidateInteger, Boundaries)
     }
 }
 
+// Integers of 64 bits for the integer fields, whose columns may hold them (SQLite's INTEGER,
+// PostgreSQL's bigint); the column's own range is for the database to check.
+TEST(ValidateLargeInt, SixtyFourBits)
+{
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {
+        {"9223372036854775807", true}, {"-9223372036854775808", true}, {" +5000000000 ", true},
+        {"9223372036854775808", false}, {"-9223372036854775809", false}, {"", false}, {"1e3", false},
+        {"+-5", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(StrToInt64(QString::fromUtf8(c.text)).has_value(), c.accepted);
+        Page page;
+        auto* edit = page.add<TBVMaskEdit>();
+        page.show();
+        edit->setText(QString::fromUtf8(c.text));
+        Messages msgs;
+        ValidateLargeInt(edit, -3);
+        if (c.accepted) {
+            EXPECT_TRUE(msgs.texts.isEmpty());
+            EXPECT_EQ(edit->text(), QString::fromUtf8(c.text));
+        } else {
+            expectRefused(msgs, QStringLiteral("Invalid Integer"), edit);
+            EXPECT_EQ(edit->text(), "-3");
+        }
+    }
+    EXPECT_EQ(*StrToInt64(QStringLiteral("-9007199254740993")), -9007199254740993LL);
+}
+
 TEST(ValidateFloat, AnyConvertibleValue)
 {
     struct Case {
