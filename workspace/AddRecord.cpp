@@ -6,6 +6,7 @@
 #include "components/BVMemo.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
+#include "workspace/BVImage.h"
 #include "workspace/BlobPictures.h"
 #include "workspace/ColumnList.h"
 #include "workspace/LongText.h"
@@ -151,63 +152,89 @@ bool AddRecord(TablePageEnv& env)
             edit->setText(DateTextOrDefault(edit->text()));
         else if (edit->FieldType == ftDateTime)
             edit->setText(DateTimeTextOrDefault(edit->text()));
+        else if (RefuseNumberOutOfRange(edit))
+            return false;  // nothing written; the page keeps what was typed
     }
 
-    query.close();
-    query.sql().clear();
-    query.sql() << InsertStatementLines(s.CurrentTable, s.KeyColumn, controls);
-    if (!ExecuteDml(query, s.CurrentTable, QStringLiteral("A")))
-        return false;  // the page keeps what was typed
-    query.close();
-    query.sql().clear();
+    const QList<TBVImage*> pictures = PicturesToStore(controls, false);
+    const QList<TBVMemo*> memos = MemosToStore(controls, QString(), false);
+    const QStringList keysBefore = s.RecordKeys;
+    const int indexBefore = s.RecordIndex;
+    const QString keyTextBefore = s.KeyControl ? s.KeyControl->text() : QString();
 
     RecordKey key;
     key.kind = PageKeyKind(s);
     bool found = false;
-    switch (key.kind) {
-    case KeyKind::Serial: {
-        key.name = s.KeyColumn;
-        query.sql() << LocateStatementLines(s.CurrentTable, s.KeyColumn, controls);
-        QString failure;
-        try {
-            query.open();
-            if (query.eof() || query.fieldCount() == 0 || query.fields(0).isNull())
-                failure = kNotFoundAgain;
-            else
-                key.value = query.fields(0).asString();
-        } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
-        }
-        if (!failure.isEmpty())
-            AppMessageDlg(failure + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);
+    QString failure, notFound;
+    try {
+        RecordWrite write(env.databaseName, 1 + int(pictures.size() + memos.size()));
         query.close();
         query.sql().clear();
-        found = failure.isEmpty();
-        if (found && s.KeyControl)
-            s.KeyControl->setText(key.value);
-        break;
-    }
-    case KeyKind::Unique:
-        key.name = PageKeyColumn(s);
-        key.value = s.UniqueControl ? s.UniqueControl->text() : QString();
-        found = true;
-        break;
-    case KeyKind::Clause:
-        key.value = AddedRecordClause(controls);
-        found = !key.value.isEmpty();
-        if (!found)
-            AppMessageDlg(kNotFoundAgain, mtError, mbOK);
-        break;
+        query.sql() << InsertStatementLines(s.CurrentTable, s.KeyColumn, controls);
+        failure = RunDml(query, s.CurrentTable, QStringLiteral("A"));
+        query.close();
+        query.sql().clear();
+
+        if (failure.isEmpty()) {
+            switch (key.kind) {
+            case KeyKind::Serial:
+                key.name = s.KeyColumn;
+                query.sql() << LocateStatementLines(s.CurrentTable, s.KeyColumn, controls);
+                try {
+                    query.open();
+                    if (query.eof() || query.fieldCount() == 0 || query.fields(0).isNull())
+                        notFound = kNotFoundAgain;
+                    else
+                        key.value = query.fields(0).asString();
+                } catch (const std::exception& error) {
+                    notFound = QString::fromUtf8(error.what());
+                }
+                if (!notFound.isEmpty())
+                    notFound += QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n"));
+                query.close();
+                query.sql().clear();
+                found = notFound.isEmpty();
+                if (found && s.KeyControl)
+                    s.KeyControl->setText(key.value);
+                break;
+            case KeyKind::Unique:
+                key.name = PageKeyColumn(s);
+                key.value = s.UniqueControl ? s.UniqueControl->text() : QString();
+                found = true;
+                break;
+            case KeyKind::Clause:
+                key.value = AddedRecordClause(controls);
+                found = !key.value.isEmpty();
+                if (!found)
+                    notFound = kNotFoundAgain;
+                break;
+            }
+        }
+        if (failure.isEmpty() && found) {
+            s.RecordKeys << key.value;
+            s.RecordIndex = s.RecordKeys.size() - 1;
+            failure = SavePagePictures(env, pictures, key);
+            if (failure.isEmpty())
+                failure = SavePageMemos(env, memos, key);
+        }
+        // A record not found again keeps its INSERT: it is there, without its long text and pictures.
+        if (failure.isEmpty())
+            failure = write.commit(s.CurrentTable, QStringLiteral("A"));
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
     }
 
-    bool stored = found;
-    if (found) {
-        s.RecordKeys << key.value;
-        s.RecordIndex = s.RecordKeys.size() - 1;
-        // Without the key nothing more can be written to the record.
-        stored = SavePagePictures(env, controls, key) && stored;
-        stored = SavePageMemos(env, controls, key, QString()) && stored;
+    if (!failure.isEmpty()) {
+        // Nothing was added: the page keeps what was typed.
+        s.RecordKeys = keysBefore;
+        s.RecordIndex = indexBefore;
+        if (s.KeyControl)
+            s.KeyControl->setText(keyTextBefore);
+        ReportNothingStored(failure, QStringLiteral("Nothing was stored: the record was not added."));
+        return false;
     }
+    if (!notFound.isEmpty())
+        AppMessageDlg(notFound, mtError, mbOK);
 
     ShowRecord(env);
     if (found) {
@@ -221,5 +248,5 @@ bool AddRecord(TablePageEnv& env)
             env.statusPanel0->update();
         }
     }
-    return stored;
+    return found;
 }

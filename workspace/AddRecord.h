@@ -11,8 +11,10 @@ struct TablePageEnv;
 // the key starts marked null, else dates, numbers and Booleans get their defaults.
 void SetMaskEditDefaults(TablePageEnv& env);
 
-// Inserts the record typed on the page, appends its key to RecordKeys and shows it. False when
-// anything was not stored (each failure has been reported).
+// Inserts the record typed on the page with its pictures and long text as one whole, appends its
+// key to RecordKeys and shows it. False when it was not added (reported with a sentence that says
+// nothing was stored; the page keeps what was typed) or not found again (reported; the record is
+// there without its pictures and long text).
 bool AddRecord(TablePageEnv& env);
 
 // The INSERT lines for the page's controls (dates already replaced by their fallbacks).

@@ -7,6 +7,7 @@
 #include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/RecordStatements.h"
+#include "workspace/ShownValues.h"
 #include "workspace/TablePage.h"
 
 #include "ui_Main.h"
@@ -131,6 +132,7 @@ void MenuItem_LoadImageClick(TablePageEnv& env, QObject* Sender)
     image->Hint.clear();
     SetNullMarker(env.ui, image, false);
     image->ImageFormat = type;
+    MarkPictureChanged(image);
     relayoutPictures(env);
 }
 
@@ -143,6 +145,7 @@ void MenuItem_SetNullClick(TablePageEnv& env, QObject* Sender)
     image->resize(21, 21);
     image->Hint = QStringLiteral("null");
     SetNullMarker(env.ui, image, true);
+    MarkPictureChanged(image);
     relayoutPictures(env);
 }
 
@@ -178,12 +181,12 @@ QStringList ImageUpdateStatementLines(const QString& FieldName, const QString& T
             KeyField.isEmpty() ? KeyValue : QStringLiteral("WHERE ") + KeyField + QStringLiteral(" = ") + KeyValue};
 }
 
-bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
-                    const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
-                    const QByteArray& Encoded)
+QString StoreImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
+                        const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
+                        const QByteArray& Encoded)
 {
     if (!SetNull && Format == TBVImage::None)
-        return true;
+        return {};
     // An emptied picture is stored as NULL, never as some earlier picture.
     const bool writeNull = SetNull || Graphic.isNull();
     platform::engine::Query query;
@@ -194,34 +197,59 @@ bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Gr
             query.paramByName(QStringLiteral("IMAGE"))
                 .setBlob(Encoded.isEmpty() ? imaging::encode(Graphic, static_cast<imaging::Format>(Format)) : Encoded);
         query.execSQL();
-        return true;
+        return {};
     } catch (const std::exception& error) {
-        platform::modal::messageBox(QApplication::activeWindow(), QMessageBox::NoIcon,
-                                    QApplication::applicationName(), QString::fromUtf8(error.what()),
-                                    QMessageBox::Ok);
-        return false;
+        const QString message = QString::fromUtf8(error.what());
+        return message.isEmpty() ? QStringLiteral("The picture was not stored.") : message;
     }
 }
 
-bool SavePagePictures(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key)
+bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
+                    const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
+                    const QByteArray& Encoded)
 {
-    const MainState& s = env.state;
-    const bool clause = Key.kind == KeyKind::Clause;
-    if (Key.value.isEmpty())
-        return false;
-    const QString keyField = clause ? QString() : QuoteIfBlank(Key.name);
-    const QString keyValue = clause ? Key.value : KeyLiteral(s, Key.name, Key.value);
-    bool ok = true;
+    const QString failure =
+        StoreImageField(DatabaseName, Format, Graphic, FieldName, TableName, KeyField, KeyValue, SetNull, Encoded);
+    if (!failure.isEmpty())
+        platform::modal::messageBox(QApplication::activeWindow(), QMessageBox::NoIcon,
+                                    QApplication::applicationName(), failure, QMessageBox::Ok);
+    return failure.isEmpty();
+}
+
+QList<TBVImage*> PicturesToStore(const QList<QWidget*>& Controls, bool ChangedOnly)
+{
+    QList<TBVImage*> pictures;
     for (QWidget* w : Controls) {
         auto* image = qobject_cast<TBVImage*>(w);
-        const QString column = ImageColumnName(image);
-        if (column.isEmpty())
+        if (ImageColumnName(image).isEmpty())
             continue;
-        // A picture shown from the column and left alone goes back as the very bytes it came as.
-        ok = SaveImageField(env.databaseName, image->ImageFormat, image->picture().toImage(), QuoteIfBlank(column),
-                            s.CurrentTable, keyField, keyValue, image->Hint == QLatin1String("null"),
-                            image->StoredImage)
-             && ok;
+        // Format 0 without a null mark writes nothing.
+        if (image->ImageFormat == TBVImage::None && image->Hint != QLatin1String("null"))
+            continue;
+        if (!ChangedOnly || ChangedByUser(image))
+            pictures << image;
     }
-    return ok;
+    return pictures;
+}
+
+QString SavePagePictures(TablePageEnv& env, const QList<TBVImage*>& Pictures, const RecordKey& Key)
+{
+    const MainState& s = env.state;
+    if (Pictures.isEmpty())
+        return {};
+    if (Key.value.isEmpty())
+        return QStringLiteral("The record has no key to store its pictures by.");
+    const bool clause = Key.kind == KeyKind::Clause;
+    const QString keyField = clause ? QString() : QuoteIfBlank(Key.name);
+    const QString keyValue = clause ? Key.value : KeyLiteral(s, Key.name, Key.value);
+    for (TBVImage* image : Pictures) {
+        // A picture shown from the column and left alone goes back as the very bytes it came as.
+        const QString failure =
+            StoreImageField(env.databaseName, image->ImageFormat, image->picture().toImage(),
+                            QuoteIfBlank(ImageColumnName(image)), s.CurrentTable, keyField, keyValue,
+                            image->Hint == QLatin1String("null"), image->StoredImage);
+        if (!failure.isEmpty())
+            return failure;
+    }
+    return {};
 }

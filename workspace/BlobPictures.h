@@ -2,6 +2,7 @@
 // Pictures in blob columns: the picture controls' popup commands (load a picture file, mark the
 // picture null, save it to a file) and storing a picture in its column.
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -30,12 +31,21 @@ bool HasImageControls(Ui::TForm_Main& ui);
 QStringList ImageUpdateStatementLines(const QString& FieldName, const QString& TableName, const QString& KeyField,
                                       const QString& KeyValue, bool SetNull);
 // Writes Graphic encoded as Format (1 bitmap, 2 JPEG, 3 GIF) into one picture column, or NULL
-// when SetNull is on or the picture was emptied; Format 0 writes nothing. A failure is shown
-// and false returned. FieldName comes quoted where it needs it; TableName bare. Encoded, when
-// given, is the picture already in its stored form and is written as it is.
+// when SetNull is on or the picture was emptied; Format 0 writes nothing. Runs on the connection
+// of DatabaseName (in the record's transaction when one is open). Gives the database's message
+// when the statement fails, empty when stored. FieldName comes quoted where it needs it;
+// TableName bare. Encoded, when given, is the picture already in its stored form and is written
+// as it is.
+QString StoreImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
+                        const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
+                        const QByteArray& Encoded = {});
+// StoreImageField that shows its failure in the standard message box; false when not stored.
 bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
                     const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
                     const QByteArray& Encoded = {});
-// Stores every picture control among the page's Controls in the record with Key. False when one
-// failed.
-bool SavePagePictures(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key);
+// The picture controls among the page's Controls a record write stores: those with a picture
+// format or a null mark, with ChangedOnly only those the user loaded or set null.
+QList<TBVImage*> PicturesToStore(const QList<QWidget*>& Controls, bool ChangedOnly);
+// Stores Pictures in the record with Key. Stops at the first failure and gives its text; empty
+// when all were stored.
+QString SavePagePictures(TablePageEnv& env, const QList<TBVImage*>& Pictures, const RecordKey& Key);

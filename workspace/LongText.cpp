@@ -2,12 +2,12 @@
 
 #include "app/DatabaseRegistry.h"
 #include "components/BVMemo.h"
-#include "workspace/ColumnList.h"
 #include "components/Utils.h"
 #include "platform/ado/Ado.h"
 #include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/RecordStatements.h"
+#include "workspace/ShownValues.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -150,29 +150,28 @@ QString MemoUpdateStatement(const QString& Table, const QString& FieldName, cons
     return head + QStringLiteral("WHERE ") + QuoteIfBlank(KeyName) + QStringLiteral(" = ") + value;
 }
 
-bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
-                  const QString& KeyName, const QString& KeyValue)
+QString StoreMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
+                      const QString& KeyName, const QString& KeyValue)
 {
     if (!Memo)
-        return false;
-    platform::ado::AdoConnection connection;
-    platform::ado::AdoQuery query;
-    connectMemoQuery(env, connection, query);
+        return QStringLiteral("An error occurred when updating a memo field.");
+    // On the record's own connection, so that it is written in the record's transaction.
+    platform::engine::Query query;
+    query.setDatabaseName(env.databaseName);
 
     const MainState& s = env.state;
     const QString clause = shownRecordClause(s);
     const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
-    query.sql().clear();
     query.sql() << MemoUpdateStatement(Table, FieldName, KeyName, KeyValue, clause, dbType);
-    query.setParamCheck(true);
 
-    const bool isNull = Memo->Hint.toLower() == QLatin1String("null");
     QString text = Memo->toPlainText();
+    // A memo that holds text is no null, whatever brought the text in (a paste with the mouse).
+    const bool isNull = Memo->Hint.toLower() == QLatin1String("null") && text.isEmpty();
     const QVariant stored = Memo->property(kStoredText);
     if (stored.isValid() && boxLineBreaks(stored.toString()) == text)
         text = stored.toString();
 
-    bool ok = true;
+    QString failure;
     try {
         platform::engine::Param& p = query.paramByName(QStringLiteral("MemoText"));
         if (isNull)
@@ -181,18 +180,37 @@ bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
             p.setMemo(text);
         query.execSQL();
     } catch (const platform::engine::EngineError& e) {
-        AppMessageDlg(QStringLiteral("An error occurred when updating a memo field.\r\n") + e.message()
-                          + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")),
-                      mtError, mbOK);
-        ok = false;
+        failure = QStringLiteral("An error occurred when updating a memo field.\r\n") + e.message()
+                  + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n"));
     }
     query.close();
     SetNullMarker(env.ui, Memo, isNull);
-    return ok;
+    return failure;
 }
 
-bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
-                   const QString& SkipField)
+bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
+                  const QString& KeyName, const QString& KeyValue)
+{
+    const QString failure = StoreMemoText(env, Memo, Table, FieldName, KeyName, KeyValue);
+    if (!failure.isEmpty())
+        AppMessageDlg(failure, mtError, mbOK);
+    return failure.isEmpty();
+}
+
+QList<TBVMemo*> MemosToStore(const QList<QWidget*>& Controls, const QString& SkipField, bool ChangedOnly)
+{
+    QList<TBVMemo*> memos;
+    for (QWidget* w : Controls) {
+        auto* memo = qobject_cast<TBVMemo*>(w);
+        if (!memo || (!SkipField.isEmpty() && memo->FieldName.toUpper() == SkipField))
+            continue;
+        if (!ChangedOnly || ChangedByUser(memo))
+            memos << memo;
+    }
+    return memos;
+}
+
+QString SavePageMemos(TablePageEnv& env, const QList<TBVMemo*>& Memos, const RecordKey& Key)
 {
     const MainState& s = env.state;
     QString keyName, keyValue;
@@ -201,12 +219,10 @@ bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const Rec
         // The row identifier's value goes in raw: the statement quotes it where the database needs.
         keyValue = Key.name == QLatin1String("rowid") ? Key.value : KeyLiteral(s, Key.name, Key.value);
     }
-    bool ok = true;
-    for (QWidget* w : Controls) {
-        auto* memo = qobject_cast<TBVMemo*>(w);
-        if (!memo || (!SkipField.isEmpty() && memo->FieldName.toUpper() == SkipField))
-            continue;
-        ok = SaveMemoText(env, memo, s.CurrentTable, QuoteIfBlank(memo->FieldName), keyName, keyValue) && ok;
+    for (TBVMemo* memo : Memos) {
+        const QString failure = StoreMemoText(env, memo, s.CurrentTable, QuoteIfBlank(memo->FieldName), keyName, keyValue);
+        if (!failure.isEmpty())
+            return failure;
     }
-    return ok;
+    return {};
 }

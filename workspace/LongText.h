@@ -1,5 +1,6 @@
 #pragma once
-// Long text (memo) columns, read through ADO on a connection of their own for each statement.
+// Long text (memo) columns: read through ADO on a connection of their own for each statement,
+// written on the page's own connection with the rest of the record.
 #include <QList>
 #include <QString>
 
@@ -27,14 +28,20 @@ void LoadMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
 QString MemoUpdateStatement(const QString& Table, const QString& FieldName, const QString& KeyName,
                             const QString& KeyValue, const QString& StoredClause, const QString& DBType);
 
-// Stores Memo's text in the column of one record: a null-marked memo as NULL, an empty one as an
-// empty string, any other as its exact text (text the user did not change keeps its own line
-// breaks). A statement error is reported and false returned; a failure to connect throws.
+// Stores Memo's text in the column of one record: a null-marked empty memo as NULL, an empty one
+// as an empty string, any other as its exact text (text the user did not change keeps its own
+// line breaks). Runs on the page's own connection (in the record's transaction when one is open).
+// Gives the failure text ("An error occurred when updating a memo field." with the database's
+// message and the statement), empty when stored. A failure to connect throws.
+QString StoreMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
+                      const QString& KeyName, const QString& KeyValue);
+// StoreMemoText that shows its failure; false when the memo was not stored.
 bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
                   const QString& KeyName, const QString& KeyValue);
 
-// Stores every memo among the page's Controls in the record with Key, except the column SkipField
-// (compared in upper case; empty skips none). A Clause key stores by the entry of RecordKeys at
-// RecordIndex. False when one failed.
-bool SavePageMemos(TablePageEnv& env, const QList<QWidget*>& Controls, const RecordKey& Key,
-                   const QString& SkipField);
+// The memos among the page's Controls a record write stores: all but the column SkipField
+// (compared in upper case; empty skips none), with ChangedOnly only those the user changed.
+QList<TBVMemo*> MemosToStore(const QList<QWidget*>& Controls, const QString& SkipField, bool ChangedOnly);
+// Stores Memos in the record with Key, one statement each; a Clause key stores by the entry of
+// RecordKeys at RecordIndex. Stops at the first failure and gives its text; empty when all stored.
+QString SavePageMemos(TablePageEnv& env, const QList<TBVMemo*>& Memos, const RecordKey& Key);

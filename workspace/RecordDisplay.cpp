@@ -9,6 +9,7 @@
 #include "workspace/BVImage.h"
 #include "workspace/ColumnList.h"
 #include "workspace/LongText.h"
+#include "workspace/ShownValues.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -21,6 +22,8 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStatusBar>
+
+#include <algorithm>
 #include <stdexcept>
 
 using namespace platform::engine;
@@ -117,33 +120,59 @@ QString KeyValueLiteral(int KeyColumnType, const QString& v)
 
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
-                                 const QString& DBType, const QString& v)
+                                 const QString& DBType, const QString& v, const QString& SelectList)
 {
     QStringList lines;
     const QString table = QuoteTableName(CurrentTable);
+    const QString all = SelectList.isEmpty() ? QStringLiteral("*") : SelectList;
     if (!KeyColumn.isEmpty()) {
         const QString K = QuoteIfBlank(KeyColumn);
         if (KeyColumn == QLatin1String("rowid")) {
-            lines << QStringLiteral("SELECT rowid, ") + table + QStringLiteral(".* ")
+            lines << QStringLiteral("SELECT rowid, ") + (SelectList.isEmpty() ? table + QStringLiteral(".* ") : SelectList)
                   << QStringLiteral("FROM ") + table;
             if (DBType == QLatin1String("ORACLE"))
                 lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
             else
                 lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
         } else {
-            lines << QStringLiteral("SELECT *") << QStringLiteral("FROM ") + table
+            lines << QStringLiteral("SELECT ") + all << QStringLiteral("FROM ") + table
                   << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v);
         }
         lines << QStringLiteral("ORDER BY ") + K;
     } else if (!UniqueColumn.isEmpty()) {
         const QString U = QuoteIfBlank(UniqueColumn);
-        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + table
+        lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
+              << QStringLiteral("FROM ") + table
               << QStringLiteral("WHERE ") + U + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v)
               << QStringLiteral("ORDER BY ") + U;
     } else {
-        lines << QStringLiteral("SELECT * ") << QStringLiteral("FROM ") + table << v;
+        lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
+              << QStringLiteral("FROM ") + table << v;
     }
     return lines;
+}
+
+QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn)
+{
+    if (DbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        return {};
+    const bool floats = std::any_of(Columns.begin(), Columns.end(),
+                                    [](const auto& c) { return c.second && c.second->ColumnType == ftFloat; });
+    if (!floats)
+        return {};
+    QStringList names;
+    for (const auto& [lower, column] : Columns) {
+        if (!column || (KeyColumn == QLatin1String("rowid") && lower == QLatin1String("rowid")))
+            continue;  // the row identifier is selected on its own
+        const QString name = QuoteIfBlank(column->ColumnName);
+        // Only a stored double goes through printf, which makes 0.0 of NULL and of any text.
+        names << (column->ColumnType == ftFloat ? QStringLiteral("CASE WHEN typeof(") + name
+                                                      + QStringLiteral(")='real' THEN printf('%!.17g', ") + name
+                                                      + QStringLiteral(") ELSE ") + name + QStringLiteral(" END AS ")
+                                                      + name
+                                                : name);
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 namespace {
@@ -250,7 +279,7 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
             break;
         }
         default:
-            edit->setText(f.asString());
+            edit->setText(edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
             edit->Hint = edit->text();
             break;
         }
@@ -362,11 +391,19 @@ bool ShowRecord(TablePageEnv& env)
         keyType = columnTypeOf(s, s.UniqueColumn);
     }
     const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
+    QString dbms;
+    try {
+        if (Database* database = Session::instance().findDatabase(env.databaseName))
+            dbms = database->dbmsName();
+    } catch (const EngineError&) {
+        // The fetch below meets the same failure and reports it.
+    }
 
     Query query;
     query.setDatabaseName(env.databaseName);
     query.sql().clear();
-    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v);
+    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v,
+                                        RecordSelectList(s.ColumnList, dbms, s.KeyColumn));
     const bool buildHeader = s.AsciiHeader.isEmpty();
 
     try {
@@ -395,6 +432,9 @@ bool ShowRecord(TablePageEnv& env)
     }
 
     const QList<QWidget*> controls = PageControls(ui);
+    // What each control shows from here on is the stored record, to tell the user's changes by.
+    for (QWidget* w : controls)
+        ForgetShownValue(w);
     QString header;
     QString memoFailure;
     for (int i = 0; i < query.fieldCount(); ++i) {
@@ -413,10 +453,12 @@ bool ShowRecord(TablePageEnv& env)
                     continue;
                 picture = true;
                 showPicture(ui, image, f);
+                RememberShownValue(image);
             } else if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
                 if (edit->FieldName.toLower() != lower)
                     continue;
                 showValue(ui, edit, f);
+                RememberShownValue(edit, StoredValueCondition(edit, f));
                 if (edit->FieldType == ftAutoInc)
                     keyControl = true;
                 else if (!firstEdit)
@@ -430,6 +472,8 @@ bool ShowRecord(TablePageEnv& env)
                 } catch (const EngineError& e) {
                     memoFailure = e.message();
                 }
+                // Also a memo left as it was (not loaded): only what the user types in it is written.
+                RememberShownValue(memo);
             }
         }
 

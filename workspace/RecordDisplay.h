@@ -1,5 +1,7 @@
 #pragma once
 // Null markers of the Table page's data controls and the red caption that shows them.
+#include "workspace/ColumnList.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,9 +23,14 @@ bool ShowRecord(TablePageEnv& env);
 // The statement lines that fetch the record with key v. DBType is the current database's type
 // name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the
 // record (KeyColumn, else UniqueColumn): text keys are quoted, numeric keys go bare.
+// SelectList: the columns after "SELECT " (RecordSelectList); empty selects them all with "*".
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
-                                 const QString& DBType, const QString& v);
+                                 const QString& DBType, const QString& v, const QString& SelectList = QString());
+// The columns a record is fetched with. Empty (all of them, "*") but on SQLite with a float
+// column: its driver hands a double over with 15 digits only, so every column is named and each
+// float column is fetched as SQLite's own text of all its digits (under its own name).
+QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn);
 // The right-hand side of "key = ..." for the key value v: v bare when the column is numeric and
 // v is a number, else a quoted literal (dates as escape literals).
 QString KeyValueLiteral(int KeyColumnType, const QString& v);

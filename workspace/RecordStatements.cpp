@@ -116,24 +116,84 @@ QString MatchCondition(const TBVMaskEdit* edit, const QString& Literal)
     return name + QLatin1Char('=') + Literal;
 }
 
-bool ExecuteDml(Query& Query, const QString& Table, const QString& Kind)
+namespace {
+
+QString failurePhrase(const QString& Kind)
 {
     const QString kind = Kind.toUpper();
-    QString phrase = Kind;
     if (kind == QLatin1String("A"))
-        phrase = QStringLiteral("when writing to");
-    else if (kind == QLatin1String("D"))
-        phrase = QStringLiteral("when deleting from");
-    else if (kind == QLatin1String("U"))
-        phrase = QStringLiteral("when updating");
+        return QStringLiteral("when writing to");
+    if (kind == QLatin1String("D"))
+        return QStringLiteral("when deleting from");
+    if (kind == QLatin1String("U"))
+        return QStringLiteral("when updating");
+    return Kind;
+}
+
+QString failureText(const QString& Table, const QString& Kind, const QString& Message, const QString& Sql)
+{
+    return QStringLiteral("An error occured ") + failurePhrase(Kind) + QStringLiteral(" the ") + Table
+           + QStringLiteral(" table.") + QStringLiteral("\r") + Message + QStringLiteral("\r\n\r\n") + Sql;
+}
+
+} // namespace
+
+QString RunDml(Query& Query, const QString& Table, const QString& Kind)
+{
     try {
         Query.execSQL();
-        return true;
+        return {};
     } catch (const std::exception& error) {
-        AppMessageDlg(QStringLiteral("An error occured ") + phrase + QStringLiteral(" the ") + Table
-                          + QStringLiteral(" table.") + QStringLiteral("\r") + QString::fromUtf8(error.what())
-                          + QStringLiteral("\r\n\r\n") + Query.sql().join(QStringLiteral("\r\n")),
-                      mtError, mbOK);
-        return false;
+        return failureText(Table, Kind, QString::fromUtf8(error.what()), Query.sql().join(QStringLiteral("\r\n")));
     }
+}
+
+bool ExecuteDml(Query& Query, const QString& Table, const QString& Kind)
+{
+    const QString failure = RunDml(Query, Table, Kind);
+    if (!failure.isEmpty())
+        AppMessageDlg(failure, mtError, mbOK);
+    return failure.isEmpty();
+}
+
+RecordWrite::RecordWrite(const QString& DatabaseName, int Statements)
+{
+    if (Statements < 2)
+        return;
+    Database* database = Session::instance().findDatabase(DatabaseName);
+    if (!database)
+        throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(DatabaseName));
+    database->startTransaction();
+    database_ = database;
+}
+
+RecordWrite::~RecordWrite()
+{
+    rollback();
+}
+
+QString RecordWrite::commit(const QString& Table, const QString& Kind)
+{
+    Database* database = database_;
+    database_ = nullptr;
+    if (!database)
+        return {};
+    try {
+        database->commit();
+        return {};
+    } catch (const std::exception& error) {
+        return failureText(Table, Kind, QString::fromUtf8(error.what()), QStringLiteral("COMMIT"));
+    }
+}
+
+void RecordWrite::rollback()
+{
+    if (database_)
+        database_->rollback();
+    database_ = nullptr;
+}
+
+void ReportNothingStored(const QString& Failure, const QString& NothingStored)
+{
+    AppMessageDlg(Failure + QStringLiteral("\r\n\r\n") + NothingStored, mtError, mbOK);
 }

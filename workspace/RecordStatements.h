@@ -7,7 +7,7 @@
 
 struct MainState;
 class TBVMaskEdit;
-namespace platform::engine { class Query; }
+namespace platform::engine { class Database; class Query; }
 
 // How the records of the current table are told apart.
 enum class KeyKind { Serial, Unique, Clause };
@@ -49,3 +49,27 @@ bool IsNullMarker(const QString& marker);
 // Runs the data-changing statement in Query. On failure shows "An error occured ..." with the
 // database's message and the statement, and returns false. Kind: "A" add, "D" delete, "U" update.
 bool ExecuteDml(platform::engine::Query& Query, const QString& Table, const QString& Kind);
+// ExecuteDml that gives the text of its failure instead of showing it; empty when it ran.
+QString RunDml(platform::engine::Query& Query, const QString& Table, const QString& Kind);
+
+// One record written as a whole: its INSERT or UPDATE and the statements that store its pictures
+// and long text take effect together or not at all, in one transaction on the page's connection
+// when more than one statement writes (a single statement is whole by itself).
+class RecordWrite {
+public:
+    // Throws the engine's error when the transaction cannot be opened.
+    RecordWrite(const QString& DatabaseName, int Statements);
+    ~RecordWrite();  // rolls back what was not committed
+    RecordWrite(const RecordWrite&) = delete;
+    RecordWrite& operator=(const RecordWrite&) = delete;
+    // Makes it all last; the text of the failure when it cannot (then nothing was stored).
+    QString commit(const QString& Table, const QString& Kind);
+    void rollback();
+
+private:
+    platform::engine::Database* database_ = nullptr;
+};
+
+// Shows Failure, the text of the statement that failed, followed by NothingStored, which tells
+// that nothing of the record was written.
+void ReportNothingStored(const QString& Failure, const QString& NothingStored);

@@ -7,6 +7,7 @@
 #include "components/BVMemo.h"
 #include "workspace/BVImage.h"
 #include "workspace/RecordDisplay.h"
+#include "workspace/ShownValues.h"
 #include "workspace/ValueChecks.h"
 
 #include "ui_Main.h"
@@ -389,6 +390,7 @@ void ClearTablePage(Ui::TForm_Main& ui)
 {
     const QPixmap empty = ui.Image_Clear->pixmap();
     for (QWidget* w : PageControls(ui)) {
+        ForgetShownValue(w);
         if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
             edit->clear();
             edit->Hint.clear();

@@ -4,15 +4,18 @@
 #include "app/MainState.h"
 #include "app/Options.h"
 #include "components/BVMaskEdit.h"
+#include "components/BVMemo.h"
 #include "components/BVValid.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
+#include "workspace/BVImage.h"
 #include "workspace/BlobPictures.h"
 #include "workspace/ColumnList.h"
 #include "workspace/LongText.h"
 #include "workspace/PageControl.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/RecordStatements.h"
+#include "workspace/ShownValues.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -32,6 +35,32 @@ bool isNoUpdate(const TBVMaskEdit* edit, const QString& NoUpdateField)
 {
     return !NoUpdateField.isEmpty() && edit->FieldName.toUpper() == NoUpdateField;
 }
+
+bool hasLiteral(const TBVMaskEdit* edit)
+{
+    switch (edit->FieldType) {
+    case ftDate:
+    case ftDateTime:
+    case ftSmallint:
+    case ftInteger:
+    case ftBoolean:
+    case ftFloat:
+    case ftString:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The edits an update writes: those the user changed, of a type with a literal, but the key and
+// the no-update column. Whatever else the page shows stays as stored.
+bool writesChange(const TBVMaskEdit* edit, const QString& NoUpdateField)
+{
+    return edit && edit->FieldType != ftAutoInc && !isNoUpdate(edit, NoUpdateField) && hasLiteral(edit)
+           && ChangedByUser(edit);
+}
+
+const QString kNothingStored = QStringLiteral("Nothing was stored: the record is as it was before the update.");
 
 // Painted at once, before the statement runs: only the panel that changed.
 void setStatus(TablePageEnv& env, const QString& text)
@@ -95,7 +124,7 @@ QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateFi
     QStringList terms;
     for (QWidget* w : Controls) {
         auto* edit = qobject_cast<TBVMaskEdit*>(w);
-        if (!edit || edit->FieldType == ftAutoInc || isNoUpdate(edit, NoUpdateField))
+        if (!writesChange(edit, NoUpdateField))
             continue;
         const QString name = QuoteIfBlank(edit->FieldName);
         if (IsNullMarker(edit->Hint)) {
@@ -103,25 +132,13 @@ QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateFi
             continue;
         }
         const QString text = edit->text();
-        switch (edit->FieldType) {
-        case ftDate:
-        case ftDateTime: {
+        if (edit->FieldType == ftDate || edit->FieldType == ftDateTime) {
             const bool valid = edit->FieldType == ftDate ? IsValidDate(text) : IsValidDateTime(text);
             if (!valid) {
                 edit->Hint = QStringLiteral("null");
                 terms << name + QStringLiteral(" = null");
                 continue;
             }
-            break;
-        }
-        case ftSmallint:
-        case ftInteger:
-        case ftBoolean:
-        case ftFloat:
-        case ftString:
-            break;
-        default:
-            continue;  // no literal for it: left as stored
         }
         terms << name + QStringLiteral(" = ") + EditLiteral(edit);
         edit->Hint = text;
@@ -140,11 +157,15 @@ QString RebuiltRecordClause(const QString& NoUpdateField, const QList<QWidget*>&
     QStringList parts;
     for (QWidget* w : Controls) {
         auto* edit = qobject_cast<TBVMaskEdit*>(w);
-        // Date-times never select; the no-update column's shown text may not be what is stored.
-        if (!edit || edit->FieldType == ftAutoInc || isNoUpdate(edit, NoUpdateField)
-            || (edit->FieldType == ftDateTime && !IsNullMarker(edit->Hint)))
+        if (!edit || edit->FieldType == ftAutoInc)
             continue;
-        parts << MatchCondition(edit, EditLiteral(edit));
+        if (writesChange(edit, NoUpdateField)) {
+            // Date-times never select.
+            if (edit->FieldType != ftDateTime || IsNullMarker(edit->Hint))
+                parts << MatchCondition(edit, EditLiteral(edit));
+        } else if (const QString stored = StoredCondition(edit); !stored.isEmpty()) {
+            parts << stored;
+        }
     }
     return parts.isEmpty() ? QString() : QStringLiteral("WHERE ") + parts.join(QStringLiteral(" AND "));
 }
@@ -158,9 +179,18 @@ bool UpdateShownRecord(TablePageEnv& env)
         return false;
 
     // The record is addressed by its key before editing.
-    RecordKey key = ShownRecordKey(s);
+    const RecordKey key = ShownRecordKey(s);
     const QString noUpdate = NoUpdateFieldOf(s, s.CurrentTable);
     const QList<QWidget*> controls = PageControls(ui);
+
+    // A number no column can hold is refused before anything is written.
+    for (QWidget* w : controls) {
+        auto* edit = qobject_cast<TBVMaskEdit*>(w);
+        if (writesChange(edit, noUpdate) && !IsNullMarker(edit->Hint) && RefuseNumberOutOfRange(edit)) {
+            ShowRecord(env);
+            return false;
+        }
+    }
 
     // Refused, it ends as a refused UPDATE does: nothing written, the stored record shown again.
     if (key.kind == KeyKind::Clause && !ConfirmIdenticalRows(query, s.CurrentTable, key.value, QStringLiteral("change"))) {
@@ -169,35 +199,57 @@ bool UpdateShownRecord(TablePageEnv& env)
     }
 
     const QStringList lines = UpdateStatementLines(s.CurrentTable, noUpdate, controls, KeyCondition(s, key));
-    bool ran = true;
-    if (!lines.isEmpty()) {
-        query.close();
-        query.sql().clear();
-        query.sql() << lines;
-        ran = ExecuteDml(query, s.CurrentTable, QStringLiteral("U"));
-        query.close();
+    const QList<TBVImage*> pictures = PicturesToStore(controls, true);
+    const QList<TBVMemo*> memos = MemosToStore(controls, noUpdate, true);
+    const int statements = (lines.isEmpty() ? 0 : 1) + int(pictures.size()) + int(memos.size());
+    if (statements == 0) {
+        ShowRecord(env);  // nothing changed, nothing sent
+        return true;
     }
 
-    // Pictures and long text follow only a written record, under the key it has now: a refused
-    // UPDATE leaves the whole record as it was.
-    bool stored = ran;
-    if (ran) {
-        if (key.kind == KeyKind::Unique && s.UniqueControl) {
-            key.value = s.UniqueControl->text();
-            s.RecordKeys[s.RecordIndex] = key.value;
-        } else if (key.kind == KeyKind::Clause) {
-            // Every entry that selected one of the rows written now selects them by their new values.
-            const QString clause = RebuiltRecordClause(noUpdate, controls);
-            if (!clause.isEmpty()) {
-                std::replace(s.RecordKeys.begin(), s.RecordKeys.end(), key.value, clause);
-                key.value = clause;
-            }
-        }
-        stored = SavePagePictures(env, controls, key) && stored;
-        stored = SavePageMemos(env, controls, key, noUpdate) && stored;
+    // Pictures and long text are stored under the key the record has once its values are written.
+    RecordKey written = key;
+    if (key.kind == KeyKind::Unique && s.UniqueControl && ChangedByUser(s.UniqueControl)) {
+        written.value = s.UniqueControl->text();
+    } else if (key.kind == KeyKind::Clause) {
+        if (const QString clause = RebuiltRecordClause(noUpdate, controls); !clause.isEmpty())
+            written.value = clause;
     }
+
+    const QStringList keysBefore = s.RecordKeys;
+    QString failure;
+    try {
+        RecordWrite write(env.databaseName, statements);
+        if (!lines.isEmpty()) {
+            query.close();
+            query.sql().clear();
+            query.sql() << lines;
+            failure = RunDml(query, s.CurrentTable, QStringLiteral("U"));
+            query.close();
+        }
+        if (failure.isEmpty()) {
+            // Every entry that selected one of the rows written now selects them by their values
+            // (the long text of a key-less record is stored by that entry).
+            if (key.kind == KeyKind::Clause)
+                std::replace(s.RecordKeys.begin(), s.RecordKeys.end(), key.value, written.value);
+            else if (key.kind == KeyKind::Unique)
+                s.RecordKeys[s.RecordIndex] = written.value;
+            failure = SavePagePictures(env, pictures, written);
+        }
+        if (failure.isEmpty())
+            failure = SavePageMemos(env, memos, written);
+        if (failure.isEmpty())
+            failure = write.commit(s.CurrentTable, QStringLiteral("U"));
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    if (!failure.isEmpty()) {
+        s.RecordKeys = keysBefore;
+        ReportNothingStored(failure, kNothingStored);
+    }
+    // The page shows what is stored, whatever happened.
     ShowRecord(env);
-    return stored;
+    return failure.isEmpty();
 }
 
 void BitBtn_RemoveClick(TablePageEnv& env, QObject*)

@@ -12,18 +12,21 @@ struct TablePageEnv;
 // The column of Table that updates never write (NOUPDATEFIELDS), upper case; empty when none.
 QString NoUpdateFieldOf(const MainState& state, const QString& Table);
 
-// Writes the page's values to the shown record, then its pictures and long text, and shows the
-// record again from the database. False when anything was not stored (each failure reported), or
-// when the user declined to change every row that holds the same values as a key-less record.
+// Writes what the user changed on the page (values, pictures, long text) to the shown record as
+// one whole, and shows the record again from the database. Nothing changed: nothing is sent.
+// False when nothing was stored (the failure reported with a sentence that says so), or when the
+// user declined to change every row that holds the same values as a key-less record.
 bool UpdateShownRecord(TablePageEnv& env);
 
 // Asks, deletes the shown record and shows the one that takes its place.
 void BitBtn_RemoveClick(TablePageEnv& env, QObject* Sender);
 
-// The UPDATE lines for the page's edits, ending with KeyCondition; empty when no column is to be
-// written. Marks a date that does not convert null, and every written edit's marker its text.
+// The UPDATE lines for the edits the user changed, in control order, ending with KeyCondition;
+// empty when no column is to be written. Marks a date that does not convert null, and every
+// written edit's marker its text.
 QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateField, const QList<QWidget*>& Controls,
                                  const QString& KeyCondition);
-// The clause that finds a key-less record again after its values were written; date-times and the
-// no-update column take no part. Empty when no part is left.
+// The clause that finds a key-less record again once the changes are written: the stored value of
+// each column, the written value of each changed one (date-times select nothing). Empty when no
+// part is left.
 QString RebuiltRecordClause(const QString& NoUpdateField, const QList<QWidget*>& Controls);

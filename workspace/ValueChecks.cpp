@@ -5,6 +5,7 @@
 #include "components/BVValid.h"
 #include "components/Utils.h"
 #include "workspace/RecordDisplay.h"
+#include "workspace/ShownValues.h"
 #include "workspace/TablePage.h"
 
 #include "ui_Main.h"
@@ -13,6 +14,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <cmath>
@@ -24,6 +26,7 @@ namespace {
 
 const QString kDateFallback = QStringLiteral("12/31/9999");
 const QString kDateTimeFallback = QStringLiteral("12/31/9999 00:00:00");
+const QString kFloatRangeMessage = QStringLiteral("Floating Point Number out of range!");
 
 bool isNullMarker(const QString& marker) { return marker.toLower() == QLatin1String("null"); }
 
@@ -54,7 +57,34 @@ QString FloatTextOrDefault(const QString& Value)
 
 QString IntegerTextOrDefault(const QString& Value)
 {
-    return StrToInt(Value) ? Value : QStringLiteral("-1");
+    return StrToInt64(Value) ? Value : QStringLiteral("-1");
+}
+
+bool FloatInRange(const QString& Value)
+{
+    const auto v = StrToFloat(Value);
+    if (!v)
+        return true;  // no number: that is the conversion's refusal, not the range's
+    const double d = static_cast<double>(*v);
+    return std::isfinite(d) && (d != 0 || *v == 0);
+}
+
+bool RefuseNumberOutOfRange(TBVMaskEdit* Edit)
+{
+    if (!Edit)
+        return false;
+    const QString text = Edit->maskedText();
+    if (Edit->FieldType == ftFloat && !FloatInRange(text)) {
+        ShowFloatError(Edit, kFloatRangeMessage, 0.0);
+        return true;
+    }
+    static const QRegularExpression digits(QStringLiteral("^ *[+-]?[0-9]+ *$"));
+    if ((Edit->FieldType == ftInteger || Edit->FieldType == ftSmallint) && digits.match(text).hasMatch()
+        && !StrToInt64(text)) {
+        ShowIntError(Edit, 0, QStringLiteral("Invalid Integer"));
+        return true;
+    }
+    return false;
 }
 
 QString BooleanToBit(const QString& Value)
@@ -137,6 +167,10 @@ void ValidateFieldOnExit(TablePageEnv& env, QWidget* Sender)
     auto* edit = qobject_cast<TBVMaskEdit*>(Sender);
     if (!edit || !(env.state.InAddMode || env.state.InUpdateMode) || isNullMarker(edit->Hint))
         return;
+    // A value left as stored is not written, whatever it looks like (a date SQLite keeps as
+    // "14.03.2019", an integer past 32 bits in a small-integer column).
+    if (env.state.InUpdateMode && !ChangedByUser(edit))
+        return;
     switch (edit->FieldType) {
     case ftDate:
         ValidateDate(edit);
@@ -148,18 +182,60 @@ void ValidateFieldOnExit(TablePageEnv& env, QWidget* Sender)
         ValidateSmallInt(edit, 0);
         break;
     case ftInteger:
-        ValidateInteger(edit, 0);
+        // Integers of 64 bits: whether the column holds one is for the database to say.
+        ValidateLargeInt(edit, 0);
         break;
     case ftBoolean:
         NormalizeBooleanText(edit);
         break;
     case ftFloat:
-        ValidateFloat(edit, 0.0);
+        if (!IsValidFloat(edit->maskedText()))
+            ValidateFloat(edit, 0.0);
+        else if (!FloatInRange(edit->maskedText()))
+            ShowFloatError(edit, kFloatRangeMessage, 0.0);
         break;
     default:
         break;
     }
 }
+
+namespace {
+
+// Keys that move the caret or the focus, or copy and select, in a field; Enter and Tab type a
+// line break and a tab in a memo.
+bool leavesValue(int Key, Qt::KeyboardModifiers Shift, bool Memo)
+{
+    switch (Key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Menu:
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return !Memo;
+    case Qt::Key_C:
+    case Qt::Key_A:
+        return Shift.testFlag(Qt::ControlModifier) && !Shift.testFlag(Qt::AltModifier);
+    case Qt::Key_Insert:
+        return Shift.testFlag(Qt::ControlModifier);  // Ctrl+Insert copies; Shift+Insert pastes
+    default:
+        return Key >= Qt::Key_F1 && Key <= Qt::Key_F35;
+    }
+}
+
+} // namespace
 
 void DataControlKeyDown(TablePageEnv& env, QWidget* Sender, int Key, Qt::KeyboardModifiers Shift)
 {
@@ -175,6 +251,8 @@ void DataControlKeyDown(TablePageEnv& env, QWidget* Sender, int Key, Qt::Keyboar
                                   || Key == Qt::Key_Meta || Key == Qt::Key_AltGr;
         if (modifierOnly) {
             // Holding Ctrl or Shift on the way to Ctrl+D or Ctrl+Shift+N is no typing.
+        } else if (leavesValue(Key, Shift, memo != nullptr)) {
+            // Moving through a field or copying from it changes nothing: a NULL stays NULL.
         } else if (ctrl && Key == Qt::Key_D) {
             // Ctrl+D leaves the marker as it is.
         } else if (ctrl && Shift.testFlag(Qt::ShiftModifier) && Key == Qt::Key_N) {
@@ -213,6 +291,9 @@ public:
     DataControlHooks(const TablePageEnv& env, QWidget* control) : QObject(control), env_(env)
     {
         control->installEventFilter(this);
+        // Text brought in without a key (pasted or dropped with the mouse) is typed text too.
+        if (auto* edit = qobject_cast<TBVMaskEdit*>(control))
+            connect(edit, &QLineEdit::textEdited, this, [this, edit] { textEdited(edit); });
     }
 
 protected:
@@ -236,6 +317,15 @@ protected:
     }
 
 private:
+    void textEdited(TBVMaskEdit* edit)
+    {
+        const MainState& s = env_.state;
+        if ((s.InAddMode || s.InUpdateMode || s.InQueryMode) && isNullMarker(edit->Hint)) {
+            edit->Hint = QStringLiteral("not null");
+            SetNullMarker(env_.ui, edit, false);
+        }
+    }
+
     TablePageEnv env_;  // holds references to the window's state and definition
     bool checking_ = false;
 };

@@ -24,7 +24,13 @@ bool IsValidDateTime(const QString& S);
 QString DateTextOrDefault(const QString& Value);      // fallback "12/31/9999"
 QString DateTimeTextOrDefault(const QString& Value);  // fallback "12/31/9999 00:00:00"
 QString FloatTextOrDefault(const QString& Value);     // fallback "0.00"
-QString IntegerTextOrDefault(const QString& Value);   // fallback "-1"
+QString IntegerTextOrDefault(const QString& Value);   // any 64-bit integer; fallback "-1"
+// False for a number a double cannot hold (1E400, 1E-400); true for every other text.
+bool FloatInRange(const QString& Value);
+// A number typed into a numeric edit that no column of its type can hold (a float past the
+// double's range, an integer past 64 bits): shows the check's message ("Floating Point Number out
+// of range!", "Invalid Integer"), puts 0 back, gives the edit the focus and returns true.
+bool RefuseNumberOutOfRange(TBVMaskEdit* Edit);
 // "0"/"1" unchanged; "true" (any case, blanks around) gives "1"; anything else "0".
 QString BooleanToBit(const QString& Value);
 
@@ -42,10 +48,12 @@ void ReplaceAll(QString& S, const QString& Find, const QString& Replacement);
 // Editing aids. They act on the page of env (its mode flags, its captions).
 void NormalizeBooleanText(TBVMaskEdit* Control);
 void ValidateDateTime(TablePageEnv& env, TBVMaskEdit* Control);
-// The check run when a data control is left (add and update mode only).
+// The check run when a data control is left (add and update mode only; in update mode only a
+// value the user changed).
 void ValidateFieldOnExit(TablePageEnv& env, QWidget* Sender);
-// Key handling of a data control: Ctrl+Shift+N marks the field null, other keys "not null"
-// (in add, update and query mode); the caption is recoloured always. The key is not consumed.
+// Key handling of a data control: Ctrl+Shift+N marks the field null, Ctrl+D and the keys that
+// only move, copy or select leave the marker, other keys make it "not null" (in add, update and
+// query mode); the caption is recoloured always. The key is not consumed.
 void DataControlKeyDown(TablePageEnv& env, QWidget* Sender, int Key, Qt::KeyboardModifiers Shift);
 // Gives the focus to the first qualifying mask edit of the page.
 void SetEditFocus(TablePageEnv& env);

@@ -63,12 +63,13 @@ protected:
     TBVMemo* memo(const QString& column) { return control<TBVMemo>(QStringLiteral("MMemo_") + column); }
     TBVImage* image(const QString& column) { return control<TBVImage>(QStringLiteral("Image_") + column); }
 
-    // What a user does: a key press in the control (it is no longer null), then the text. Text
-    // edits are typed key by key; other controls take the text as a whole.
+    // What a user does: a key press in the control that edits (it is no longer null), then the
+    // text. Text edits are typed key by key; other controls take the text as a whole.
     void type(const QString& column, const QString& text)
     {
         if (TBVMaskEdit* e = edit(column)) {
-            QTest::keyClick(e, Qt::Key_End);
+            e->end(false);
+            QTest::keyClick(e, Qt::Key_Delete);
             if (e->FieldType == platform::engine::ftString) {
                 e->selectAll();
                 if (text.isEmpty())
@@ -79,7 +80,8 @@ protected:
                 e->setText(text);
             }
         } else if (TBVMemo* m = memo(column)) {
-            QTest::keyClick(m, Qt::Key_End);
+            m->moveCursor(QTextCursor::End);
+            QTest::keyClick(m, Qt::Key_Delete);
             m->setPlainText(text);
         } else {
             ADD_FAILURE() << "no control for " << column.toStdString();

@@ -163,7 +163,7 @@ TEST_F(Statements, UpdateDateThatDoesNotConvertAndRebuiltClause)
     markNull("n");
     const RecordKey key{KeyKind::Clause, QString(), state.RecordKeys.at(0)};
     EXPECT_EQ(UpdateStatementLines(state.CurrentTable, QString(), page(), KeyCondition(state, key)),
-              (QStringList{"UPDATE log SET ", "s = 'a',", "d = null,", "t = {ts '2002-02-03 04:05:06'},", "n = null",
+              (QStringList{"UPDATE log SET ", "d = null,", "t = {ts '2002-02-03 04:05:06'},", "n = null",
                            "WHERE s='a'"}));
     EXPECT_EQ(edit("d")->Hint, QStringLiteral("null"));
     EXPECT_EQ(RebuiltRecordClause(QString(), page()), QStringLiteral("WHERE s='a' AND d IS NULL AND n IS NULL"));

@@ -7,7 +7,9 @@
 #include "platform/modal/Modal.h"
 #include "workspace/ValueChecks.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -70,6 +72,44 @@ TEST_F(AidsFixture, CtrlShiftNMarksNullAndTypingUnmarks)
     QTest::keyClick(edit("s"), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(edit("s")->Hint, QStringLiteral("null"));
     EXPECT_TRUE(red("s"));
+}
+
+// Moving through a NULL field or copying from it changes nothing; typing, pasting (with the
+// mouse too) and Enter in a memo do.
+TEST_F(AidsFixture, OnlyKeysThatEditUnmarkANullField)
+{
+    state.InUpdateMode = true;
+    SetPageEditable(state, ui);
+    TBVMaskEdit* n = edit("n");
+    n->Hint = QStringLiteral("null");
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mods;
+    } moves[] = {
+        {Qt::Key_Tab, Qt::NoModifier}, {Qt::Key_Backtab, Qt::ShiftModifier}, {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Right, Qt::ShiftModifier}, {Qt::Key_Home, Qt::NoModifier}, {Qt::Key_End, Qt::NoModifier},
+        {Qt::Key_Up, Qt::NoModifier}, {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
+        {Qt::Key_C, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier}, {Qt::Key_F3, Qt::NoModifier},
+    };
+    for (const auto& m : moves) {
+        DataControlKeyDown(*env, n, m.key, m.mods);
+        EXPECT_EQ(n->Hint, QStringLiteral("null")) << m.key;
+    }
+    EXPECT_TRUE(red("n"));
+    DataControlKeyDown(*env, n, Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(n->Hint, QStringLiteral("not null"));
+
+    memo()->Hint = QStringLiteral("null");
+    DataControlKeyDown(*env, memo(), Qt::Key_Return, Qt::NoModifier);
+    EXPECT_EQ(memo()->Hint, QStringLiteral("not null"));
+
+    // Pasted with the context menu: no key at all.
+    n->Hint = QStringLiteral("null");
+    QGuiApplication::clipboard()->setText(QStringLiteral("42"));
+    n->paste();
+    EXPECT_EQ(n->text(), QStringLiteral("42"));
+    EXPECT_EQ(n->Hint, QStringLiteral("not null"));
+    EXPECT_FALSE(red("n"));
 }
 
 TEST_F(AidsFixture, OutsideTheModesKeysOnlyRecolour)

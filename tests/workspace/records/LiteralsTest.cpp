@@ -33,7 +33,10 @@ TEST(ValueChecks, Fallbacks)
         {FloatTextOrDefault, "", "0.00"},
         {IntegerTextOrDefault, "42", "42"},
         {IntegerTextOrDefault, "-2147483648", "-2147483648"},
-        {IntegerTextOrDefault, "2147483648", "-1"},
+        // Integers of 64 bits are written exactly; the column's own range is the database's.
+        {IntegerTextOrDefault, "2147483648", "2147483648"},
+        {IntegerTextOrDefault, "-9223372036854775808", "-9223372036854775808"},
+        {IntegerTextOrDefault, "9223372036854775808", "-1"},
         {IntegerTextOrDefault, "4.5", "-1"},
         {IntegerTextOrDefault, "", "-1"},
         {BooleanToBit, "0", "0"},

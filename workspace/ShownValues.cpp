@@ -1,0 +1,138 @@
+#include "workspace/ShownValues.h"
+
+#include "components/BVMaskEdit.h"
+#include "components/BVMemo.h"
+#include "platform/engine/Engine.h"
+#include "workspace/BVImage.h"
+#include "workspace/ColumnList.h"
+#include "workspace/RecordStatements.h"
+#include "workspace/ValueChecks.h"
+
+#include <QRegularExpression>
+#include <QVariant>
+
+#include <charconv>
+#include <cmath>
+
+using namespace platform::engine;
+
+namespace {
+
+const char* const kShownText = "qvShownText";
+const char* const kShownNull = "qvShownNull";
+const char* const kStoredCondition = "qvStoredCondition";
+const char* const kPictureChanged = "qvPictureChanged";
+
+// The value a data control holds now: its text and whether it is marked null.
+bool currentValue(const QWidget* control, QString& text, bool& isNull)
+{
+    if (auto* edit = qobject_cast<const TBVMaskEdit*>(control)) {
+        text = edit->text();
+        isNull = IsNullMarker(edit->Hint);
+        return true;
+    }
+    if (auto* memo = qobject_cast<const TBVMemo*>(control)) {
+        text = memo->toPlainText();
+        isNull = IsNullMarker(memo->Hint);
+        return true;
+    }
+    if (auto* image = qobject_cast<const TBVImage*>(control)) {
+        isNull = IsNullMarker(image->Hint);
+        return true;
+    }
+    return false;
+}
+
+QString quoted(const QString& text) { return SqlLiteral(ftString, text); }
+
+} // namespace
+
+void RememberShownValue(QWidget* Control, const QString& StoredCondition)
+{
+    QString text;
+    bool isNull = false;
+    if (!Control || !currentValue(Control, text, isNull))
+        return;
+    Control->setProperty(kShownText, text);
+    Control->setProperty(kShownNull, isNull);
+    Control->setProperty(kStoredCondition, StoredCondition);
+    Control->setProperty(kPictureChanged, false);
+}
+
+void ForgetShownValue(QWidget* Control)
+{
+    if (!Control)
+        return;
+    for (const char* name : {kShownText, kShownNull, kStoredCondition, kPictureChanged})
+        Control->setProperty(name, QVariant());
+}
+
+bool ChangedByUser(const QWidget* Control)
+{
+    QString text;
+    bool isNull = false;
+    if (!Control || !currentValue(Control, text, isNull))
+        return false;
+    const QVariant shown = Control->property(kShownText);
+    if (!shown.isValid())
+        return true;
+    if (qobject_cast<const TBVImage*>(Control))
+        return Control->property(kPictureChanged).toBool();
+    return isNull != Control->property(kShownNull).toBool() || text != shown.toString();
+}
+
+void MarkPictureChanged(QWidget* Image)
+{
+    if (Image)
+        Image->setProperty(kPictureChanged, true);
+}
+
+QString StoredCondition(const QWidget* Control)
+{
+    return Control ? Control->property(kStoredCondition).toString() : QString();
+}
+
+QString FloatFieldText(const Field& Field)
+{
+    if (Field.isNull())
+        return {};
+    const QString text = Field.storedText();
+    if (Field.dataType() == ftFloat)
+        return text;
+    const std::string digits = text.trimmed().toStdString();
+    double value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
+        return text;
+    return FloatText(value);
+}
+
+QString StoredValueCondition(const TBVMaskEdit* Edit, const Field& Field)
+{
+    const QString name = QuoteIfBlank(Edit->FieldName);
+    if (Field.isNull())
+        return name + QStringLiteral(" IS NULL");
+    switch (Edit->FieldType) {
+    case ftDateTime:
+        return {};
+    case ftDate: {
+        static const QRegularExpression plainDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+        const QString stored = Field.storedText();
+        return name + QLatin1Char('=')
+               + (plainDate.match(stored).hasMatch() ? QStringLiteral("{d '") + stored + QStringLiteral("'}")
+                                                     : quoted(stored));
+    }
+    case ftFloat:
+        return name + QLatin1Char('=') + quoted(FloatFieldText(Field));
+    case ftBoolean:
+        return name + QStringLiteral("='") + BooleanToBit(Field.asString()) + QLatin1Char('\'');
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+        if (Field.dataType() == ftSmallint || Field.dataType() == ftInteger || Field.dataType() == ftAutoInc)
+            return name + QLatin1Char('=') + Field.asString();
+        return name + QLatin1Char('=') + quoted(Field.storedText());
+    default:
+        return name + QLatin1Char('=') + quoted(Field.storedText());
+    }
+}
