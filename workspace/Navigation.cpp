@@ -69,8 +69,13 @@ void FormKeyDown(TForm_Main& form, int& Key, Qt::KeyboardModifiers Shift)
                 {Qt::Key_R, ui.BitBtn_Remove, &TForm_Main::BitBtn_RemoveClick},
             };
             for (const Binding& b : bindings) {
-                if (Key == b.key && b.button->isEnabled())
+                if (Key == b.key && b.button->isEnabled()) {
+                    // Consumed: the focused field must not take it as well (Ctrl+U empties a line
+                    // edit to its start, in the mode the key has just entered).
+                    Key = 0;
                     (form.*b.handler)(b.button);
+                    break;
+                }
             }
         }
     }
@@ -100,6 +105,13 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        // A new key begins with its shortcut check and a pressed key ends with its release: the
+        // press seen before is then no longer travelling. (Qt builds its key events in one place,
+        // so the next one may well have the last one's address.)
+        if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyRelease) {
+            last_ = nullptr;
+            lastReceiver_ = nullptr;
+        }
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
             return false;
         auto* widget = static_cast<QWidget*>(watched);
@@ -116,7 +128,7 @@ protected:
         const Qt::KeyboardModifiers mods = keyEvent->modifiers();
         const QPointer<QWidget> alive(widget);
         FormKeyDown(form_, key, mods);
-        if (!alive)
+        if (!alive || key == 0)
             return true;
 
         Ui::TForm_Main& ui = form_.ui();
@@ -124,6 +136,15 @@ protected:
         if (noShift && (key == Qt::Key_Return || key == Qt::Key_Enter) && qobject_cast<TBVMaskEdit*>(widget)) {
             for (QPushButton* b : {ui.BitBtn_Query, ui.BitBtn_QuickQuery, ui.BitBtn_Execute}) {
                 if (usable(b, &form_)) {
+                    // Execute leaves the field as a click on it does, so the field is checked; a
+                    // check that keeps the focus there keeps the mode too.
+                    const MainState& s = form_.state();
+                    if (b == ui.BitBtn_Execute && (s.InAddMode || s.InUpdateMode)
+                        && QApplication::focusWidget() == widget) {
+                        b->setFocus(Qt::OtherFocusReason);
+                        if (QApplication::focusWidget() != b)
+                            return true;
+                    }
                     b->click();
                     return true;
                 }

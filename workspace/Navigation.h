@@ -14,8 +14,8 @@ void BitBtn_StopClick(TablePageEnv& env);
 
 // The window-level key handler: F2 shows the focused control's null marker, Ctrl+F/L/N/P move,
 // Ctrl+Q/A/U enter a mode and Ctrl+R removes (only while browsing, only with exactly Ctrl held),
-// Esc stops a walk or a listing, F2 in an INSERT template moves to a value. The key is never
-// consumed.
+// Esc stops a walk or a listing, F2 in an INSERT template moves to a value. A Ctrl key that acts
+// is consumed (Key becomes 0); every other key goes on to the focused control.
 void FormKeyDown(TForm_Main& form, int& Key, Qt::KeyboardModifiers Shift);
 
 // Gives the window its key preview: every key pressed in it reaches FormKeyDown first, then
