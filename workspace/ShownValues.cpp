@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QVariant>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -100,6 +101,10 @@ QString FloatFieldText(const Field& Field)
     if (Field.dataType() == ftFloat)
         return text;
     const std::string digits = text.trimmed().toStdString();
+    // An integer a numeric column keeps as one is shown whole, however long.
+    if (!digits.empty() && std::all_of(digits.begin() + (digits[0] == '-' ? 1 : 0), digits.end(),
+                                       [](char c) { return c >= '0' && c <= '9'; }))
+        return text;
     double value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))

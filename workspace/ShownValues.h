@@ -23,8 +23,8 @@ void MarkPictureChanged(QWidget* Image);
 QString StoredCondition(const QWidget* Control);
 
 // A float column's value as the page shows it: the shortest text that reads back as the stored
-// double, also when it arrives as text (SQLite's own text of it, which has all its digits); a
-// text that is no number comes as it is.
+// double, also when it arrives as text (SQLite's own text of it, which has all its digits); an
+// integer and a text that is no number come as they are.
 QString FloatFieldText(const platform::engine::Field& Field);
 
 // The condition that selects the stored value of Field in the column of Edit, written exactly as
