@@ -19,9 +19,8 @@ using namespace platform::engine;
 
 namespace {
 
-const char* const kShownText = "qvShownText";
-const char* const kShownNull = "qvShownNull";
-const char* const kStoredCondition = "qvStoredCondition";
+// One property a control: its shown text, "1" when it was marked null, the stored condition.
+const char* const kShown = "qvShownValue";
 const char* const kPictureChanged = "qvPictureChanged";
 
 // The value a data control holds now: its text and whether it is marked null.
@@ -54,18 +53,18 @@ void RememberShownValue(QWidget* Control, const QString& StoredCondition)
     bool isNull = false;
     if (!Control || !currentValue(Control, text, isNull))
         return;
-    Control->setProperty(kShownText, text);
-    Control->setProperty(kShownNull, isNull);
-    Control->setProperty(kStoredCondition, StoredCondition);
-    Control->setProperty(kPictureChanged, false);
+    Control->setProperty(kShown, QStringList{text, isNull ? QStringLiteral("1") : QString(), StoredCondition});
+    if (Control->property(kPictureChanged).isValid())
+        Control->setProperty(kPictureChanged, QVariant());
 }
 
 void ForgetShownValue(QWidget* Control)
 {
     if (!Control)
         return;
-    for (const char* name : {kShownText, kShownNull, kStoredCondition, kPictureChanged})
-        Control->setProperty(name, QVariant());
+    for (const char* name : {kShown, kPictureChanged})
+        if (Control->property(name).isValid())
+            Control->setProperty(name, QVariant());
 }
 
 bool ChangedByUser(const QWidget* Control)
@@ -74,12 +73,12 @@ bool ChangedByUser(const QWidget* Control)
     bool isNull = false;
     if (!Control || !currentValue(Control, text, isNull))
         return false;
-    const QVariant shown = Control->property(kShownText);
-    if (!shown.isValid())
+    const QStringList shown = Control->property(kShown).toStringList();
+    if (shown.size() != 3)
         return true;
     if (qobject_cast<const TBVImage*>(Control))
         return Control->property(kPictureChanged).toBool();
-    return isNull != Control->property(kShownNull).toBool() || text != shown.toString();
+    return isNull != !shown.at(1).isEmpty() || text != shown.at(0);
 }
 
 void MarkPictureChanged(QWidget* Image)
@@ -90,7 +89,8 @@ void MarkPictureChanged(QWidget* Image)
 
 QString StoredCondition(const QWidget* Control)
 {
-    return Control ? Control->property(kStoredCondition).toString() : QString();
+    const QStringList shown = Control ? Control->property(kShown).toStringList() : QStringList();
+    return shown.size() == 3 ? shown.at(2) : QString();
 }
 
 QString FloatFieldText(const Field& Field)
