@@ -131,6 +131,7 @@ void Database::setConnected(bool connect)
 {
     if (!connect) {
         connection_.reset();  // frees the statements of every dataset on it
+        inTransaction_ = false;
         return;
     }
     if (connected())
@@ -170,6 +171,10 @@ odbc::Connection& Database::connection()
     if (!connected())
         throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
     if (connection_->dead()) {
+        if (inTransaction_)
+            throw EngineError(QStringLiteral("The connection to the database was lost; the work of its transaction "
+                                             "was not kept."),
+                              QStringLiteral("08S01"));
         auto c = std::make_unique<odbc::Connection>();
         try {
             c->connect(wide(dsn_), wide(user_), wide(password_));
@@ -181,6 +186,61 @@ odbc::Connection& Database::connection()
             onReconnect_(dsn_);
     }
     return *connection_;
+}
+
+void Database::startTransaction()
+{
+    if (inTransaction_)
+        throw EngineError(QStringLiteral("A transaction is already running on the database '%1'.").arg(databaseName_));
+    try {
+        connection().setAutoCommit(false);
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+    inTransaction_ = true;
+}
+
+void Database::commit()
+{
+    if (!inTransaction_)
+        return;
+    try {
+        odbc::Connection& c = connection();
+        c.endTransaction(true);
+        inTransaction_ = false;
+        c.setAutoCommit(true);
+    } catch (const odbc::Error& e) {
+        rollback();
+        throw toEngineError(e);
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void Database::rollback()
+{
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    if (!connected() || connection_->dead())
+        return;  // the server has ended the transaction with the link
+    try {
+        connection_->endTransaction(false);
+        connection_->setAutoCommit(true);
+    } catch (const odbc::Error&) {
+        // A connection left in a transaction is of no further use: connect anew.
+        try {
+            connection_->connect(wide(dsn_), wide(user_), wide(password_));
+        } catch (const odbc::Error&) {
+            // Not connected now: the next call says so.
+        }
+    }
+}
+
+bool Database::linkLost() const
+{
+    return connection_ && connection_->dead();
 }
 
 // ---- Field -----------------------------------------------------------------------------------

@@ -100,6 +100,17 @@ public:
     // Called with the data source after such a new connection was made.
     void setReconnectHandler(std::function<void(const QString&)> handler) { onReconnect_ = std::move(handler); }
 
+    // What runs from startTransaction() to commit() or rollback() is one transaction. Within it a
+    // lost link is not made again: the server has rolled the work back, so every call fails until
+    // rollback(). commit() ends it and throws when the database refuses (rolled back then);
+    // rollback() never throws and leaves autocommit on again.
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return inTransaction_; }
+    // True when the link to the server is found broken.
+    bool linkLost() const;
+
 private:
     QString databaseName_, aliasName_;
     QStringList params_;
@@ -107,6 +118,7 @@ private:
     std::unique_ptr<odbc::Connection> connection_;
     QString dsn_, user_, password_;  // of the connection made
     std::function<void(const QString&)> onReconnect_;
+    bool inTransaction_ = false;
 };
 
 // Clock values come without a time zone; asDateTime() gives them as UTC so that no daylight-saving

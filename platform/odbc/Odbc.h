@@ -90,6 +90,10 @@ public:
     bool connected() const { return connected_; }
     // True once the link to the server is found broken (after a failed call).
     bool dead() const;
+    // Autocommit off: the statements that follow make one transaction, ended by endTransaction.
+    void setAutoCommit(bool on);
+    // SQLEndTran: commit or roll back what was done since the transaction began.
+    void endTransaction(bool commit);
     // Seconds a login and each statement may take before the driver gives up, where the driver
     // supports it; 0 waits for ever. Takes effect for the next connect and the next statement.
     void setTimeout(int seconds) { timeout_ = seconds; }
