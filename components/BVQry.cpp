@@ -7,8 +7,12 @@
 namespace {
 
 constexpr int ftString = 1;
+constexpr int ftSmallint = 2;
+constexpr int ftInteger = 3;
+constexpr int ftBoolean = 5;
 constexpr int ftDate = 9;
 constexpr int ftDateTime = 11;
+constexpr int ftAutoInc = 14;
 constexpr int ftBlob = 15;
 constexpr int ftMemo = 16;
 constexpr int ftGraphic = 17;
@@ -17,26 +21,76 @@ QString doubled(QString s) {
     return s.replace(u'\'', QStringLiteral("''"));
 }
 
-// A value in the literal form of its type: between quotes (inner quotes doubled) or bare.
-QString literal(const QString& value, const QString& quote) {
-    if (quote.isEmpty())
-        return value;
-    return quote + doubled(value) + quote;
+// An optional sign and ASCII digits, blanks around them allowed as the validators allow them.
+bool isWholeNumber(const QString& s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == u' ')
+        ++b;
+    while (e > b && s[e - 1] == u' ')
+        --e;
+    if (b < e && (s[b] == u'+' || s[b] == u'-'))
+        ++b;
+    if (b == e)
+        return false;
+    for (qsizetype i = b; i < e; ++i)
+        if (s[i] < u'0' || s[i] > u'9')
+            return false;
+    return true;
 }
 
-QString alternatives(const QString& text, const QString& field, const QString& quote) {
+// The criterion as the message shows it: a NUL would end the text of the message window.
+QString shown(QString criterion) {
+    return criterion.replace(QChar(u'\0'), QStringLiteral("\\0"));
+}
+
+[[noreturn]] void refuse(const QString& criterion, const QString& field, const QString& why) {
+    throw CriterionRefused(QStringLiteral("The criterion \"") + shown(criterion) + QStringLiteral("\" typed into ")
+                           + field + QStringLiteral(" cannot be run: ") + why
+                           + QStringLiteral("\r\n\r\nNothing was sent to the database."));
+}
+
+// Writes each value of one criterion in the literal form of its column: between quotes (inner
+// quotes doubled) for text, bare for numbers. A bare value is the one place where typed text
+// could run on as SQL, so it is written only when it is a number.
+class Values {
+public:
+    Values(const QString& criterion, const QString& field, int type)
+        : criterion_(criterion), field_(field), type_(type), quote_(QuoteForType(type)) {}
+
+    QString operator()(const QString& value) const {
+        if (!quote_.isEmpty())
+            return quote_ + doubled(value) + quote_;
+        const bool whole = type_ == ftSmallint || type_ == ftInteger || type_ == ftBoolean;
+        if (whole ? isWholeNumber(value) : IsValidFloat(value))
+            return value;
+        if (type_ == ftAutoInc)
+            return u'\'' + doubled(value) + u'\'';
+        const QString kind = whole ? QStringLiteral(" is not a whole number.") : QStringLiteral(" is not a number.");
+        if (value.trimmed().isEmpty())
+            refuse(criterion_, field_, QStringLiteral("a number is missing in it."));
+        refuse(criterion_, field_, (value == criterion_ ? QStringLiteral("it") : u'"' + value + u'"') + kind);
+    }
+
+private:
+    const QString& criterion_;
+    const QString& field_;
+    int type_;
+    QString quote_;
+};
+
+QString alternatives(const QString& text, const QString& field, const Values& value) {
     QStringList pieces = text.split(u'|');
     // What follows the last "|" counts only when it is not empty.
     if (pieces.last().isEmpty())
         pieces.removeLast();
     QStringList terms;
     for (const QString& piece : pieces)
-        terms << field + u'=' + literal(piece, quote);
+        terms << field + u'=' + value(piece);
     return terms.join(QStringLiteral(" OR "));
 }
 
 // The items of a bracket list, each in its literal form; empty when the brackets hold nothing.
-QStringList listItems(const QString& inside, const QString& quote) {
+QStringList listItems(const QString& inside, const Values& value) {
     qsizetype b = 0, e = inside.size();
     while (b < e && inside[b].unicode() <= 32)
         ++b;
@@ -51,11 +105,13 @@ QStringList listItems(const QString& inside, const QString& quote) {
     pieces.removeLast();  // the empty text after the final ","
     QStringList items;
     for (const QString& piece : pieces)
-        items << literal(piece, quote);
+        items << value(piece);
     return items;
 }
 
 } // namespace
+
+CriterionRefused::CriterionRefused(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 QString QuoteForType(int FieldType) {
     return (FieldType == ftString || FieldType == ftDate) ? QStringLiteral("'") : QString();
@@ -78,6 +134,9 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
     }
     if (T.isEmpty())
         return {};
+    // The drivers end the statement at a NUL: the rest of it would be lost unseen.
+    if (T.contains(QChar(u'\0')))
+        refuse(T, F, QStringLiteral("it holds a NUL character."));
 
     if (FieldType == ftMemo) {
         if (T.startsWith(u'!')) {
@@ -90,7 +149,7 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
         return F + QStringLiteral(" LIKE '") + doubled(pattern) + u'\'';
     }
 
-    const QString Q = QuoteForType(FieldType);
+    const Values value(T, F, FieldType);
     const bool text = FieldType == ftString;
 
     // Wildcards come before every other form; "?" is translated only when no "*" occurs.
@@ -102,38 +161,38 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
             pattern.replace(u'?', u'_');
         if (text)
             return F + QStringLiteral(" LIKE '") + doubled(pattern) + u'\'';
-        return F + QStringLiteral(" = ") + pattern;
+        return F + QStringLiteral(" = ") + value(pattern);
     }
 
     if (T.startsWith(QStringLiteral(">=")))
-        return F + QStringLiteral(" >= ") + literal(T.mid(2), Q);
+        return F + QStringLiteral(" >= ") + value(T.mid(2));
     if (T.startsWith(QStringLiteral("<=")))
-        return F + QStringLiteral(" <= ") + literal(T.mid(2), Q);
+        return F + QStringLiteral(" <= ") + value(T.mid(2));
     if (T.startsWith(u'>'))
-        return F + QStringLiteral(" > ") + literal(T.mid(1), Q);
+        return F + QStringLiteral(" > ") + value(T.mid(1));
     // "<>" is no operator here: a "<" comparison with a value beginning with ">".
     if (T.startsWith(u'<'))
-        return F + QStringLiteral(" < ") + literal(T.mid(1), Q);
+        return F + QStringLiteral(" < ") + value(T.mid(1));
 
     if (T.startsWith(u'!')) {
         const QString R = T.mid(1);
         if (R.contains(u'|'))
-            return QStringLiteral("NOT(") + alternatives(R, F, Q) + u')';
+            return QStringLiteral("NOT(") + alternatives(R, F, value) + u')';
         if (R.startsWith(u'[') && T.endsWith(u']')) {
-            const QStringList items = listItems(T.mid(2, T.size() - 3), Q);
+            const QStringList items = listItems(T.mid(2, T.size() - 3), value);
             if (items.isEmpty())
                 return T;
             return F + QStringLiteral(" NOT IN (") + items.join(u',') + u')';
         }
         // A negated range compares unequal to the whole rest, colon included.
-        return F + QStringLiteral(" <> ") + literal(R, Q);
+        return F + QStringLiteral(" <> ") + value(R);
     }
 
     if (T.contains(u'|'))
-        return u'(' + alternatives(T, F, Q) + u')';
+        return u'(' + alternatives(T, F, value) + u')';
 
     if (T.size() >= 2 && T.startsWith(u'[') && T.endsWith(u']')) {
-        const QStringList items = listItems(T.mid(1, T.size() - 2), Q);
+        const QStringList items = listItems(T.mid(1, T.size() - 2), value);
         if (items.isEmpty())
             return T;
         return F + QStringLiteral(" IN (") + items.join(u',') + u')';
@@ -141,10 +200,7 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
 
     const qsizetype p = T.indexOf(u':');
     if (p >= 0)
-        return F + QStringLiteral(" BETWEEN ") + literal(T.left(p), Q) + QStringLiteral(" AND ")
-             + literal(T.mid(p + 1), Q);
+        return F + QStringLiteral(" BETWEEN ") + value(T.left(p)) + QStringLiteral(" AND ") + value(T.mid(p + 1));
 
-    if (text)
-        return F + QStringLiteral(" = '") + doubled(T) + u'\'';
-    return F + QStringLiteral(" = ") + T;
+    return F + QStringLiteral(" = ") + value(T);
 }

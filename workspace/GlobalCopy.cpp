@@ -113,6 +113,43 @@ void reportNotCopied(const QString& table, const QString& database)
                   mtError, mbOK);
 }
 
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString keptOldRows(const QString& table)
+{
+    return QStringLiteral("The ") + table + QStringLiteral(" table keeps its old rows.");
+}
+
+// The rows one table refused, reported once when the table is done: how many, and the first
+// few messages with their statements.
+struct RefusedRows {
+    static constexpr int kShown = 3;
+    static constexpr int kStatementShown = 300;
+    int count = 0;
+    QStringList first;
+
+    void add(const QString& error, const QString& statement)
+    {
+        if (++count > kShown)
+            return;
+        first << error + QStringLiteral(" ") + kCrLf + kCrLf
+                     + (statement.size() > kStatementShown ? statement.left(kStatementShown) + QStringLiteral("...")
+                                                           : statement);
+    }
+
+    QString report(const QString& table, int added) const
+    {
+        QString text = QStringLiteral("The ") + table + QStringLiteral(" table refused ") + QString::number(count)
+                       + (count == 1 ? QStringLiteral(" row") : QStringLiteral(" rows"))
+                       + QStringLiteral(" of the copy; it now holds the other ") + QString::number(added)
+                       + QStringLiteral(".") + kCrLf + kCrLf + first.join(kCrLf + kCrLf);
+        if (count > kShown)
+            text += kCrLf + kCrLf + QStringLiteral("... and ") + QString::number(count - kShown)
+                    + QStringLiteral(" more.");
+        return text;
+    }
+};
+
 // The data source the connection named name reaches: its stored alias's, else its own name.
 QString ReachedDataSource(const QString& name)
 {
@@ -279,16 +316,45 @@ void TForm_Copy::BitBtn_OKClick()
     if (!databasesDiffer())
         return;
     repaint();
-    RunShowingExceptions([this] {
-        for (int i = 0; i < ListBox_TableName->count(); ++i) {
-            if (ListBox_TableName->item(i)->isSelected())
-                copyTable(ListBox_TableName->item(i)->text());
+    QStringList selected;
+    for (int i = 0; i < ListBox_TableName->count(); ++i) {
+        if (ListBox_TableName->item(i)->isSelected())
+            selected << ListBox_TableName->item(i)->text();
+    }
+    QStringList copied;
+    for (const QString& T : selected) {
+        try {
+            if (copyTable(T))
+                copied << T;
+        } catch (const std::exception& error) {
+            // The window stays open on what was done.
+            reportCopyEnded(T, QString::fromUtf8(error.what()), copied, selected);
+            return;
         }
-        done(QDialog::Accepted);
-    });
+    }
+    done(QDialog::Accepted);
 }
 
-void TForm_Copy::copyTable(const QString& T)
+void TForm_Copy::reportCopyEnded(const QString& T, const QString& error, const QStringList& copied,
+                                 const QStringList& selected)
+{
+    QStringList kept;
+    for (const QString& t : selected) {
+        if (!copied.contains(t))
+            kept << t;
+    }
+    auto names = [](const QStringList& list) { return list.isEmpty() ? QStringLiteral("none") : list.join(QStringLiteral(", ")); };
+    const QString head = env_.Database->linkLost()
+                             ? QStringLiteral("The connection to the database was lost while copying the ") + T
+                                   + QStringLiteral(" table:")
+                             : QStringLiteral("The copy ended at the ") + T + QStringLiteral(" table:");
+    setStatus(QStringLiteral("The copy ended at the ") + T + QStringLiteral(" table."));
+    AppMessageDlg(head + kCrLf + error + kCrLf + kCrLf + QStringLiteral("Tables copied: ") + names(copied) + kCrLf
+                      + QStringLiteral("Tables that kept their old rows: ") + names(kept),
+                  mtError, mbOK);
+}
+
+bool TForm_Copy::copyTable(const QString& T)
 {
     std::vector<CopyRow> rows;
     TDataBaseObj* Src = env_.registry->FindDatabaseObj(BVComboBox_From->currentText());
@@ -302,7 +368,7 @@ void TForm_Copy::copyTable(const QString& T)
     if (!atSource) {
         // The connection may still describe another database: reading it would copy wrong rows.
         reportNotCopied(T, BVComboBox_From->currentText());
-        return;
+        return false;
     }
 
     setStatus(QStringLiteral("Selecting records from the ") + T + QStringLiteral(" table..."));
@@ -339,24 +405,37 @@ void TForm_Copy::copyTable(const QString& T)
     if (!atTarget) {
         // The DELETE would run on whatever the connection still describes, the source perhaps.
         reportNotCopied(T, BVComboBox_To->currentText());
-        return;
+        return false;
     }
     Label_Database->setText(QStringLiteral("DATABASE : ") + BVComboBox_To->currentText());
+
+    // The target's rows are replaced in one transaction: it ends with the copied rows, or, when
+    // the copy of the table fails, with its old rows.
+    Database& target = *env_.Database;
+    target.startTransaction();
+    struct RollbackUnlessDone {
+        Database& db;
+        ~RollbackUnlessDone() { db.rollback(); }
+    } rollbackUnlessDone{target};
 
     Query_SQL.sql() = QStringList{QStringLiteral("DELETE FROM ") + QuoteTableName(T)};
     setStatus(QStringLiteral("Deleting records from the ") + T + QStringLiteral(" table..."));
     try {
         Query_SQL.execSQL();
     } catch (const std::exception& error) {
-        AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
-        // Inserting now would add the rows to those still there.
         Query_SQL.close();
-        return;
+        if (target.linkLost())
+            throw;
+        // Inserting now would add the rows to those still there.
+        setStatus(keptOldRows(T));
+        AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+        return false;
     }
     Query_SQL.close();
 
     setStatus(QStringLiteral("Inserting records into the ") + T + QStringLiteral(" table..."));
     int Count = 0;
+    RefusedRows refused;
     // The count is shown a few dozen times a second, not for every row: drawing it for each of a
     // hundred thousand rows would cost more than inserting them.
     QElapsedTimer sincePaint;
@@ -372,13 +451,29 @@ void TForm_Copy::copyTable(const QString& T)
             Query_SQL.execSQL();
             ++Count;
         } catch (const std::exception& error) {
-            AppMessageDlg(QString::fromUtf8(error.what()) + QStringLiteral(" ") + QStringLiteral("\r\n\r\n") + statement, mtError, mbOK);
+            // A lost link fails every row after it: the copy ends, the server has undone the table.
+            if (target.linkLost())
+                throw;
+            refused.add(QString::fromUtf8(error.what()), statement);
         }
         if (++done == rows.size() || sincePaint.elapsed() >= 40) {
             setStatus(QString::number(Count) + QStringLiteral(" rows added"));
             sincePaint.restart();
         }
     }
+
+    try {
+        target.commit();
+    } catch (const std::exception& error) {
+        if (target.linkLost())
+            throw;
+        setStatus(keptOldRows(T));
+        AppMessageDlg(QString::fromUtf8(error.what()) + kCrLf + kCrLf + keptOldRows(T), mtError, mbOK);
+        return false;
+    }
+    if (refused.count > 0)
+        AppMessageDlg(refused.report(T, Count), mtError, mbOK);
+    return true;
 }
 
 void TForm_Copy::BitBtn_CancelClick()

@@ -104,7 +104,21 @@ void BitBtn_ExecuteClick(TablePageEnv& env, QObject*)
     const bool wasQuery = state.InQueryMode;
     try {
         if (state.InQueryMode) {
-            ExecuteQuery(env);
+            try {
+                ExecuteQuery(env);
+            } catch (const QueryRefused& refused) {
+                // Nothing was sent: the page stays in query mode with every criterion as typed,
+                // so the one refused can be mended.
+                RestoreDefaultCursor();
+                platform::modal::messageBox(env.window, QMessageBox::Warning, QApplication::applicationName(),
+                                            refused.message(), QMessageBox::Ok);
+                SetPageEditable(state, ui);
+                SetModeButtons(state, ui);
+                setCaption(env, kQueryCaption);
+                if (refused.control)
+                    refused.control->setFocus();
+                return;
+            }
         } else if (state.InAddMode) {
             setStatus(env, QStringLiteral("Adding Record"));
             AddRecord(env);

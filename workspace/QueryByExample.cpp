@@ -12,6 +12,8 @@
 #include "workspace/ColumnList.h"
 #include "workspace/RecordDisplay.h"
 #include "workspace/SortOrdr.h"
+#include "workspace/SqlCommandLine.h"
+#include "workspace/StatementCheck.h"
 #include "workspace/TablePage.h"
 #include "workspace/ValueChecks.h"
 
@@ -164,7 +166,23 @@ private:
     QPointer<QTabBar> tabs_;
 };
 
+// Adds a control's term; a refused criterion is reported with the control it came from.
+void addControlTerm(MainState& state, platform::engine::Query& query, QWidget* control, const QString& name,
+                    const QString& value, int type, bool isNull)
+{
+    try {
+        AddWhereTerm(state, query, name, value, type, isNull);
+    } catch (const CriterionRefused& refused) {
+        throw QueryRefused(refused.message(), control);
+    }
+}
+
 } // namespace
+
+QueryRefused::QueryRefused(const QString& message, QWidget* control)
+    : std::runtime_error(message.toStdString()), control(control)
+{
+}
 
 void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QString& FieldName,
                   const QString& Value, int FieldType, bool IsNull)
@@ -208,7 +226,39 @@ void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QStrin
     }
 }
 
+// The lines of the statement, each control's term checked as it is made.
+static void fillQueryStatement(TablePageEnv& env);
+
 void BuildQueryStatement(TablePageEnv& env)
+{
+    platform::engine::Query& query = *env.sources.Query;
+    // A refused query leaves the page in query mode: the next Execute builds the statement anew.
+    const bool wherePresent = env.state.WherePresent;
+    auto refused = [&] {
+        query.sql().clear();
+        env.state.WherePresent = wherePresent;
+    };
+    try {
+        fillQueryStatement(env);
+    } catch (const QueryRefused&) {
+        refused();
+        throw;
+    }
+    // The criteria cannot end the SELECT, but an appended text can: "1=1; DELETE FROM x" would run
+    // its DELETE on a server that takes several statements in one text.
+    const QString text = StatementText(query.sql());
+    if (!HoldsOneStatement(text)) {
+        refused();
+        throw QueryRefused(QStringLiteral("The query would hold more than one statement (a \";\" outside quotes and "
+                                          "comments is followed by more), so it was not run. Only its SELECT may be "
+                                          "sent; look at the text added with Append SQL.\r\n\r\nNothing was sent "
+                                          "to the database.\r\n\r\n")
+                               + text,
+                           nullptr);
+    }
+}
+
+static void fillQueryStatement(TablePageEnv& env)
 {
     MainState& state = env.state;
     platform::engine::Query& query = *env.sources.Query;
@@ -233,7 +283,7 @@ void BuildQueryStatement(TablePageEnv& env)
     if (chosen) {
         const QString text = criterionText(chosen);
         if (!text.isEmpty()) {
-            AddWhereTerm(state, query, QuoteIfBlank(chosen->FieldName), text, chosen->fieldTypeCode(), false);
+            addControlTerm(state, query, chosen, QuoteIfBlank(chosen->FieldName), text, chosen->fieldTypeCode(), false);
             keyTerm = true;
         }
     }
@@ -250,25 +300,25 @@ void BuildQueryStatement(TablePageEnv& env)
                 const int type = edit->fieldTypeCode();
                 if (type == platform::engine::ftDate) {
                     if (IsValidDate(text) || markedNull)
-                        AddWhereTerm(state, query, name, text, type, markedNull);
+                        addControlTerm(state, query, edit, name, text, type, markedNull);
                 } else if (type == platform::engine::ftDateTime) {
                     if (IsValidDateTime(text) || markedNull)
-                        AddWhereTerm(state, query, name, text, type, markedNull);
+                        addControlTerm(state, query, edit, name, text, type, markedNull);
                 } else if (type == platform::engine::ftBoolean) {
                     if (!text.isEmpty() || markedNull) {
                         const QString bit = text.trimmed().toLower() == QLatin1String("true") ? QStringLiteral("1")
                                                                                              : QStringLiteral("0");
-                        AddWhereTerm(state, query, name, bit, type, markedNull);
+                        addControlTerm(state, query, edit, name, bit, type, markedNull);
                     }
                 } else if (!text.isEmpty() || markedNull) {
-                    AddWhereTerm(state, query, name, enclosed(text), type, markedNull);
+                    addControlTerm(state, query, edit, name, enclosed(text), type, markedNull);
                 }
             } else if (auto* memo = qobject_cast<TBVMemo*>(control)) {
                 // A memo marked null asks for NULL like any other control.
                 const QString text = memo->toPlainText();
                 if (memoCriteria && (!text.isEmpty() || isMarkedNull(memo->Hint)))
-                    AddWhereTerm(state, query, QuoteIfBlank(memo->FieldName), enclosed(text), memo->fieldTypeCode(),
-                                 isMarkedNull(memo->Hint));
+                    addControlTerm(state, query, memo, QuoteIfBlank(memo->FieldName), enclosed(text),
+                                   memo->fieldTypeCode(), isMarkedNull(memo->Hint));
             }
         }
     }
@@ -321,11 +371,19 @@ void ExecuteQuery(TablePageEnv& env)
     Ui::TForm_Main& ui = env.ui;
     platform::engine::Query& query = *env.sources.Query;
 
+    const QString statusBefore = env.statusPanel0 ? env.statusPanel0->text() : QString();
     setStatus(env, QStringLiteral("Querying Records     0"));
     repaintStatus(env);
     const bool hasKey = HasKeyColumn(state);
     const bool hasUnique = HasUniqueColumn(state);
-    BuildQueryStatement(env);
+    try {
+        BuildQueryStatement(env);
+    } catch (const QueryRefused&) {
+        // Nothing was run: the records found before are still those shown.
+        setStatus(env, statusBefore);
+        repaintStatus(env);
+        throw;
+    }
 
     QWidget* panel = ui.Panel_Stop;
     if (env.window)

@@ -1,11 +1,24 @@
 #pragma once
 // Query by example: one SELECT built from what was typed into the Table page, run once, and one
 // record key kept per row found, so every later record is fetched again by its key.
+#include <QPointer>
 #include <QString>
+#include <QWidget>
+
+#include <stdexcept>
 
 namespace platform::engine { class DataSet; class Query; }
 struct MainState;
 struct TablePageEnv;
+
+// A query refused before anything was sent: a criterion that cannot be written safely (control is
+// the one it was typed into), or a statement that would be more than the one SELECT.
+class QueryRefused : public std::runtime_error {
+public:
+    QueryRefused(const QString& message, QWidget* control);
+    QString message() const { return QString::fromUtf8(what()); }
+    QPointer<QWidget> control;
+};
 
 // Adds one condition line to Query: "WHERE " for the first (setting WherePresent), "AND " after.
 // FieldName comes already through QuoteIfBlank.
@@ -13,6 +26,8 @@ void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QStrin
                   const QString& Value, int FieldType, bool IsNull);
 
 // Fills the SQL lines of the window's Query from the page, the appended text and the sort order.
+// Throws QueryRefused, with the lines emptied, for a criterion the translator refuses and for a
+// statement that is not one statement (an appended text holding ";").
 void BuildQueryStatement(TablePageEnv& env);
 
 // The key of the current row of a table with neither key nor unique column: "WHERE a=.. AND .."
@@ -20,5 +35,6 @@ void BuildQueryStatement(TablePageEnv& env);
 QString RowKeyClause(platform::engine::DataSet& Query);
 
 // Builds and runs the statement, walks the result gathering RecordKeys while ContinueQuery holds,
-// and shows the first record found.
+// and shows the first record found. A QueryRefused from the build passes to the caller with the
+// status text as it was and the record keys untouched.
 void ExecuteQuery(TablePageEnv& env);

@@ -6,6 +6,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
+#include "workspace/StatementCheck.h"
 #include "workspace/TextEditor.h"
 
 #include "ui_Main.h"
@@ -308,6 +309,8 @@ void runStatement(SqlPageEnv& env)
     state.StatementLines = CollectStatementLines(boxLines(*env.ui.Memo_SQL), selectedText(*env.ui.Memo_SQL));
     const QString text = StatementText(state.StatementLines);
     const QString kind = StatementKind(text);
+    if (RefuseStatementText(text, kind))
+        return;
 
     if (kind == QLatin1String("SELECT")) {
         if (!listRows(env, text, showFieldNames))

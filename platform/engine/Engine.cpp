@@ -189,6 +189,8 @@ odbc::Connection& Database::connection()
 
 void Database::startTransaction()
 {
+    if (inTransaction_)
+        throw EngineError(QStringLiteral("A transaction is already running on the database '%1'.").arg(databaseName_));
     odbc::Connection& c = connection();
     try {
         c.setAutoCommit(false);
@@ -203,6 +205,11 @@ void Database::commit()
     if (!inTransaction_)
         return;
     odbc::Connection& c = *connection_;
+    // A driver may report a commit on a broken link as done: the server has dropped the work.
+    if (c.dead()) {
+        rollback();
+        throw EngineError(QStringLiteral("The connection to the database was lost."), QStringLiteral("08S01"));
+    }
     try {
         c.endTransaction(true);
     } catch (const odbc::Error& e) {
@@ -245,6 +252,11 @@ QString Database::dbmsName()
         }
     }
     return dbmsName_;
+}
+
+bool Database::linkLost() const
+{
+    return connection_ && connection_->dead();
 }
 
 // ---- Field -----------------------------------------------------------------------------------

@@ -116,6 +116,8 @@ public:
 
     // The product name the driver reports (SQL_DBMS_NAME), e.g. "SQLite", "PostgreSQL".
     QString dbmsName();
+    // True when the link to the server is found broken.
+    bool linkLost() const;
 
 private:
     QString databaseName_, aliasName_;

@@ -255,6 +255,10 @@ void Connection::allocate()
 }
 
 namespace {
+bool saysLinkIsGone(const Error& error);
+} // namespace
+
+namespace {
 // A server that stops answering would otherwise hold the window for as long as it stays silent.
 // Drivers that lack a timeout refuse the attribute; that is no reason to fail.
 void setLoginTimeout(SQLHDBC dbc, int seconds)
@@ -272,6 +276,33 @@ bool Connection::dead() const
     SQLUINTEGER value = SQL_CD_FALSE;
     const SQLRETURN rc = SQLGetConnectAttrW(dbc_, SQL_ATTR_CONNECTION_DEAD, &value, 0, nullptr);
     return SQL_SUCCEEDED(rc) && value == SQL_CD_TRUE;
+}
+
+void Connection::setAutoCommit(bool on)
+{
+    if (!connected_)
+        throw Error("08003", "Connection not open");
+    const SQLRETURN rc = SQLSetConnectAttrW(
+        dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+        SQL_IS_UINTEGER);
+    if (!SQL_SUCCEEDED(rc))
+        raise(SQL_HANDLE_DBC, dbc_, rc);
+}
+
+void Connection::endTransaction(bool commit)
+{
+    if (!connected_)
+        throw Error("08003", "Connection not open");
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK);
+    if (!SQL_SUCCEEDED(rc)) {
+        try {
+            raise(SQL_HANDLE_DBC, dbc_, rc);
+        } catch (const Error& error) {
+            if (saysLinkIsGone(error))
+                lost_ = true;
+            throw;
+        }
+    }
 }
 
 void Connection::connect(std::u16string_view dsn, std::u16string_view user, std::u16string_view password)
@@ -337,33 +368,6 @@ std::u16string Connection::infoText(SQLUSMALLINT infoType)
     }
     text.resize(std::min(text.size(), std::size_t(length) / 2));
     return text;
-}
-
-void Connection::setAutoCommit(bool on)
-{
-    if (!connected_)
-        throw Error("08003", "Connection not open");
-    const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
-    const SQLRETURN rc = SQLSetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0);
-    if (!SQL_SUCCEEDED(rc))
-        raise(SQL_HANDLE_DBC, dbc_, rc);
-}
-
-void Connection::endTransaction(bool commit)
-{
-    if (!connected_)
-        throw Error("08003", "Connection not open");
-    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK);
-    if (!SQL_SUCCEEDED(rc)) {
-        try {
-            raise(SQL_HANDLE_DBC, dbc_, rc);
-        } catch (const Error& error) {
-            for (const Diagnostic& d : error.records())
-                if (d.sqlState.rfind("08", 0) == 0)
-                    lost_ = true;
-            throw;
-        }
-    }
 }
 
 // ---- statement -------------------------------------------------------------------------------

@@ -90,6 +90,10 @@ public:
     bool connected() const { return connected_; }
     // True once the link to the server is found broken (after a failed call).
     bool dead() const;
+    // Autocommit off: the statements that follow make one transaction, ended by endTransaction.
+    void setAutoCommit(bool on);
+    // SQLEndTran: commit or roll back what was done since the transaction began.
+    void endTransaction(bool commit);
     // Seconds a login and each statement may take before the driver gives up, where the driver
     // supports it; 0 waits for ever. Takes effect for the next connect and the next statement.
     void setTimeout(int seconds) { timeout_ = seconds; }
@@ -98,11 +102,6 @@ public:
     SQLHDBC handle() const { return dbc_; }
     std::u16string infoText(SQLUSMALLINT infoType);
 
-    // Autocommit off opens a transaction that lasts until endTransaction; switched on again, the
-    // driver commits what is open, so end the transaction first.
-    void setAutoCommit(bool on);
-    // SQLEndTran: commit or roll back what was done since autocommit went off.
-    void endTransaction(bool commit);
     // Has the next use of the connection treat the link as broken (a rollback that failed).
     void markLost() { lost_ = true; }
 

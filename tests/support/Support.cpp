@@ -33,7 +33,7 @@ struct State {
     QString pgDir;
     QString pgReason;
     PgServer pg;
-    QString psql, pgSocketDir, pgAdmin;
+    QString psql, pgSocketDir, pgAdmin, pgLog;
 };
 
 State& state()
@@ -179,6 +179,7 @@ bool readPgEnv(const QString& dir)
         else if (key == QLatin1String("PGADMIN")) s.pgAdmin = value;
         else if (key == QLatin1String("PSQL")) s.psql = value;
         else if (key == QLatin1String("PGSOCKDIR")) s.pgSocketDir = value;
+        else if (key == QLatin1String("PGLOG")) s.pgLog = value;
     }
     if (pg.host.isEmpty() || pg.port <= 0 || pg.user.isEmpty() || s.psql.isEmpty())
         return false;
@@ -345,6 +346,12 @@ void pgExec(const QString& sql)
     if (psql.exitStatus() != QProcess::NormalExit || psql.exitCode() != 0)
         throw std::runtime_error("pgExec failed: " + psql.readAllStandardError().trimmed().toStdString() +
                                  "\nSQL: " + toStd(sql));
+}
+
+QString pgLogFile()
+{
+    pg();
+    return state().pgLog;
 }
 
 void addDataSource(const QString& name, const QString& driver, const QStringList& attributes)

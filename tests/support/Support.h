@@ -44,6 +44,9 @@ const PgServer& pg();
 void pgExec(const QString& sql);
 // ODBC connection string of the server with the test role's user and password.
 QString pgConnectionString();
+// The server's log file (what it writes to stderr), or empty for a server started before it was
+// recorded. See tests/support/PgStatementLog.h to read a connection's statements from it.
+QString pgLogFile();
 
 // In a test body: skips the test when no PostgreSQL server can be had.
 #define QV_REQUIRE_PG()                                                                           \

@@ -152,6 +152,7 @@ start() {
         echo "PGADMIN=$admin"
         echo "PSQL=$bin/psql"
         echo "PGSOCKDIR=$base/pgsock"
+        echo "PGLOG=$base/pglog/pg.log"
     } >"$tmp" && chmod 600 "$tmp" && mv "$tmp" "$dir/pg.env"
 }
 

@@ -288,6 +288,50 @@ TEST_P(EngineOnDriver, RowsAffected)
     EXPECT_EQ(exec(QStringLiteral("DELETE FROM et_rows")), 3);
 }
 
+// A transaction keeps the old rows when rolled back and the new ones when committed; autocommit
+// is back afterwards. Each check reads the rows through a second connection.
+TEST_P(EngineOnDriver, TransactionsKeepOldRowsOrCommitNewOnes)
+{
+    recreate(QStringLiteral("et_tx"), QStringLiteral("id integer"), QStringLiteral("id integer"));
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (1)"));
+    Database other;
+    other.setDatabaseName(db.databaseName() + QStringLiteral("_other"));
+    other.setAliasName(dsn);
+    other.params() = db.params();
+    auto ids = [&] {
+        other.setConnected(true);
+        Query q;
+        q.setDatabaseName(other.databaseName());
+        q.sql() << QStringLiteral("SELECT id FROM et_tx ORDER BY id");
+        q.open();
+        QStringList found;
+        for (; !q.eof(); q.next())
+            found << q.fields(0).asString();
+        q.close();
+        other.setConnected(false);  // SQLite would otherwise hold its read lock
+        return found;
+    };
+
+    db.startTransaction();
+    EXPECT_TRUE(db.inTransaction());
+    EXPECT_THROW(db.startTransaction(), EngineError);
+    exec(QStringLiteral("DELETE FROM et_tx"));
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (2)"));
+    db.rollback();
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(ids(), QStringList{"1"});
+
+    db.startTransaction();
+    exec(QStringLiteral("DELETE FROM et_tx"));
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (3)"));
+    db.commit();
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(ids(), QStringList{"3"});
+    exec(QStringLiteral("INSERT INTO et_tx VALUES (4)"));
+    EXPECT_EQ(ids(), (QStringList{"3", "4"}));
+    exec(QStringLiteral("DROP TABLE et_tx"));
+}
+
 TEST_P(EngineOnDriver, TableNamesOwnerQualified)
 {
     exec(QStringLiteral("DROP VIEW IF EXISTS et_names_v"));
@@ -717,4 +761,35 @@ TEST_P(EngineOnDriver, ALinkLostInATransactionIsNotMendedUntilItEnds)
     }
     db.rollback();
     EXPECT_TRUE(values(db, QStringLiteral("SELECT n FROM et_tx_lost")).isEmpty());
+}
+
+// A link lost inside a transaction is not made again behind its back: every command fails until
+// the transaction is rolled back, then the next one connects anew.
+TEST(EngineConnect, LostLinkInATransactionFailsUntilRolledBack)
+{
+    QV_REQUIRE_PG();
+    testsupport::TempHome home;
+    const auto& pg = testsupport::pg();
+    Database db;
+    db.setDatabaseName(QStringLiteral("engine_lost_tx"));
+    db.setAliasName(pg.dsn);
+    db.params() << QStringLiteral("user name=") + pg.user << QStringLiteral("password=") + pg.password;
+    db.setConnected(true);
+    auto backend = [&] {
+        Query q;
+        q.setDatabaseName(db.databaseName());
+        q.sql() << QStringLiteral("SELECT pg_backend_pid()");
+        q.open();
+        return q.fields(0).asInteger();
+    };
+    db.startTransaction();
+    const int first = backend();
+    testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(first));
+    EXPECT_THROW(backend(), EngineError);
+    EXPECT_TRUE(db.linkLost());
+    EXPECT_THROW(backend(), EngineError);  // not connected again within the transaction
+    EXPECT_THROW(db.commit(), EngineError);
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_NE(backend(), first);
+    EXPECT_FALSE(db.linkLost());
 }

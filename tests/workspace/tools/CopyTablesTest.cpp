@@ -406,6 +406,74 @@ TEST_F(CopyTables, SqliteToPostgres)
     expectBackOnSource();
 }
 
+// Rows the target refuses are counted and reported once for the table, with the first messages.
+TEST_F(CopyTables, RefusedRowsAreReportedOncePerTable)
+{
+    QStringList nameless;
+    for (int id = 20; id < 26; ++id)
+        nameless << QStringLiteral("INSERT INTO cpt_people (id, name, x_serial) VALUES (%1, NULL, %1)").arg(id);
+    execSql(QStringLiteral("qv_cp_src"), nameless);
+    copy(QStringLiteral("Source"), QStringLiteral("Target"), {"cpt_items", "cpt_people"});
+
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_cp_dst"), QString::fromUtf8(kPeopleColumns)), (QStringList{"10|Ann|1", "12|Cy|3"}));
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
+    const QString& report = messages[0];
+    EXPECT_TRUE(report.startsWith(QStringLiteral("The cpt_people table refused 7 rows of the copy; it now holds the other 2.")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("VALUES(11,null,2)")));
+    EXPECT_TRUE(report.contains(QStringLiteral("VALUES(21,null,21)")));
+    EXPECT_FALSE(report.contains(QStringLiteral("VALUES(22,null,22)")));
+    EXPECT_TRUE(report.endsWith(QStringLiteral("... and 4 more."))) << report.toStdString();
+    expectBackOnSource();
+}
+
+// The target's backend ends itself at the 600th row of a table (a trigger calls
+// pg_terminate_backend), as a server that goes away in the middle of a copy: that table keeps its
+// old rows, the copy ends with one message, and the tables before it stay copied.
+TEST_F(CopyTables, LostConnectionKeepsTheTargetsOldRows)
+{
+    QV_REQUIRE_PG();
+    execSql(QStringLiteral("qv_cp_src"),
+            {QStringLiteral("DROP TABLE IF EXISTS cpt_a_first"), QStringLiteral("DROP TABLE IF EXISTS cpt_many"),
+             QStringLiteral("CREATE TABLE cpt_a_first (id INTEGER, v VARCHAR(10))"),
+             QStringLiteral("INSERT INTO cpt_a_first VALUES (1, 'new')"),
+             QStringLiteral("CREATE TABLE cpt_many (id INTEGER, v VARCHAR(10))"),
+             QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1000) "
+                            "INSERT INTO cpt_many SELECT x, 'new' FROM n")});
+    testsupport::pgExec(QStringLiteral(
+        "DROP TABLE IF EXISTS cpt_a_first; DROP TABLE IF EXISTS cpt_many; DROP TABLE IF EXISTS cpt_people;"
+        "CREATE TABLE cpt_a_first (id INTEGER, v VARCHAR(10)); INSERT INTO cpt_a_first VALUES (9, 'old');"
+        "CREATE TABLE cpt_many (id INTEGER, v VARCHAR(10));"
+        "INSERT INTO cpt_many SELECT g, 'old' FROM generate_series(9001, 9005) g;"
+        "CREATE TABLE cpt_people (id INTEGER PRIMARY KEY, name VARCHAR(20) NOT NULL, x_serial INTEGER);"
+        "INSERT INTO cpt_people VALUES (99, 'old', 0);"
+        "CREATE OR REPLACE FUNCTION cpt_cut() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN"
+        "  IF NEW.id = 600 THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF; RETURN NEW; END$$;"
+        "CREATE TRIGGER cpt_cut AFTER INSERT ON cpt_many FOR EACH ROW EXECUTE FUNCTION cpt_cut();"));
+    bool stayedOpen = false;
+    copy(QStringLiteral("Source"), QStringLiteral("Postgres"), {"cpt_a_first", "cpt_many", "cpt_people"},
+         [&](TForm_Copy& c) {
+             stayedOpen = c.isVisible();
+             c.BitBtn_Cancel->click();
+         });
+
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_pg"), QStringLiteral("SELECT id, v FROM cpt_a_first"), pgLogin), QStringList{"1|new"});
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_pg"), QStringLiteral("SELECT id, v FROM cpt_many ORDER BY id"), pgLogin),
+              (QStringList{"9001|old", "9002|old", "9003|old", "9004|old", "9005|old"}));
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_pg"), QString::fromUtf8(kPeopleColumns), pgLogin), QStringList{"99|old|0"});
+    ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("The connection to the database was lost while copying the cpt_many "
+                                                      "table:")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(QStringLiteral("Tables copied: cpt_a_first\nTables that kept their old rows: "
+                                                    "cpt_many, cpt_people")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(stayedOpen);
+    expectBackOnSource();
+    testsupport::pgExec(QStringLiteral("DROP TABLE cpt_a_first; DROP TABLE cpt_many; DROP FUNCTION cpt_cut();"));
+    execSql(QStringLiteral("qv_cp_src"), {QStringLiteral("DROP TABLE cpt_a_first"), QStringLiteral("DROP TABLE cpt_many")});
+}
+
 // Started on a database without a login, the copy reaches a target by the login configured for it.
 TEST_F(CopyTables, TargetIsReachedWithItsOwnLogin)
 {
