@@ -6,6 +6,7 @@
 #include "ui_HelpMenu.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 QString HelpApplicationTitle(const QString& applicationTitle)
 {
@@ -18,7 +19,7 @@ QString HelpPagePath(const QString& helpFilePath, const QString& subDirectory, c
         return helpFilePath + fileName;
     const QString folder = QCoreApplication::applicationDirPath();
     if (!subDirectory.trimmed().isEmpty())
-        return folder + u'/' + subDirectory + u'/' + fileName;
+        return QDir::cleanPath(folder + u'/' + subDirectory + u'/' + fileName);
     return folder + u'/' + fileName;
 }
 

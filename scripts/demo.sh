@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORVEL_BUILD_DIR:-$root/build}
 demo=$build/demo
 
-bash "$root/scripts/setup.sh" quorvel quorvel-make-demo
+bash "$root/scripts/setup.sh" --demo quorvel quorvel-make-demo
 
 mkdir -p "$demo/odbc" "$demo/home"
 cat >"$demo/odbc/odbcinst.ini" <<INI

@@ -1,22 +1,29 @@
 #!/bin/bash
 # Installs what this Debian 12 machine lacks for Quorvel, then configures and builds into build/.
-#   scripts/setup.sh [ninja targets...]     (no targets: everything)
-# clang and its runtime are for the fuzz targets (scripts/fuzz.sh).
-# QUORVEL_BUILD_DIR overrides the build folder.
+#   scripts/setup.sh [--demo] [ninja targets...]     (no targets: everything)
+# --demo installs only what the program and the demo need, and builds without the tests when
+# GoogleTest is not there. clang and its runtime are for the fuzz targets (scripts/fuzz.sh).
+# QUORVEL_BUILD_DIR overrides the build folder; QUORVEL_BUILD_JOBS the number of build jobs.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORVEL_BUILD_DIR:-$root/build}
 
+demo=0
+if [ "${1:-}" = --demo ]; then
+    demo=1
+    shift
+fi
+
 packages=(
     cmake ninja-build g++
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev fonts-dejavu-core
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
-    postgresql
     libjpeg62-turbo-dev libgif-dev
-    libgtest-dev poppler-utils
-    clang libclang-rt-14-dev
 )
+if [ $demo = 0 ]; then
+    packages+=(postgresql libgtest-dev poppler-utils clang libclang-rt-14-dev)
+fi
 
 install_missing() {
     if ! command -v dpkg-query >/dev/null 2>&1; then
@@ -47,6 +54,13 @@ install_missing
 # QUORVEL_SETUP_INSTALL_ONLY=1: only the packages (scripts/fuzz.sh builds elsewhere).
 [ "${QUORVEL_SETUP_INSTALL_ONLY:-}" = 1 ] && exit 0
 
-jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S "$root" -B "$build" -G Ninja -Wno-dev >/dev/null
+jobs=${QUORVEL_BUILD_JOBS:-$(nproc 2>/dev/null || echo 2)}
+testing=-DBUILD_TESTING=ON
+if [ $demo = 1 ]; then
+    # The demo builds only its own targets; a build folder that has the tests keeps them.
+    testing=
+    dpkg-query -W -f='${Status}\n' libgtest-dev 2>/dev/null | grep -q '^install ok installed$' ||
+        testing=-DBUILD_TESTING=OFF
+fi
+cmake -S "$root" -B "$build" -G Ninja -Wno-dev $testing >/dev/null
 ninja -C "$build" -j "$jobs" "$@"

@@ -7,10 +7,21 @@
 #include "components/BVHelpFiles.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+QString HelpSubDirectory(const QString& programFolder)
+{
+    const QString beside = QStringLiteral("Help");
+    const QString installed = QStringLiteral("../share/quorvel/help");
+    if (!QFileInfo(programFolder + u'/' + beside).isDir() && QFileInfo(programFolder + u'/' + installed).isDir())
+        return installed;
+    return beside;
+}
 
 void ConfigureHelpFiles(TBVHelpFiles& help)
 {
-    help.SubDirectory = QStringLiteral("Help");
+    help.SubDirectory = HelpSubDirectory(QCoreApplication::applicationDirPath());
     help.HelpFilePath.clear();
     help.ApplicationTitle.clear();
     help.HelpFiles = QStringList{

@@ -12,6 +12,9 @@ struct MainState;
 
 // The window definition's values of the help pages and the about box.
 void ConfigureHelpFiles(TBVHelpFiles& help);
+// Where the help pages lie, from the program's folder: Help/ beside it in a build folder, else
+// share/quorvel/help of the installation the program's bin/ belongs to.
+QString HelpSubDirectory(const QString& programFolder);
 void ConfigureAboutBox(TBVAboutBox& about, QLabel* image);
 
 // Help menu opened: the Contents caption, and Contents with its divider shown only with pages.

@@ -12,6 +12,7 @@
 #include "ui_Main.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -155,3 +156,17 @@ TEST_F(HelpCommands, ServerItemsStartTheClientOnThatServerOnly)
 }
 
 } // namespace
+
+TEST(HelpPages, FoundBesideTheProgramElseInTheInstalledShareFolder)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.path() + QStringLiteral("/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    // Neither folder: the build folder's name, so a missing page is reported under it.
+    EXPECT_EQ(HelpSubDirectory(bin), QStringLiteral("Help"));
+    ASSERT_TRUE(QDir().mkpath(prefix.path() + QStringLiteral("/share/quorvel/help")));
+    EXPECT_EQ(HelpSubDirectory(bin), QStringLiteral("../share/quorvel/help"));
+    ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Help")));
+    EXPECT_EQ(HelpSubDirectory(bin), QStringLiteral("Help"));
+}
