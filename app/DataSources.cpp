@@ -14,7 +14,6 @@
 #include <QShowEvent>
 
 #include <algorithm>
-#include <map>
 
 namespace {
 const QString IniName = QStringLiteral("Quorvel.ini");
@@ -178,19 +177,20 @@ void TForm_DataSource::SetPasswordMode(bool loginMode)
 
 bool TForm_DataSource::LookupDataSourceLogin(const QString& DataSource, QString& UserName, QString& Password)
 {
-    const platform::IniFile ini(IniName);
-    const QString section = QStringLiteral("DATABASES");
-    // By upper-cased data source; a later entry takes an earlier one's place.
-    std::map<QString, std::unique_ptr<TDataBaseObj>> byDataSource;
-    for (const auto& [key, value] : ini.readSectionPairs(section)) {
-        auto obj = ParseDatabaseValue(value);
-        byDataSource[obj->DataSource.toUpper()] = std::move(obj);
+    // By upper-cased data source, the entry that stands last in the section winning: only that
+    // one is read into an object.
+    const QString wanted = DataSource.toUpper();
+    const auto pairs = platform::IniFile(IniName).readSectionPairs(QStringLiteral("DATABASES"));
+    const QString* last = nullptr;
+    for (const auto& [key, value] : pairs) {
+        if (DatabaseValueField(value, 2).toUpper() == wanted)
+            last = &value;
     }
-    const auto found = byDataSource.find(DataSource.toUpper());
-    if (found == byDataSource.end())
+    if (!last)
         return false;
-    UserName = found->second->UserName;
-    Password = found->second->Password;
+    const auto found = ParseDatabaseValue(*last);
+    UserName = found->UserName;
+    Password = found->Password;
     return true;
 }
 

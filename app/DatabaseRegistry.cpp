@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QSet>
 
 std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value)
 {
@@ -24,6 +25,20 @@ std::unique_ptr<TDataBaseObj> ParseDatabaseValue(const QString& value)
     return obj;
 }
 
+QString DatabaseValueField(const QString& value, int index)
+{
+    qsizetype start = 0;
+    for (int i = 0; i <= index && i < 9; ++i) {
+        const qsizetype bar = value.indexOf(QLatin1Char('|'), start);
+        if (bar < 0)
+            break;
+        if (i == index)
+            return value.mid(start, bar - start);
+        start = bar + 1;
+    }
+    return QStringLiteral("DEFAULT");
+}
+
 QString DatabaseConnectionText(const TDataBaseObj* db)
 {
     platform::ado::ConnectionString cs;
@@ -41,28 +56,115 @@ DatabaseRegistry::DatabaseRegistry(MainState& state, QMenu& databaseMenu, std::f
 {
 }
 
+DatabaseRegistry::Pairs DatabaseRegistry::readDatabases()
+{
+    return platform::IniFile(QStringLiteral("Quorvel.ini")).readSectionPairs(QStringLiteral("DATABASES"));
+}
+
 void DatabaseRegistry::LoadDatabases()
+{
+    load(readDatabases());
+}
+
+void DatabaseRegistry::RefreshDatabases()
+{
+    Pairs pairs = readDatabases();
+    if (pairs != loaded_ || !onlyWhatTheLoadMade()) {
+        load(std::move(pairs));
+        return;
+    }
+    state_.CurrentDatabase = nullptr;
+    dropPlaceholder();
+    for (QAction* item : std::as_const(items_))
+        item->setChecked(false);
+}
+
+void DatabaseRegistry::load(Pairs pairs)
 {
     // The objects go now; nothing may keep pointing at the old current one.
     state_.CurrentDatabase = nullptr;
-    state_.Databases.clear();
-
-    const platform::IniFile ini(QStringLiteral("Quorvel.ini"));
-    const QString section = QStringLiteral("DATABASES");
-    for (const auto& [key, value] : ini.readSectionPairs(section)) {
+    placeholder_ = nullptr;
+    refreshLoads_ = false;
+    std::vector<DatabaseList::Entry> inOrder;
+    inOrder.reserve(pairs.size());
+    for (const auto& [key, value] : pairs) {
         auto obj = ParseDatabaseValue(value);
-        const QString name = obj->DBDesc;
-        state_.Databases.add(name, std::move(obj));
+        QString name = obj->DBDesc;
+        inOrder.push_back({std::move(name), std::move(obj)});
     }
+    state_.Databases.assign(std::move(inOrder));
+    loaded_ = std::move(pairs);
+    loadedCount_ = state_.Databases.count();
+    rebuildMenu();
+}
 
+void DatabaseRegistry::rebuildMenu()
+{
+    // A menu scans its whole list on every insertion and removal, so the items of the last build
+    // are kept, in order, and take the new captions; only the difference is added or removed.
+    const QList<QAction*> present = menu_.actions();
+    QList<QAction*> reusable;
+    QList<QAction*> surplus;
+    if (present == items_) {
+        reusable = present;
+    } else {
+        const QSet<QAction*> ours(items_.cbegin(), items_.cend());
+        for (QAction* item : present)
+            (ours.contains(item) && item->parent() == &menu_ ? reusable : surplus).append(item);
+    }
+    const auto& entries = state_.Databases.entries;
+    const qsizetype wanted = qsizetype(entries.size());
+    while (reusable.size() > wanted)
+        surplus.append(reusable.takeLast());
     // Removed items may still be delivering the click that led here: free them later.
-    for (QAction* item : menu_.actions()) {
+    for (QAction* item : std::as_const(surplus)) {
         menu_.removeAction(item);
         if (item->parent() == &menu_)
             item->deleteLater();
     }
-    for (const auto& entry : state_.Databases.entries)
-        addMenuItem(entry.name);
+
+    items_.clear();
+    items_.reserve(wanted);
+    for (qsizetype i = 0; i < wanted; ++i) {
+        const QString& caption = entries[size_t(i)].name;
+        if (i < reusable.size()) {
+            QAction* item = reusable[i];
+            if (ItemName(item) != caption) {
+                item->setText(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+                item->setData(caption);
+            }
+            item->setChecked(false);
+            items_.append(item);
+        } else {
+            items_.append(addMenuItem(caption));
+        }
+    }
+}
+
+bool DatabaseRegistry::onlyWhatTheLoadMade() const
+{
+    return !refreshLoads_ && state_.Databases.count() == loadedCount_ + (placeholder_ ? 1 : 0)
+           && menu_.actions() == items_;
+}
+
+void DatabaseRegistry::dropPlaceholder()
+{
+    if (!placeholder_)
+        return;
+    auto& entries = state_.Databases.entries;
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if (it->object.get() == placeholder_) {
+            entries.erase(it);
+            break;
+        }
+    }
+    placeholder_ = nullptr;
+    // Its item is the one appended after the load's.
+    if (items_.size() > loadedCount_) {
+        QAction* item = items_.takeLast();
+        menu_.removeAction(item);
+        item->deleteLater();
+    }
 }
 
 TDataBaseObj* DatabaseRegistry::FindCurrentDatabase(const QString& DBType)
@@ -82,8 +184,15 @@ TDataBaseObj* DatabaseRegistry::FindCurrentDatabase(const QString& DBType)
         placeholder->DBDesc = QStringLiteral("UNKNOWN ") + placeholder->DBType + QStringLiteral(" (") + source
                               + QStringLiteral(")");
         const QString name = placeholder->DBDesc;
+        const int before = state_.Databases.count();
         state_.CurrentDatabase = state_.Databases.add(name, std::move(placeholder));
-        addMenuItem(name);
+        // A second placeholder since the load, or one that took a configured database's place,
+        // cannot simply be dropped again: the next refresh loads the list afresh.
+        if (placeholder_ || state_.Databases.count() == before)
+            refreshLoads_ = true;
+        else
+            placeholder_ = state_.CurrentDatabase;
+        items_.append(addMenuItem(name));
     }
 
     for (QAction* item : menu_.actions())

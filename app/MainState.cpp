@@ -30,5 +30,21 @@ TDataBaseObj* DatabaseList::add(const QString& name, std::unique_ptr<TDataBaseOb
     return it->object.get();
 }
 
+void DatabaseList::assign(std::vector<Entry> inOrder)
+{
+    // Stable, so names equal but for case stay in the order they came.
+    std::stable_sort(inOrder.begin(), inOrder.end(), [](const Entry& a, const Entry& b) {
+        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+    });
+    entries.clear();
+    entries.reserve(inOrder.size());
+    for (Entry& entry : inOrder) {
+        if (!entries.empty() && QString::compare(entries.back().name, entry.name, Qt::CaseInsensitive) == 0)
+            entries.back().object = std::move(entry.object);
+        else
+            entries.push_back(std::move(entry));
+    }
+}
+
 MainState::MainState() = default;
 MainState::~MainState() = default;

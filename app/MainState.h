@@ -25,6 +25,9 @@ struct DatabaseList {
     int indexOf(const QString& name) const;
     // Adds under name; an existing name (any case) keeps its text and takes the new object.
     TDataBaseObj* add(const QString& name, std::unique_ptr<TDataBaseObj> object);
+    // The same as adding each entry in turn, sorted once: of names that differ only in case the
+    // first one's text stays, holding the last one's object.
+    void assign(std::vector<Entry> inOrder);
     void clear() { entries.clear(); }
     int count() const { return static_cast<int>(entries.size()); }
 };

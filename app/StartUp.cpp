@@ -125,8 +125,9 @@ void FormShow(MainState& state, const StartUpControls& c)
     if (app::TerminateRequested())
         return;
 
-    // 3. The database list again, now for the chosen data source.
-    c.registry->LoadDatabases();
+    // 3. The database list again, now for the chosen data source. The list read at creation is
+    // kept when the file still holds it, and only its placeholder goes.
+    c.registry->RefreshDatabases();
     const QString type = GetDatabaseType(*state.RegistryIni, state.CurrentDataSource);
     TDataBaseObj* current = c.registry->FindCurrentDatabase(type);
 

@@ -1,10 +1,12 @@
 // Program entry: the application object, the main window, the start-up sequence, the loop.
 #include "app/Application.h"
+#include "app/DisplayCheck.h"
 #include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
 #include "app/StartUp.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -31,6 +33,12 @@ public:
 
 int main(int argc, char** argv)
 {
+    // Qt would abort with a plug-in message a user cannot act on.
+    const QString noDisplay = app::MissingDisplayMessage(argc, argv);
+    if (!noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.toLocal8Bit().constData());
+        return 1;
+    }
     QuorvelApplication application(argc, argv);
     // The display name follows the application name; setting it too would append it to every
     // window caption on X11.

@@ -22,6 +22,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using platform::modal::Answer;
 using platform::modal::Kind;
 using platform::modal::Request;
@@ -36,6 +38,7 @@ struct User {
     QString row;                 // data-source row to choose; empty keeps the preselection
     bool cancel = false;
     QString typedUser, typedPassword;  // typed when the login page shows
+    std::function<void()> whileChoosing;  // runs while the data-source window is up
 
     int splashes = 0;
     QString splashVersion;
@@ -77,6 +80,8 @@ struct User {
         auto* ok = window->findChild<QPushButton*>(QStringLiteral("Button_OK"));
         auto* cancelButton = window->findChild<QPushButton*>(QStringLiteral("Button1"));
         ASSERT_TRUE(list && ok && cancelButton);
+        if (whileChoosing)
+            whileChoosing();
         for (int i = 0; i < list->count(); ++i)
             listed << list->item(i)->text();
         if (!list->selectedItems().isEmpty())
@@ -202,6 +207,45 @@ TEST_F(StartUp, SqliteWithTheLoginPage)
         EXPECT_EQ(d->databaseName(), QStringLiteral("qv_sqlite"));
     EXPECT_EQ(s.TableNames, (QStringList{"Customers", "orders"}));
     EXPECT_FALSE(app::TerminateRequested());
+}
+
+TEST_F(StartUp, TheListReadAtCreationIsKeptUnlessTheFileChangedMeanwhile)
+{
+    const struct {
+        const char* name;
+        bool addWhileChoosing;  // another program configures a database meanwhile
+        QStringList items;      // the Database menu after the start-up
+    } cases[] = {
+        {"unchanged", false, {"Demo", "Other"}},
+        {"changed", true, {"Added", "Demo", "Other"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempHome fresh;
+        auto f = ini();
+        f.writeString(QStringLiteral("OPTIONS"), QStringLiteral("DEFAULTDATASOURCE"), QStringLiteral("qv_sqlite"));
+        f.writeString(QStringLiteral("DATABASES"), QStringLiteral("Other"), QStringLiteral("ORACLE|Other|ora|u|p|||||"));
+        f.writeString(QStringLiteral("DATABASES"), QStringLiteral("Demo"),
+                      QStringLiteral("SQL SERVER|Demo|qv_sqlite|demo|secret|||||"));
+        user = User{};
+        if (c.addWhileChoosing)
+            user.whileChoosing = [] {
+                ini().writeString(QStringLiteral("DATABASES"), QStringLiteral("Added"),
+                                  QStringLiteral("ORACLE|Added|x|||||||"));
+            };
+        TForm_Main form;
+        EXPECT_EQ(menuItems(form.ui().MenuItem_Database), (QStringList{"Demo", "Other", "UNKNOWN  ()"}));
+
+        start(form);
+
+        EXPECT_EQ(user.messages, QStringList());
+        EXPECT_EQ(menuItems(form.ui().MenuItem_Database), c.items + QStringList{"UNKNOWN  (QV_SQLITE)"});
+        EXPECT_EQ(menuItems(form.ui().MenuItem_Database, true), QStringList{"UNKNOWN  (QV_SQLITE)"});
+        // the configured login of the data source, the placeholder for the detected type
+        EXPECT_EQ(form.state().CurrentDatabase->UserName, QStringLiteral("demo"));
+        EXPECT_EQ(form.state().Databases.count(), c.items.size() + 1);
+        EXPECT_TRUE(form.Database.connected());
+    }
 }
 
 TEST_F(StartUp, CancelEndsTheProgramWithoutConnecting)

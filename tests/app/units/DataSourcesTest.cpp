@@ -283,4 +283,9 @@ TEST_F(DataSourceWindow, LookupDataSourceLoginLeavesOutValuesWhenNotFound)
     EXPECT_TRUE(TForm_DataSource::LookupDataSourceLogin(QStringLiteral("DSN_A"), user, password));
     EXPECT_EQ(user, QStringLiteral("ua"));
     EXPECT_EQ(password, QStringLiteral("pa"));
+    // a value without a data-source piece stands for the data source "DEFAULT"
+    seedDatabase(QStringLiteral("Short"), QStringLiteral("ORACLE|Short|"));
+    EXPECT_TRUE(TForm_DataSource::LookupDataSourceLogin(QStringLiteral("default"), user, password));
+    EXPECT_EQ(user, QStringLiteral("DEFAULT"));
+    EXPECT_EQ(password, QStringLiteral("DEFAULT"));
 }

@@ -6,6 +6,9 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 namespace {
 
 QStringList fieldsOf(const TDataBaseObj& o)
@@ -61,8 +64,13 @@ TEST(DatabaseValue, PiecesFillTheNineFieldsInOrder)
         {"", {D, D, D, D, D, D, D, D, D}},
         {"|||||||||", {"", "", "", "", "", "", "", "", ""}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(fieldsOf(*ParseDatabaseValue(QString::fromUtf8(c.value))), c.fields) << c.value;
+    for (const Case& c : cases) {
+        const QString value = QString::fromUtf8(c.value);
+        EXPECT_EQ(fieldsOf(*ParseDatabaseValue(value)), c.fields) << c.value;
+        // one field alone reads the same
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(DatabaseValueField(value, i), c.fields[i]) << c.value << " field " << i;
+    }
 }
 
 TEST(DatabaseListTest, SortedWithoutRegardToCaseAndFirstNameKept)
@@ -85,6 +93,32 @@ TEST(DatabaseListTest, SortedWithoutRegardToCaseAndFirstNameKept)
     EXPECT_EQ(replaced->DataSource, QStringLiteral("b2"));
     EXPECT_EQ(list.indexOf(QStringLiteral("GAMMA")), 2);
     EXPECT_EQ(list.indexOf(QStringLiteral("delta")), -1);
+}
+
+TEST(DatabaseListTest, AssignSortsOnceAsAddingInTurnWould)
+{
+    // names in file order; equal but for case: the first text stays with the last object
+    const char* names[] = {"beta", "Alpha", "gamma", "BETA", "alpha", "Delta", "beta"};
+    DatabaseList added, assigned;
+    std::vector<DatabaseList::Entry> inOrder;
+    int n = 0;
+    for (const char* name : names) {
+        auto a = std::make_unique<TDataBaseObj>();
+        a->DataSource = QString::number(++n);
+        auto b = std::make_unique<TDataBaseObj>(*a);
+        added.add(QString::fromUtf8(name), std::move(a));
+        inOrder.push_back({QString::fromUtf8(name), std::move(b)});
+    }
+    assigned.assign(std::move(inOrder));
+
+    ASSERT_EQ(assigned.count(), added.count());
+    QStringList got, want;
+    for (int i = 0; i < added.count(); ++i) {
+        got << assigned.entries[i].name + QLatin1Char('=') + assigned.entries[i].object->DataSource;
+        want << added.entries[i].name + QLatin1Char('=') + added.entries[i].object->DataSource;
+    }
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(got, (QStringList{"Alpha=5", "beta=7", "Delta=6", "gamma=3"}));
 }
 
 class Registry : public ::testing::Test {
@@ -215,4 +249,142 @@ TEST_F(Registry, CheckMarkComparesCaptionsExactly)
     registry.FindCurrentDatabase(QStringLiteral("ORACLE"));
     EXPECT_TRUE(menu.actions()[0]->isChecked());
     EXPECT_FALSE(foreign->isChecked());
+}
+
+TEST_F(Registry, ReloadKeepsEveryItemBoundOnceWithTheNewCaptions)
+{
+    // Each click reaches the handler exactly once, with the item's own name.
+    QStringList clicked;
+    DatabaseRegistry clicking{state, menu, [&](QAction* a) {
+        QObject::connect(a, &QAction::triggered, [&clicked, a] { clicked << DatabaseRegistry::ItemName(a); });
+    }};
+    const auto clickAll = [&] {
+        clicked.clear();
+        for (QAction* a : menu.actions())
+            a->trigger();
+        return clicked;
+    };
+    const struct {
+        const char* name;
+        QStringList keys;  // DATABASES keys (and descriptions) in file order
+    } steps[] = {
+        {"first load", {"b", "d", "f"}},
+        {"one added in the middle", {"b", "d", "f", "c"}},
+        {"one removed at the front", {"d", "f", "c"}},
+        {"renamed in case and more added", {"D", "f", "c", "a", "e & more"}},
+        {"all gone", {}},
+        {"back again", {"x", "y"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        platform::IniFile(QStringLiteral("Quorvel.ini")).eraseSection(QStringLiteral("DATABASES"));
+        for (const QString& key : step.keys)
+            seed(key, QStringLiteral("ORACLE|%1|dsn|||||||").arg(key));
+        // an item the registry did not make goes as well
+        menu.addAction(QStringLiteral("foreign"));
+        if (!state.Databases.entries.empty())
+            menu.actions().first()->setChecked(true);
+
+        clicking.LoadDatabases();
+
+        QStringList expected = step.keys;
+        expected.sort(Qt::CaseInsensitive);
+        QStringList names;
+        for (const auto& entry : state.Databases.entries)
+            names << entry.name;
+        EXPECT_EQ(names, expected);
+        std::vector<MenuState> want;
+        for (const QString& name : expected)
+            want.push_back({QString(name).replace(QStringLiteral("&"), QStringLiteral("&&")), name, false});
+        EXPECT_EQ(menuOf(menu), want);
+        EXPECT_EQ(clickAll(), expected);
+    }
+}
+
+TEST_F(Registry, RefreshKeepsAnUnchangedListAndDropsOnlyThePlaceholder)
+{
+    seed(QStringLiteral("A"), QStringLiteral("ORACLE|A|a|||||||"));
+    seed(QStringLiteral("C"), QStringLiteral("ORACLE|C|c|||||||"));
+    registry.LoadDatabases();
+    const QList<QAction*> items = menu.actions();
+    const TDataBaseObj* a = state.Databases.entries[0].object.get();
+    // as at creation: no data source yet, so a placeholder
+    registry.FindCurrentDatabase(QStringLiteral("UNKNOWN : "));
+    ASSERT_EQ(state.Databases.count(), 3);
+    // another key of the file changes meanwhile, as the data-source window's choice does
+    platform::IniFile(QStringLiteral("Quorvel.ini"))
+        .writeString(QStringLiteral("OPTIONS"), QStringLiteral("DEFAULTDATASOURCE"), QStringLiteral("a"));
+
+    registry.RefreshDatabases();
+
+    EXPECT_EQ(state.CurrentDatabase, nullptr);
+    EXPECT_EQ(menu.actions(), items);
+    EXPECT_EQ(state.Databases.entries[0].object.get(), a);
+    const std::vector<MenuState> expected = {{"A", "A", false}, {"C", "C", false}};
+    EXPECT_EQ(menuOf(menu), expected);
+    EXPECT_EQ(bound.size(), 3u);  // two items and the placeholder's, none made again
+
+    state.CurrentDataSource = QStringLiteral("c");
+    EXPECT_EQ(registry.FindCurrentDatabase(QStringLiteral("ORACLE")), state.Databases.entries[1].object.get());
+    const std::vector<MenuState> marked = {{"A", "A", false}, {"C", "C", true}};
+    EXPECT_EQ(menuOf(menu), marked);
+}
+
+TEST_F(Registry, RefreshLoadsAfreshWhenTheListCannotSimplyBeKept)
+{
+    const struct {
+        const char* name;
+        std::function<void()> between;  // what happens after the first load
+        QStringList names;                        // the list after the refresh
+    } cases[] = {
+        {"a database added to the file",
+         [] { seed(QStringLiteral("B"), QStringLiteral("ORACLE|B|b|||||||")); },
+         {"A", "B", "UNKNOWN  (X)"}},
+        {"a value changed in the file",
+         [] { seed(QStringLiteral("A"), QStringLiteral("ORACLE|A|other|||||||")); },
+         {"A", "UNKNOWN  (X)"}},
+        {"the placeholder took a configured database's place",
+         [this] {
+             // configured as Oracle, detected otherwise: a placeholder of the same name
+             state.CurrentDataSource = QStringLiteral("x");
+             registry.FindCurrentDatabase(QStringLiteral("SQL SERVER"));
+         },
+         {"A", "UNKNOWN  (X)"}},
+        {"two placeholders",
+         [this] {
+             state.CurrentDataSource = QStringLiteral("y");
+             registry.FindCurrentDatabase(QStringLiteral("ORACLE"));
+             state.CurrentDataSource = QStringLiteral("z");
+             registry.FindCurrentDatabase(QStringLiteral("ORACLE"));
+         },
+         {"A", "UNKNOWN  (X)"}},
+        {"the menu changed", [this] { menu.clear(); }, {"A", "UNKNOWN  (X)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempHome fresh;
+        menu.clear();
+        seed(QStringLiteral("A"), QStringLiteral("ORACLE|A|a|||||||"));
+        // configured under the name a placeholder for "x" gets
+        seed(QStringLiteral("X"), QStringLiteral("ORACLE|UNKNOWN  (X)|x|u|p|||||"));
+        registry.LoadDatabases();
+        c.between();
+
+        registry.RefreshDatabases();
+
+        QStringList names;
+        for (const auto& entry : state.Databases.entries)
+            names << entry.name;
+        EXPECT_EQ(names, c.names);
+        QStringList items;
+        for (QAction* a : menu.actions())
+            items << DatabaseRegistry::ItemName(a);
+        EXPECT_EQ(items, c.names);
+        // the configured database is back, not the placeholder that stood in its place
+        const TDataBaseObj* x = registry.FindDatabaseObj(QStringLiteral("UNKNOWN  (X)"));
+        ASSERT_NE(x, nullptr);
+        EXPECT_EQ(x->UserName, QStringLiteral("u"));
+        if (std::string(c.name) == "a value changed in the file")
+            EXPECT_EQ(registry.FindDatabaseObj(QStringLiteral("A"))->DataSource, QStringLiteral("other"));
+    }
 }
