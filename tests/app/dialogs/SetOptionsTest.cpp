@@ -227,7 +227,8 @@ TEST_F(OptionsWindow, FullDiskLeavesTheFileByteForByte)
         std::signal(SIGXFSZ, oldHandler);
     }
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(iniBytes() == before) << "800 rows before, " << platform::IniFile(kIni).readSection("UNIQUEFIELDS").size()
+    EXPECT_TRUE(iniBytes() == before) << platform::IniDocument::fromBytes(before).readSection("UNIQUEFIELDS").size()
+                                      << " rows before, " << platform::IniFile(kIni).readSection("UNIQUEFIELDS").size()
                                       << " after";
     ASSERT_EQ(told.size(), 1) << told.join('|').toStdString();
     EXPECT_TRUE(told[0].startsWith(QLatin1String("The options could not be saved; the configuration file was left as it was.")))
