@@ -210,7 +210,7 @@ void TForm_SetOptions::FormClose()
     // Everything goes into the file in one write: a failure leaves the old file whole.
     QStringList refused;
     const auto store = [&refused](const QString& section, const std::function<void()>& write) {
-        // A name or value the file cannot hold (an "=" in a table name, say) loses only itself.
+        // A value the file cannot hold (a line break) loses only itself.
         try {
             write();
         } catch (const platform::IniError& error) {
@@ -233,13 +233,16 @@ void TForm_SetOptions::FormClose()
                                                                {QStringLiteral("UNIQUEFIELDS"), ui_->StringGrid_Unique},
                                                                {QStringLiteral("NOUPDATEFIELDS"), ui_->StringGrid_NoUpdate}};
             for (const auto& [section, grid] : lists) {
-                ini.eraseSection(section);
+                std::vector<std::pair<QString, QString>> rows;
                 for (int row = 0; row < grid->rowCount(); ++row) {
                     const QString table = cellText(grid, row, 0).trimmed();
                     const QString field = cellText(grid, row, 1).trimmed();
                     if (!table.isEmpty() && !field.isEmpty())
-                        store(section, [&] { ini.writeString(section, table, field); });
+                        rows.emplace_back(table, field);
                 }
+                // The section erased and rewritten; a row the file cannot hold loses only itself.
+                for (const QString& error : ini.replaceSection(section, rows))
+                    refused << section + QStringLiteral(": ") + error;
             }
         });
     } catch (const std::exception& error) {

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -77,8 +79,13 @@ void IniDocument::classify(Line& line)
         raw.chop(1);
     // fromUtf8 would drop a byte-order mark at the start of every line, and with it the first
     // character of a name that begins with U+FEFF; the file's own mark is taken off by fromBytes().
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    const QString text = QString(decoder(raw)).trimmed();
+    QString text;
+    if (raw.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        text = QString(decoder(raw)).trimmed();
+    } else {
+        text = QString::fromUtf8(raw).trimmed();
+    }
     line.kind = Kind::Other;
     line.name.clear();
     line.value.clear();
@@ -112,6 +119,7 @@ IniDocument IniDocument::fromBytes(QByteArray data)
     }
     const qsizetype firstEnd = data.indexOf('\n');
     doc.crlf_ = firstEnd > 0 && data.at(firstEnd - 1) == '\r';
+    doc.lines_.reserve(static_cast<std::size_t>(data.count('\n')) + 1);
     qsizetype start = 0;
     while (start < data.size()) {
         const qsizetype end = data.indexOf('\n', start);
@@ -338,45 +346,77 @@ void IniDocument::eraseSections(const QStringList& sections)
     QStringList names;
     for (const QString& section : sections)
         names << section.trimmed();
-    std::vector<Line> kept;
-    kept.reserve(lines_.size());
+    // Compacted in place: a large file is not copied for each change.
     bool erasing = false;
-    bool any = false;
-    for (Line& line : lines_) {
+    const auto doomed = [&](const Line& line) {
         if (line.kind == Kind::Section) {
             erasing = false;
             for (const QString& name : names)
                 erasing = erasing || sameName(line.name, name);
         }
-        if (erasing)
-            any = true;
-        else
-            kept.push_back(std::move(line));
+        return erasing;
+    };
+    const auto end = std::remove_if(lines_.begin(), lines_.end(), doomed);
+    if (end == lines_.end())
+        return;
+    lines_.erase(end, lines_.end());
+    changed();
+}
+
+QStringList IniDocument::replaceSection(const QString& sectionName,
+                                       const std::vector<std::pair<QString, QString>>& entries)
+{
+    const QString section = sectionName.trimmed();
+    checkSection(section);
+    QStringList refused;
+    std::vector<std::pair<QString, QString>> kept;
+    QHash<QString, std::size_t> place;
+    for (const auto& [keyName, value] : entries) {
+        const QString key = keyName.trimmed();
+        try {
+            checkKey(key);
+            checkValue(key, value);
+        } catch (const IniError& error) {
+            refused << QString::fromUtf8(error.what());
+            continue;
+        }
+        const QString folded = key.toCaseFolded();
+        const auto it = place.constFind(folded);
+        if (it != place.cend()) {
+            kept[*it].second = value;
+        } else {
+            place.insert(folded, kept.size());
+            kept.emplace_back(key, value);
+        }
     }
-    lines_ = std::move(kept);
-    if (any)
-        changed();
+    eraseSection(section);
+    if (kept.empty())
+        return refused;
+    lines_.reserve(lines_.size() + kept.size() + 2);
+    if (!lines_.empty() && !lines_.back().text.trimmed().isEmpty())
+        insert(lines_.size(), makeLine(QString()));
+    insert(lines_.size(), makeLine(QLatin1Char('[') + section + QLatin1Char(']')));
+    for (const auto& [key, value] : kept)
+        insert(lines_.size(), makeLine(key + QLatin1Char('=') + value));
+    changed();
+    return refused;
 }
 
 void IniDocument::deleteKey(const QString& sectionName, const QString& keyName)
 {
     const QString section = sectionName.trimmed();
     const QString key = keyName.trimmed();
-    std::vector<Line> kept;
-    kept.reserve(lines_.size());
     bool inside = false;
-    bool any = false;
-    for (Line& line : lines_) {
+    const auto doomed = [&](const Line& line) {
         if (line.kind == Kind::Section)
             inside = sameName(line.name, section);
-        if (inside && line.kind == Kind::Key && sameName(line.name, key))
-            any = true;
-        else
-            kept.push_back(std::move(line));
-    }
-    lines_ = std::move(kept);
-    if (any)
-        changed();
+        return inside && line.kind == Kind::Key && sameName(line.name, key);
+    };
+    const auto end = std::remove_if(lines_.begin(), lines_.end(), doomed);
+    if (end == lines_.end())
+        return;
+    lines_.erase(end, lines_.end());
+    changed();
 }
 
 } // namespace platform

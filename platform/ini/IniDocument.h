@@ -57,6 +57,10 @@ public:
     void writeBool(const QString& section, const QString& key, bool value);
     void eraseSection(const QString& section);
     void eraseSections(const QStringList& sections);
+    // The section erased and written anew with the entries, in one pass: what eraseSection and a
+    // writeString for each entry would leave (a key given twice keeps its first place and takes
+    // its last value). An entry that cannot be stored is left out; the messages say which.
+    QStringList replaceSection(const QString& section, const std::vector<std::pair<QString, QString>>& entries);
     // Every copy of the key goes, so no older duplicate shows through afterwards.
     void deleteKey(const QString& section, const QString& key);
 
