@@ -124,6 +124,38 @@ TEST_F(IniUpdateTest, AnEditThatFailsWritesNothing)
     EXPECT_EQ(fileBytes(path), bigSeed());
 }
 
+// Rewriting a section in one pass leaves what erasing it and writing each entry would.
+TEST(IniDocumentReplaceSection, LeavesWhatEraseAndWritesWould)
+{
+    using Entries = std::vector<std::pair<QString, QString>>;
+    struct Case { const char* what; QByteArray before; Entries entries; int refused; };
+    const Case cases[] = {
+        {"two blocks, other sections kept", "[L]\nA=1\n[X]\nk=v\n[l]\nB=2\n", {{"C", "3"}, {"D", "4"}}, 0},
+        {"a name twice keeps its first spelling and last value", "[X]\nk=v", {{"Ab", "1"}, {"x", "2"}, {"AB", "3"}}, 0},
+        {"rows the file cannot hold", "", {{"A=B", "1"}, {"ok", "line\nbreak"}, {" fine ", "2"}, {"[x", "3"}}, 3},
+        {"no rows erases the section", "[L]\nA=1\n\n[X]\nk=v\n", {}, 0},
+        {"CRLF file", "[X]\r\nk=v\r\n[L]\r\nA=1\r\n", {{"B", "2"}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        IniDocument fast = IniDocument::fromBytes(c.before);
+        EXPECT_EQ(fast.replaceSection("l", c.entries).size(), c.refused);
+        IniDocument slow = IniDocument::fromBytes(c.before);
+        slow.eraseSection("l");
+        for (const auto& [key, value] : c.entries) {
+            try {
+                slow.writeString("l", key, value);
+            } catch (const IniError&) {
+            }
+        }
+        EXPECT_EQ(fast.bytes(), slow.bytes());
+        EXPECT_EQ(fast.readSectionPairs("L"), slow.readSectionPairs("L"));
+    }
+    IniDocument doc;
+    EXPECT_THROW(doc.replaceSection("a]b", {{"k", "v"}}), IniError);
+    EXPECT_TRUE(doc.bytes().isEmpty());
+}
+
 // The disk fills during the write: the old file stays byte for byte and no temporary copy is
 // left. The writer is a child process whose file size limit stands for the full disk.
 TEST_F(IniUpdateTest, FullDiskLeavesTheOldFileByteForByte)
