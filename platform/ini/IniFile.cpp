@@ -17,6 +17,8 @@ namespace {
 
 enum class FileState { Missing, Read, Unreadable };
 
+void (*readHook)() = nullptr;
+
 struct Loaded {
     FileState state = FileState::Missing;
     QString error;
@@ -30,6 +32,8 @@ QString systemError(int code)
 
 Loaded load(const QString& path)
 {
+    if (readHook)
+        readHook();
     Loaded file;
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK so that a FIFO by that name cannot hang the program.
@@ -180,5 +184,14 @@ void IniFile::deleteKey(const QString& section, const QString& key)
 {
     update([&](IniDocument& doc) { doc.deleteKey(section, key); });
 }
+
+namespace testing {
+
+void setReadHook(void (*hook)())
+{
+    readHook = hook;
+}
+
+} // namespace testing
 
 } // namespace platform

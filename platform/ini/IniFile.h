@@ -61,4 +61,9 @@ private:
     mutable QString path_;  // looked up again on each use: the file may appear in another case
 };
 
+namespace testing {
+// Called each time an IniFile reads its file; a test counts the readings of an operation.
+void setReadHook(void (*hook)());
+} // namespace testing
+
 } // namespace platform
