@@ -119,7 +119,8 @@ IniDocument IniDocument::fromBytes(QByteArray data)
     }
     const qsizetype firstEnd = data.indexOf('\n');
     doc.crlf_ = firstEnd > 0 && data.at(firstEnd - 1) == '\r';
-    doc.lines_.reserve(static_cast<std::size_t>(data.count('\n')) + 1);
+    // Room for the lines a save adds, so that a large file is not moved to grow it.
+    doc.lines_.reserve(static_cast<std::size_t>(data.count('\n')) + 64);
     qsizetype start = 0;
     while (start < data.size()) {
         const qsizetype end = data.indexOf('\n', start);
