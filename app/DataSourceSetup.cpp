@@ -192,13 +192,16 @@ bool ConfigureDataSource(MainState& state, const TDataBaseObj* Db)
     platform::Registry& registry = state.RegistryIni ? *state.RegistryIni : fallback;
     const RootKey savedRoot = registry.rootKey();
 
+    // The removals and the entries go into each store file in one write, so a failure in the
+    // middle cannot leave a data source half described.
+    platform::RegistryUpdate update(registry);
     try {
         for (const RegistryRemoval& removal : DataSourceRemovals(Dsn)) {
-            registry.setRootKey(removal.root);
+            update.setRootKey(removal.root);
             if (removal.value.isEmpty())
-                registry.eraseKey(removal.key);
+                update.eraseKey(removal.key);
             else
-                registry.deleteValue(removal.key, removal.value);
+                update.deleteValue(removal.key, removal.value);
         }
     } catch (const std::exception& error) {
         AppMessageDlg(QStringLiteral("An error occured deleting ODBC data from the registry.  Manual deletion of ODBC data may have to be performed.\r\n\r\nError Type = ")
@@ -215,9 +218,10 @@ bool ConfigureDataSource(MainState& state, const TDataBaseObj* Db)
     try {
         for (const RegistryEntry& entry :
              DataSourceEntries(*Db, Dsn, state.OracleHome, state.OracleHomeName, sysDir)) {
-            registry.setRootKey(entry.root);
-            registry.writeString(entry.key, entry.name, entry.value);
+            update.setRootKey(entry.root);
+            update.writeString(entry.key, entry.name, entry.value);
         }
+        update.commit();
     } catch (const std::exception& error) {
         result = false;
         AppMessageDlg(QStringLiteral("Error occured writing data to the registry.\r\nError Type = ") + classNameOf(error)

@@ -87,7 +87,11 @@ void SetListValue(QStringList& list, const QString& name, const QString& value)
 
 void MergeSectionIntoList(QStringList& list, const QString& section)
 {
-    const platform::IniFile ini(kQuorvelIni);
+    MergeSectionIntoList(list, platform::IniFile(kQuorvelIni).read(), section);
+}
+
+void MergeSectionIntoList(QStringList& list, const platform::IniDocument& ini, const QString& section)
+{
     for (const auto& [key, value] : ini.readSectionPairs(section))
         SetListValue(list, key, value);
     for (QString& line : list)
@@ -96,7 +100,7 @@ void MergeSectionIntoList(QStringList& list, const QString& section)
 
 namespace {
 
-void loadMemoFont(const platform::IniFile& ini, QPlainTextEdit* memo, const QString& section)
+void loadMemoFont(const platform::IniDocument& ini, QPlainTextEdit* memo, const QString& section)
 {
     if (!memo)
         return;
@@ -130,7 +134,8 @@ void setChecked(QAction* item, bool checked)
 
 void LoadOptions(MainState& state, const OptionControls& c)
 {
-    const platform::IniFile ini(kQuorvelIni);
+    // One reading of the file answers every option.
+    const platform::IniDocument ini = platform::IniFile(kQuorvelIni).read();
 
     loadMemoFont(ini, c.Memo_SQL, QStringLiteral("Memo_SQL"));
     loadMemoFont(ini, c.Memo_Results, QStringLiteral("Memo_Results"));
@@ -152,9 +157,9 @@ void LoadOptions(MainState& state, const OptionControls& c)
     const bool useFtp = ini.readBool(ftp, QStringLiteral("USEFTP"), false);
     const QString ftpPath = ini.readString(ftp, QStringLiteral("PATH"), QString());
 
-    MergeSectionIntoList(state.SerialFields, QStringLiteral("SERIALFIELDS"));
-    MergeSectionIntoList(state.UniqueFields, QStringLiteral("UNIQUEFIELDS"));
-    MergeSectionIntoList(state.NoUpdateFields, QStringLiteral("NOUPDATEFIELDS"));
+    MergeSectionIntoList(state.SerialFields, ini, QStringLiteral("SERIALFIELDS"));
+    MergeSectionIntoList(state.UniqueFields, ini, QStringLiteral("UNIQUEFIELDS"));
+    MergeSectionIntoList(state.NoUpdateFields, ini, QStringLiteral("NOUPDATEFIELDS"));
 
     if (c.MenuItem_FTP) {
         if (!useFtp) {

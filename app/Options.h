@@ -14,6 +14,7 @@ class QFont;
 class QMenu;
 class QPlainTextEdit;
 class TBVExecFile;
+namespace platform { class IniDocument; }
 
 // The configuration file, opened by its bare name.
 inline const QString kQuorvelIni = QStringLiteral("Quorvel.ini");
@@ -44,6 +45,8 @@ QString ListValue(const QStringList& list, const QString& name);
 void SetListValue(QStringList& list, const QString& name, const QString& value);
 // The section's keys merged into list by SetListValue, then the whole list upper-cased.
 void MergeSectionIntoList(QStringList& list, const QString& section);
+// The same from a reading of the file already made.
+void MergeSectionIntoList(QStringList& list, const platform::IniDocument& ini, const QString& section);
 
 // The controls LoadOptions sets and FormClose reads.
 struct OptionControls {

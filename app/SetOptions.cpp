@@ -15,6 +15,8 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 namespace {
 
 const QString kOracle = QStringLiteral("ORACLE");
@@ -137,7 +139,7 @@ void TForm_SetOptions::FormShow()
         grid->setHorizontalHeaderLabels({QStringLiteral("Table"), QStringLiteral("Field")});
     ui_->StringGrid_FTP->setHorizontalHeaderLabels({QStringLiteral("FTP Servers")});
 
-    const platform::IniFile ini(kQuorvelIni);
+    const platform::IniDocument ini = platform::IniFile(kQuorvelIni).read();
     ui_->CheckBox_UseSynonyms->setChecked(ini.readBool(kOracle, QStringLiteral("USESYNONYMS"), true));
     ui_->CheckBox_AlterRegInfo->setChecked(ini.readBool(kOracle, QStringLiteral("ALTERREGINFO"), false));
     ui_->CheckBox_UseFTP->setChecked(ini.readBool(kFtp, QStringLiteral("USEFTP"), false));
@@ -205,36 +207,49 @@ void TForm_SetOptions::FormClose()
     for (QTableWidget* grid : {ui_->StringGrid_FTP, ui_->StringGrid_Identity, ui_->StringGrid_Unique,
                                ui_->StringGrid_NoUpdate})
         grid->setCurrentIndex(QModelIndex());
+    // Everything goes into the file in one write: a failure leaves the old file whole.
     QStringList refused;
-    try {
-        platform::IniFile ini(kQuorvelIni);
-        ini.writeBool(kOracle, QStringLiteral("USESYNONYMS"), ui_->CheckBox_UseSynonyms->isChecked());
-        ini.writeBool(kOracle, QStringLiteral("ALTERREGINFO"), ui_->CheckBox_AlterRegInfo->isChecked());
-        ini.writeBool(kFtp, QStringLiteral("USEFTP"), ui_->CheckBox_UseFTP->isChecked());
-        ini.writeString(kFtp, QStringLiteral("PATH"), ui_->Edit_FTP->text());
-        for (int n = 1; n <= 5; ++n)
-            ini.writeString(kFtp, QStringLiteral("SERVER%1").arg(n), cellText(ui_->StringGrid_FTP, n - 1, 0));
-
-        const std::pair<QString, QTableWidget*> lists[] = {{QStringLiteral("SERIALFIELDS"), ui_->StringGrid_Identity},
-                                                           {QStringLiteral("UNIQUEFIELDS"), ui_->StringGrid_Unique},
-                                                           {QStringLiteral("NOUPDATEFIELDS"), ui_->StringGrid_NoUpdate}};
-        for (const auto& [section, grid] : lists) {
-            ini.eraseSection(section);
-            for (int row = 0; row < grid->rowCount(); ++row) {
-                const QString table = cellText(grid, row, 0).trimmed();
-                const QString field = cellText(grid, row, 1).trimmed();
-                if (table.isEmpty() || field.isEmpty())
-                    continue;
-                // A name the file cannot hold (an "=" in it, say) loses only its own row.
-                try {
-                    ini.writeString(section, table, field);
-                } catch (const platform::IniError& error) {
-                    refused << section + QStringLiteral(": ") + QString::fromUtf8(error.what());
-                }
-            }
+    const auto store = [&refused](const QString& section, const std::function<void()>& write) {
+        // A value the file cannot hold (a line break) loses only itself.
+        try {
+            write();
+        } catch (const platform::IniError& error) {
+            refused << section + QStringLiteral(": ") + QString::fromUtf8(error.what());
         }
+    };
+    try {
+        platform::IniFile(kQuorvelIni).update([&](platform::IniDocument& ini) {
+            refused.clear();
+            store(kOracle, [&] { ini.writeBool(kOracle, QStringLiteral("USESYNONYMS"), ui_->CheckBox_UseSynonyms->isChecked()); });
+            store(kOracle, [&] { ini.writeBool(kOracle, QStringLiteral("ALTERREGINFO"), ui_->CheckBox_AlterRegInfo->isChecked()); });
+            store(kFtp, [&] { ini.writeBool(kFtp, QStringLiteral("USEFTP"), ui_->CheckBox_UseFTP->isChecked()); });
+            store(kFtp, [&] { ini.writeString(kFtp, QStringLiteral("PATH"), ui_->Edit_FTP->text()); });
+            for (int n = 1; n <= 5; ++n)
+                store(kFtp, [&] {
+                    ini.writeString(kFtp, QStringLiteral("SERVER%1").arg(n), cellText(ui_->StringGrid_FTP, n - 1, 0));
+                });
+
+            const std::pair<QString, QTableWidget*> lists[] = {{QStringLiteral("SERIALFIELDS"), ui_->StringGrid_Identity},
+                                                               {QStringLiteral("UNIQUEFIELDS"), ui_->StringGrid_Unique},
+                                                               {QStringLiteral("NOUPDATEFIELDS"), ui_->StringGrid_NoUpdate}};
+            for (const auto& [section, grid] : lists) {
+                std::vector<std::pair<QString, QString>> rows;
+                for (int row = 0; row < grid->rowCount(); ++row) {
+                    const QString table = cellText(grid, row, 0).trimmed();
+                    const QString field = cellText(grid, row, 1).trimmed();
+                    if (!table.isEmpty() && !field.isEmpty())
+                        rows.emplace_back(table, field);
+                }
+                // The section erased and rewritten; a row the file cannot hold loses only itself.
+                for (const QString& error : ini.replaceSection(section, rows))
+                    refused << section + QStringLiteral(": ") + error;
+            }
+        });
     } catch (const std::exception& error) {
-        refused << QString::fromUtf8(error.what());
+        AppMessageDlg(QStringLiteral("The options could not be saved; the configuration file was left as it was.\r\n")
+                          + QString::fromUtf8(error.what()),
+                      mtError, mbOK);
+        return;
     }
     if (!refused.isEmpty())
         AppMessageDlg(QStringLiteral("Some options could not be saved.\r\n") + refused.join(QStringLiteral("\r\n")),

@@ -177,8 +177,8 @@ void FormShow(MainState& state, const StartUpControls& c)
 
 void FormClose(MainState& state, const OptionControls& o)
 {
-    {
-        platform::IniFile ini(kQuorvelIni);
+    // One write of the file for the six check marks.
+    platform::IniFile(kQuorvelIni).update([&o](platform::IniDocument& ini) {
         const QString options = QStringLiteral("OPTIONS");
         const auto checked = [](QAction* item) { return item && item->isChecked(); };
         ini.writeBool(options, QStringLiteral("ALLOWLOWERCASE"), checked(o.MenuItem_AllowLowerCase));
@@ -187,7 +187,7 @@ void FormClose(MainState& state, const OptionControls& o)
         ini.writeBool(options, QStringLiteral("SHOWFIELDNAMES"), checked(o.MenuItem_ShowFieldNames));
         ini.writeBool(options, QStringLiteral("STATUSBAR"), checked(o.MenuItem_StatusBar));
         ini.writeBool(options, QStringLiteral("TOOLBAR"), checked(o.MenuItem_ToolBar));
-    }
+    });
 
     state.FieldSizes.clear();
     state.TableNames.clear();

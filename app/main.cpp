@@ -4,6 +4,8 @@
 #include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
 #include "app/StartUp.h"
+#include "platform/ini/AtomicFile.h"
+#include "platform/ini/ConfigFolder.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -44,6 +46,8 @@ int main(int argc, char** argv)
     // window caption on X11.
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     MapWindowsFonts();
+    // A save that was killed leaves its temporary copy of the file (passwords and all) behind.
+    platform::removeStaleTemporaryFiles(platform::configFolder());
 
     auto mainWindow = std::make_unique<TForm_Main>();
 

@@ -273,12 +273,13 @@ QStringList FormatSqlSource(const QStringList& lines)
 
 void WriteFontSection(const QString& section, const QFont& font, const QColor& colour)
 {
-    platform::IniFile ini(kQuorvelIni);
-    ini.writeString(section, QStringLiteral("FONTNAME"), font.family());
-    ini.writeInteger(section, QStringLiteral("FONTSTYLE"), FontStyleToInt(FontStyleOf(font)));
-    // A font sized in pixels is stored as a negative height, as the loader reads it back.
-    ini.writeInteger(section, QStringLiteral("FONTSIZE"), font.pointSize() > 0 ? font.pointSize() : -font.pixelSize());
-    ini.writeInteger(section, QStringLiteral("FONTCOLOR"), QColorToTColor(colour));
+    platform::IniFile(kQuorvelIni).update([&](platform::IniDocument& ini) {
+        ini.writeString(section, QStringLiteral("FONTNAME"), font.family());
+        ini.writeInteger(section, QStringLiteral("FONTSTYLE"), FontStyleToInt(FontStyleOf(font)));
+        // A font sized in pixels is stored as a negative height, as the loader reads it back.
+        ini.writeInteger(section, QStringLiteral("FONTSIZE"), font.pointSize() > 0 ? font.pointSize() : -font.pixelSize());
+        ini.writeInteger(section, QStringLiteral("FONTCOLOR"), QColorToTColor(colour));
+    });
 }
 
 QStringList LoadLines(const QString& fileName)

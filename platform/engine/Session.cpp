@@ -40,9 +40,9 @@ struct Session::Impl {
             return;
         aliases.clear();
         try {
-            for (const QString& name : ini.readSection(kAliasIndex))
-                aliases.push_back({name, ini.readString(kAliasIndex, name, QString()),
-                                   ini.readSectionValues(kAliasPrefix + name)});
+            const IniDocument doc = ini.read();
+            for (const auto& [name, driver] : doc.readSectionPairs(kAliasIndex))
+                aliases.push_back({name, driver, doc.readSectionValues(kAliasPrefix + name)});
         } catch (const std::exception& e) {
             throw EngineError(QString::fromUtf8(e.what()));
         }
@@ -112,19 +112,23 @@ void Session::saveConfigFile()
 {
     d->ensureLoaded();
     try {
-        IniFile ini(kAliasFile);
-        for (const QString& section : ini.readSections())
-            if (section.compare(kAliasIndex, Qt::CaseInsensitive) == 0
-                || section.startsWith(kAliasPrefix, Qt::CaseInsensitive))
-                ini.eraseSection(section);
-        for (const Alias& a : d->aliases) {
-            ini.writeString(kAliasIndex, a.name, a.driver);
-            for (const QString& line : a.params) {
-                const qsizetype eq = line.indexOf(QLatin1Char('='));
-                if (eq > 0)
-                    ini.writeString(kAliasPrefix + a.name, line.left(eq), line.mid(eq + 1));
+        // One write of the file: the old aliases or the new ones, never a part of them.
+        IniFile(kAliasFile).update([this](IniDocument& ini) {
+            QStringList doomed;
+            for (const QString& section : ini.readSections())
+                if (section.compare(kAliasIndex, Qt::CaseInsensitive) == 0
+                    || section.startsWith(kAliasPrefix, Qt::CaseInsensitive))
+                    doomed << section;
+            ini.eraseSections(doomed);
+            for (const Alias& a : d->aliases) {
+                ini.writeString(kAliasIndex, a.name, a.driver);
+                for (const QString& line : a.params) {
+                    const qsizetype eq = line.indexOf(QLatin1Char('='));
+                    if (eq > 0)
+                        ini.writeString(kAliasPrefix + a.name, line.left(eq), line.mid(eq + 1));
+                }
             }
-        }
+        });
     } catch (const EngineError&) {
         throw;
     } catch (const std::exception& e) {

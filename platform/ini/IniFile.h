@@ -1,19 +1,18 @@
 #pragma once
 // Private-profile INI files with the Windows semantics: section and key names compared without
 // regard to case, file order kept, every write reaching the disk at once and atomically. There is
-// no cached copy: each call reads the file afresh, so several objects on one file agree.
+// no cached copy: each call reads the file afresh, so several objects on one file agree. An
+// operation that asks many questions takes one reading with read(); one that changes many values
+// makes them with update(), in one write of the file.
+#include "platform/ini/IniDocument.h"
+
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
+#include <functional>
 #include <utility>
 #include <vector>
 
 namespace platform {
-
-class IniError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class IniFile {
 public:
@@ -22,6 +21,13 @@ public:
 
     // For a bare name, the file in the configuration folder whose name matches ignoring case.
     const QString& fileName() const;
+
+    // The file as it is now, read once; a missing or unreadable file reads as empty.
+    IniDocument read() const;
+    // Applies edit to the file's text and writes the file once, when the text changed. When edit
+    // throws or the write fails, the file stays as it was, byte for byte, and the error goes on
+    // (IniError for the file). A file that exists but cannot be read is never written.
+    void update(const std::function<void(IniDocument&)>& edit);
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     // Decimal; a missing value or one that is not a number gives the default.
@@ -54,5 +60,10 @@ private:
     QString requested_;
     mutable QString path_;  // looked up again on each use: the file may appear in another case
 };
+
+namespace testing {
+// Called each time an IniFile reads its file; a test counts the readings of an operation.
+void setReadHook(void (*hook)());
+} // namespace testing
 
 } // namespace platform

@@ -8,6 +8,8 @@
 #include <odbcinst.h>
 
 #include <QPair>
+#include <QSet>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -72,7 +74,9 @@ QByteArray profileString(const QByteArray* section, const QByteArray* key, const
     return {};
 }
 
-NamedValues systemDataSources()
+// Every data source unixODBC offers, the user's and the system's, each name once: a name in both
+// files is the user's, as the driver manager connects it.
+NamedValues dataSources()
 {
     NamedValues sources;
     SQLHENV env = SQL_NULL_HENV;
@@ -83,13 +87,17 @@ NamedValues systemDataSources()
     SQLCHAR description[4096];
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT descriptionLength = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST_SYSTEM;
+    QSet<QString> seen;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
     while (SQL_SUCCEEDED(SQLDataSources(env, direction, name, sizeof name, &nameLength, description,
                                         sizeof description, &descriptionLength))) {
-        const QString dsn = QString::fromUtf8(reinterpret_cast<const char*>(name));
-        if (!sameName(dsn, kDataSources))
-            sources.emplace_back(dsn, QString::fromUtf8(reinterpret_cast<const char*>(description)));
         direction = SQL_FETCH_NEXT;
+        const QString dsn = QString::fromUtf8(reinterpret_cast<const char*>(name));
+        const QString folded = dsn.toCaseFolded();
+        if (sameName(dsn, kDataSources) || seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        sources.emplace_back(dsn, QString::fromUtf8(reinterpret_cast<const char*>(description)));
     }
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     return sources;
@@ -97,7 +105,7 @@ NamedValues systemDataSources()
 
 std::optional<QString> actualDataSourceName(const QString& dsn)
 {
-    for (const auto& source : systemDataSources()) {
+    for (const auto& source : dataSources()) {
         if (sameName(source.first, dsn))
             return source.first;
     }
@@ -123,16 +131,23 @@ NamedValues dataSourceAttributes(const QString& dsn)
     if (!actual)
         return values;
     const QByteArray section = actual->toUtf8();
-    ConfigMode mode(ODBC_SYSTEM_DSN);
-    const QByteArray keys = profileString(&section, nullptr, "odbc.ini");
-    for (const QByteArray& key : keys.split('\0')) {
-        if (key.isEmpty())
-            continue;
-        const QString name = QString::fromUtf8(key);
-        QString value = QString::fromUtf8(profileString(&section, &key, "odbc.ini"));
+    // From the one file that defines it: the user's odbc.ini (ODBCINI or ~/.odbc.ini) before the
+    // system's, as the driver manager looks it up.
+    for (const UWORD mode : {UWORD(ODBC_USER_DSN), UWORD(ODBC_SYSTEM_DSN)}) {
+        ConfigMode scope(mode);
+        const QByteArray keys = profileString(&section, nullptr, "odbc.ini");
+        for (const QByteArray& key : keys.split('\0')) {
+            if (!key.isEmpty())
+                values.emplace_back(QString::fromUtf8(key), QString::fromUtf8(profileString(&section, &key, "odbc.ini")));
+        }
+        if (!values.empty())
+            break;
+    }
+    // Drivers are installed for the machine.
+    ConfigMode scope(ODBC_SYSTEM_DSN);
+    for (auto& [name, value] : values) {
         if (sameName(name, QStringLiteral("Driver")))
             value = driverLibrary(value);
-        values.emplace_back(name, value);
     }
     return values;
 }
@@ -160,7 +175,7 @@ NamedValues readThroughValues(RootKey root, const QString& key)
     QString dsn;
     switch (readThroughOf(root, key, &dsn)) {
     case ReadThrough::DataSources:
-        return systemDataSources();
+        return dataSources();
     case ReadThrough::DataSource:
         return dataSourceAttributes(dsn);
     case ReadThrough::None:
@@ -173,7 +188,7 @@ bool readThroughKeyExists(RootKey root, const QString& key)
 {
     if (root != RootKey::LocalMachine)
         return false;
-    const NamedValues sources = systemDataSources();
+    const NamedValues sources = dataSources();
     if (sources.empty())
         return false;
     // Every key on the way down to the data sources exists once there is one.
@@ -219,9 +234,10 @@ QString Registry::absolute(const QString& key) const
 QString Registry::readString(const QString& key, const QString& name, const QString& defaultValue) const
 {
     const QString path = absolute(key);
-    const IniFile store(storeFile(root_));
-    if (!path.isEmpty() && store.valueExists(path, name))
-        return store.readString(path, name, defaultValue);
+    if (!path.isEmpty()) {
+        if (const std::optional<QString> stored = IniFile(storeFile(root_)).read().value(path, name))
+            return *stored;
+    }
     for (const auto& value : readThroughValues(root_, path)) {
         if (sameName(value.first, name.trimmed()))
             return value.second;
@@ -238,14 +254,9 @@ int Registry::readInteger(const QString& key, const QString& name, int defaultVa
 
 void Registry::writeString(const QString& key, const QString& name, const QString& value)
 {
-    const QString path = absolute(key);
-    if (path.isEmpty())
-        throw RegistryError("A root key holds no values of its own.");
-    try {
-        IniFile(storeFile(root_)).writeString(path, name, value);
-    } catch (const IniError& error) {
-        rethrow(error);
-    }
+    RegistryUpdate update(*this);
+    update.writeString(key, name, value);
+    update.commit();
 }
 
 void Registry::writeInteger(const QString& key, const QString& name, int value)
@@ -281,33 +292,91 @@ bool Registry::keyExists(const QString& key) const
 
 void Registry::eraseKey(const QString& key)
 {
-    const QString path = absolute(key);
-    if (path.isEmpty())
-        throw RegistryError("A root key cannot be erased.");
-    IniFile store(storeFile(root_));
-    QStringList doomed;
-    for (const QString& section : store.readSections()) {
-        const QString stored = normalise(section);
-        if (sameName(stored, path) || isBelow(stored, path))
-            doomed << section;
-    }
-    try {
-        store.eraseSections(doomed);
-    } catch (const IniError& error) {
-        rethrow(error);
-    }
+    RegistryUpdate update(*this);
+    update.eraseKey(key);
+    update.commit();
 }
 
 void Registry::deleteValue(const QString& key, const QString& name)
 {
-    const QString path = absolute(key);
+    RegistryUpdate update(*this);
+    update.deleteValue(key, name);
+    update.commit();
+}
+
+// ---- RegistryUpdate ---------------------------------------------------------------------------
+
+RegistryUpdate::RegistryUpdate(const Registry& registry)
+    : registry_(registry)
+    , root_(registry.rootKey())
+{
+}
+
+void RegistryUpdate::writeString(const QString& key, const QString& name, const QString& value)
+{
+    const QString path = registry_.absolute(key);
     if (path.isEmpty())
-        return;
-    try {
-        IniFile(storeFile(root_)).deleteKey(path, name);
-    } catch (const IniError& error) {
-        rethrow(error);
+        throw RegistryError("A root key holds no values of its own.");
+    changes_.push_back({root_, Op::Write, path, name, value});
+}
+
+void RegistryUpdate::writeInteger(const QString& key, const QString& name, int value)
+{
+    writeString(key, name, QString::number(value));
+}
+
+void RegistryUpdate::eraseKey(const QString& key)
+{
+    const QString path = registry_.absolute(key);
+    if (path.isEmpty())
+        throw RegistryError("A root key cannot be erased.");
+    changes_.push_back({root_, Op::EraseKey, path, {}, {}});
+}
+
+void RegistryUpdate::deleteValue(const QString& key, const QString& name)
+{
+    const QString path = registry_.absolute(key);
+    if (!path.isEmpty())
+        changes_.push_back({root_, Op::DeleteValue, path, name, {}});
+}
+
+void RegistryUpdate::commit()
+{
+    for (const RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+        const bool any = std::any_of(changes_.begin(), changes_.end(),
+                                     [root](const Change& c) { return c.root == root; });
+        if (!any)
+            continue;
+        try {
+            IniFile(Registry::storeFile(root)).update([&](IniDocument& doc) {
+                for (const Change& c : changes_) {
+                    if (c.root != root)
+                        continue;
+                    switch (c.op) {
+                    case Op::Write:
+                        doc.writeString(c.key, c.name, c.value);
+                        break;
+                    case Op::EraseKey: {
+                        QStringList doomed;
+                        for (const QString& section : doc.readSections()) {
+                            const QString stored = normalise(section);
+                            if (sameName(stored, c.key) || isBelow(stored, c.key))
+                                doomed << section;
+                        }
+                        doc.eraseSections(doomed);
+                        break;
+                    }
+                    case Op::DeleteValue:
+                        doc.deleteKey(c.key, c.name);
+                        break;
+                    }
+                }
+            });
+        } catch (const IniError& error) {
+            rethrow(error);
+        }
     }
+    changes_.clear();
 }
 
 } // namespace platform

@@ -2,12 +2,14 @@
 // The registry reader and writer. Each root key is stored as one INI file in the configuration
 // folder (section = key path). Reads below SOFTWARE\ODBC\ODBC.INI of HKEY_LOCAL_MACHINE fall
 // through to unixODBC's own configuration for what the store does not hold: the value names of
-// "ODBC Data Sources" are the system data sources, and a data source's values are its odbc.ini
-// attributes, with Driver given as the driver's library path. Writes and deletions touch only the
-// store; unixODBC's files are never written.
+// "ODBC Data Sources" are the data sources unixODBC knows (the user's and the system's, each name
+// once), and a data source's values are its attributes from the odbc.ini that defines it (the
+// user's first, as the driver manager looks), with Driver given as the driver's library path.
+// Writes and deletions touch only the store; unixODBC's files are never written.
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
+#include <vector>
 
 namespace platform {
 
@@ -43,10 +45,40 @@ public:
     // File of the store behind a root key (tests seed it).
     static QString storeFile(RootKey root);
 
-private:
+    // A key path from the root, "\" separated, for a key as this object names it.
     QString absolute(const QString& key) const;
+
+private:
     QString path_;
     RootKey root_ = RootKey::CurrentUser;
+};
+
+// Many changes to the store made with one write of each root's file: they all land, or (for a
+// root whose file cannot take them) none of that root's do. Keys are named as the registry object
+// given at construction names them; each change goes to the root key set when it is made.
+class RegistryUpdate {
+public:
+    explicit RegistryUpdate(const Registry& registry);
+
+    void setRootKey(RootKey root) { root_ = root; }
+    void writeString(const QString& key, const QString& name, const QString& value);
+    void writeInteger(const QString& key, const QString& name, int value);
+    void eraseKey(const QString& key);
+    void deleteValue(const QString& key, const QString& name);
+
+    // Writes the files; RegistryError when one cannot be written or a change cannot be stored.
+    void commit();
+
+private:
+    enum class Op { Write, EraseKey, DeleteValue };
+    struct Change {
+        RootKey root;
+        Op op;
+        QString key, name, value;
+    };
+    Registry registry_;
+    RootKey root_;
+    std::vector<Change> changes_;
 };
 
 } // namespace platform

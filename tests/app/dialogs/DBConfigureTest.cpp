@@ -315,30 +315,42 @@ TEST_F(ConfigureWindow, SaveDeleteAndClose)
     EXPECT_EQ(iniBytes(), before);
 }
 
+// A new file, and an existing one that others could read, are private once they hold a password.
 TEST(ConfigureFile, PasswordOnlyInThePrivateConfigurationFile)
 {
-    testsupport::TempHome home;
-    platform::modal::ScopedResponder quiet([](const Request&) { return Answer{}; });
-    TForm_Configure window;
-    window.show();
-    window.ui()->MComboBox_DBType->setCurrentIndex(3);
-    emit window.ui()->MComboBox_DBType->activated(3);
-    window.ui()->MMaskEdit_DBDesc->setText(QStringLiteral("X"));
-    window.ui()->MMaskEdit_DataSource->setText(QStringLiteral("x"));
-    window.ui()->MMaskEdit_Password->setText(QStringLiteral("s3cret-Pw"));
-    QTest::mouseClick(window.ui()->Button_Apply, Qt::LeftButton);
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "existing 0644 file" : "new file");
+        testsupport::TempHome home;
+        const QString file = home.file(kIni);
+        if (existing) {
+            QFile seed(file);
+            ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+            seed.write("[OPTIONS]\nTOOLBAR=1\n");
+            seed.close();
+            ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0644), 0);
+        }
+        platform::modal::ScopedResponder quiet([](const Request&) { return Answer{}; });
+        TForm_Configure window;
+        window.show();
+        window.ui()->MComboBox_DBType->setCurrentIndex(3);
+        emit window.ui()->MComboBox_DBType->activated(3);
+        window.ui()->MMaskEdit_DBDesc->setText(QStringLiteral("X"));
+        window.ui()->MMaskEdit_DataSource->setText(QStringLiteral("x"));
+        window.ui()->MMaskEdit_Password->setText(QStringLiteral("s3cret-Pw"));
+        QTest::mouseClick(window.ui()->Button_Apply, Qt::LeftButton);
 
-    const QString file = platform::IniFile(kIni).fileName();
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    QStringList holding;
-    for (QDirIterator it(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
-        QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly) && f.readAll().contains("s3cret-Pw"))
-            holding << QFileInfo(f).fileName();
+        EXPECT_TRUE(iniBytes().contains("s3cret-Pw"));
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        QStringList holding;
+        for (QDirIterator it(home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile f(it.next());
+            if (f.open(QIODevice::ReadOnly) && f.readAll().contains("s3cret-Pw"))
+                holding << QFileInfo(f).fileName();
+        }
+        EXPECT_EQ(holding, QStringList{"Quorvel.ini"});
     }
-    EXPECT_EQ(holding, QStringList{"Quorvel.ini"});
 }
 
 // The menu command: the Database menu and the current database come back from the file at once,

@@ -3,6 +3,9 @@
 // loaded again afterwards.
 #include "app/Options.h"
 #include "app/SetOptions.h"
+#include "components/SaveMsgDlg.h"
+#include "components/Utils.h"
+#include "platform/ini/AtomicFile.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -11,10 +14,14 @@
 #include "ui_Main.h"
 #include "ui_SetOptions.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -155,20 +162,79 @@ TEST_F(OptionsWindow, CancelAndEscWriteNothingTheCloseBoxWrites)
     EXPECT_FALSE(platform::IniFile(kIni).readBool("ORACLE", "ALTERREGINFO", true));
 }
 
-TEST_F(OptionsWindow, LongListsSurviveARoundTrip)
+int writes = 0;
+void countWrite()
+{
+    ++writes;
+}
+
+// 800 rows, as the file had: they all come back, from one write of the file.
+TEST_F(OptionsWindow, LongListsSurviveARoundTripInOneWrite)
 {
     platform::IniFile ini(kIni);
-    ini.eraseSection("UNIQUEFIELDS");
     QStringList expected;
-    for (int i = 0; i < 620; ++i) {
-        const QString table = QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0'));
-        ini.writeString("UNIQUEFIELDS", table, "F" + table);
-        expected << table + "=F" + table;
-    }
+    ini.update([&](platform::IniDocument& doc) {
+        doc.eraseSection("UNIQUEFIELDS");
+        for (int i = 0; i < 800; ++i) {
+            const QString table = QStringLiteral("T%1").arg(i, 4, 10, QLatin1Char('0'));
+            doc.writeString("UNIQUEFIELDS", table, "F" + table);
+            expected << table + "=F" + table;
+        }
+    });
     open();
-    EXPECT_GE(u().StringGrid_Unique->rowCount(), 621);
+    EXPECT_GE(u().StringGrid_Unique->rowCount(), 801);
+    writes = 0;
+    platform::testing::setBeforeRenameHook(countWrite);
     QTest::mouseClick(u().BitBtn_OK, Qt::LeftButton);
+    platform::testing::setBeforeRenameHook(nullptr);
+    EXPECT_EQ(writes, 1);
     EXPECT_EQ(platform::IniFile(kIni).readSectionValues("UNIQUEFIELDS"), expected);
+}
+
+// The disk is all but full (the file size limit stands for it): the new file would be a few bytes
+// longer than there is room for. OK leaves the file byte for byte, with no temporary copy, and
+// says so once. (Rewriting the file once per row lost the rows at the end of the list here.)
+TEST_F(OptionsWindow, FullDiskLeavesTheFileByteForByte)
+{
+    platform::IniFile(kIni).update([](platform::IniDocument& doc) {
+        for (int i = 0; i < 800; ++i)
+            doc.writeString("UNIQUEFIELDS", QStringLiteral("TABLE_%1").arg(i), QStringLiteral("FIELD_%1").arg(i));
+    });
+    open();
+    QTest::mouseClick(u().BitBtn_OK, Qt::LeftButton);  // every key the window writes is there now
+    const QByteArray before = iniBytes();
+
+    QStringList told;
+    platform::modal::ScopedResponder responder([&](const Request& r) {
+        if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window))
+            told << msg->RichEdit->toPlainText();
+        else
+            told << r.text;
+        return Answer{mrOk};
+    });
+    open();
+    ASSERT_EQ(cell(u().StringGrid_Unique, 0, 0), QStringLiteral("PARTS"));
+    u().StringGrid_Unique->setItem(0, 1, new QTableWidgetItem(QStringLiteral("A_MUCH_LONGER_FIELD_NAME")));
+    {
+        rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = saved;
+        full.rlim_cur = static_cast<rlim_t>(before.size() + 8);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        QTest::mouseClick(u().BitBtn_OK, Qt::LeftButton);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(iniBytes() == before) << platform::IniDocument::fromBytes(before).readSection("UNIQUEFIELDS").size()
+                                      << " rows before, " << platform::IniFile(kIni).readSection("UNIQUEFIELDS").size()
+                                      << " after";
+    ASSERT_EQ(told.size(), 1) << told.join('|').toStdString();
+    EXPECT_TRUE(told[0].startsWith(QLatin1String("The options could not be saved; the configuration file was left as it was.")))
+        << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains(QLatin1String("File too large"))) << told[0].toStdString();
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Quorvel.ini"});
 }
 
 TEST_F(OptionsWindow, TypedLettersBecomeCapitals)

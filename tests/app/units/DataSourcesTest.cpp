@@ -1,5 +1,10 @@
 #include "app/Application.h"
 #include "app/DataSources.h"
+#include "app/DatabaseType.h"
+#include "app/StartUp.h"
+#include "platform/engine/Engine.h"
+#include "platform/odbc/Odbc.h"
+#include "platform/registry/Registry.h"
 #include "platform/ini/IniFile.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -8,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -288,4 +294,77 @@ TEST_F(DataSourceWindow, LookupDataSourceLoginLeavesOutValuesWhenNotFound)
     EXPECT_TRUE(TForm_DataSource::LookupDataSourceLogin(QStringLiteral("default"), user, password));
     EXPECT_EQ(user, QStringLiteral("DEFAULT"));
     EXPECT_EQ(password, QStringLiteral("DEFAULT"));
+}
+
+namespace {
+
+// ODBCINI pointed at another file for one scope.
+class UserOdbcIni {
+public:
+    explicit UserOdbcIni(const QString& file) : saved_(qgetenv("ODBCINI")) { qputenv("ODBCINI", QFile::encodeName(file)); }
+    ~UserOdbcIni() { qputenv("ODBCINI", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+} // namespace
+
+// A data source that only the user's odbc.ini (the file ODBCINI names) defines is offered beside
+// the system's, each name once, its attributes come from that file, and it connects.
+TEST_F(DataSourceWindow, UserDataSourcesAreOfferedBesideTheSystemOnesAndConnect)
+{
+    const QString userDb = home.file(QStringLiteral("user.db"));
+    const QString userIni = home.file(QStringLiteral("user-odbc.ini"));
+    {
+        QFile file(userIni);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        // qv_sqlite is defined in both files: the user's definition is the one that counts.
+        file.write(QStringLiteral("[qv_user_only]\nDriver=SQLite3\nDatabase=%1\n\n[qv_sqlite]\nDriver=SQLite3\nDatabase=%1\n")
+                       .arg(userDb)
+                       .toUtf8());
+    }
+    const UserOdbcIni scope(userIni);
+    {
+        platform::odbc::Connection link;
+        link.driverConnect(QStringLiteral("Driver=SQLite3;Database=%1").arg(userDb).toStdU16String());
+        platform::odbc::Statement(link).execDirect(u"CREATE TABLE only_in_user_db (id INTEGER)");
+    }
+
+    QStringList shown;
+    const int result = run([&](TForm_DataSource& f) {
+        shown = rows(f);
+        selectRow(f, QStringLiteral("QV_USER_ONLY"));
+        QTest::mouseClick(f.ui()->Button_OK, Qt::LeftButton);  // no configured login: the login page
+        QTest::mouseClick(f.ui()->Button_OK, Qt::LeftButton);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(shown.count(QStringLiteral("QV_USER_ONLY")), 1) << shown.join(' ').toStdString();
+    EXPECT_EQ(shown.count(QStringLiteral("QV_SQLITE")), 1) << shown.join(' ').toStdString();
+    QStringList sorted = shown;
+    sorted.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(shown, sorted);
+    EXPECT_EQ(form.SelectedDataSource, QStringLiteral("qv_user_only"));
+
+    platform::Registry machine;
+    machine.setRootKey(platform::RootKey::LocalMachine);
+    const QString odbcIni = QStringLiteral("\\SOFTWARE\\ODBC\\ODBC.INI\\");
+    EXPECT_TRUE(machine.readString(odbcIni + QStringLiteral("qv_user_only"), QStringLiteral("Driver"), QString())
+                    .endsWith(QLatin1String("libsqlite3odbc.so")));
+    EXPECT_EQ(machine.readString(odbcIni + QStringLiteral("QV_USER_ONLY"), QStringLiteral("Database"), QString()), userDb);
+    EXPECT_EQ(machine.readString(odbcIni + QStringLiteral("qv_sqlite"), QStringLiteral("Database"), QString()), userDb);
+    EXPECT_EQ(GetDatabaseType(machine, form.SelectedDataSource), QStringLiteral("UNKNOWN : ")
+                                                                    + machine.readString(odbcIni + QStringLiteral("qv_user_only"),
+                                                                                         QStringLiteral("Driver"), QString()));
+
+    // The program's own connection road, by the name the window gives, reaches the user's file.
+    platform::engine::Database database;
+    EngineComponents engine;
+    engine.Database = &database;
+    ConnectDatabase(engine, form.SelectedDataSource, form.LoginUserName, form.LoginPassword);
+    ASSERT_TRUE(database.connected());
+    QStringList tables;
+    platform::engine::Session::instance().getTableNames(database.databaseName(), QString(), false, false, tables);
+    database.setConnected(false);
+    EXPECT_EQ(tables, QStringList{"only_in_user_db"});
 }

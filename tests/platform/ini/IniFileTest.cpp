@@ -282,24 +282,26 @@ TEST_F(IniFileTest, EveryObjectSeesTheFileAsItIsNow)
     EXPECT_EQ(first.readString("OPTIONS", "DEFAULTDATASOURCE", ""), "edited by hand");
 }
 
-TEST_F(IniFileTest, RewriteKeepsPermissionsAndSymbolicLinks)
+// The file may hold passwords: whatever its old mode, it is written private to its owner.
+TEST_F(IniFileTest, RewriteIsPrivateAndKeepsSymbolicLinks)
 {
     putFile(path, "[A]\nk=v\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
     const QString link = home.file(QStringLiteral("link.ini"));
     ASSERT_TRUE(QFile::link(path, link));
 
-    IniFile(link).writeString("A", "k", "w");
+    IniFile(link).writeString("DATABASES", "Test DB", "ORACLE|Test DB|qv_pg|scott|tiger|||||");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(fileBytes(path), "[A]\nk=w\n");
+    EXPECT_EQ(fileBytes(path), "[A]\nk=v\n\n[DATABASES]\nTest DB=ORACLE|Test DB|qv_pg|scott|tiger|||||\n");
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
 
-    // A new file holds passwords: it is private to its owner.
+    const mode_t mask = ::umask(0);  // a lax umask makes no difference
     IniFile(QStringLiteral("new.ini")).writeString("A", "k", "v");
+    ::umask(mask);
     ASSERT_EQ(::stat(QFile::encodeName(home.file("new.ini")).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 077, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 // A writer killed at any moment leaves the file as it was before or after one whole write. The

@@ -174,7 +174,7 @@ protected:
     const QString sqliteLibrary = platform::IniFile(odbcinstIni).readString("SQLite3", "Driver", "");
 };
 
-TEST_F(RegistryReadThroughTest, DataSourcesAreTheSystemDataSources)
+TEST_F(RegistryReadThroughTest, DataSourcesAreTheOnesUnixOdbcOffers)
 {
     Registry registry = machine();
     const QStringList names = registry.readSection(kSources);
