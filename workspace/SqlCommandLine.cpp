@@ -127,7 +127,7 @@ public:
         QTextCursor end(box_.document());
         end.movePosition(QTextCursor::End);
         end.insertText(pending_);
-        pending_.clear();
+        pending_.resize(0);  // its room serves the next block
         pendingLines_ = 0;
         sinceFlush_.restart();
     }
