@@ -7,9 +7,9 @@
 namespace {
 
 constexpr int kNameWidth = 20;
-// Groups written ahead of the box: enough to keep the reader busy while the box takes a block of
-// text, few enough to keep the text waiting small.
-constexpr std::size_t kGroupsAhead = 256;
+// Groups written ahead of the box: enough to keep the reader busy while the box takes the block of
+// a tenth of a second, which costs it longer than the reader took to write it.
+constexpr std::size_t kGroupsAhead = 4096;
 
 // A value's own CR LF is one line break, as the box shows it.
 void joinCrLf(QString& out, qsizetype from)
