@@ -1,10 +1,12 @@
-// Listing a SELECT into the SQL page's results box, with the main window on screen (offscreen
-// platform), against a bare SQLFetch + SQLGetData loop that formats the same rows to the same text
-// on a connection opened before: 100,000 to 1,000,000 rows of (integer, varchar(40), double) from
-// SQLite, the two alternated, median of 5 runs (3 from 500,000 rows). The listing should stay
-// within 3 times the bare loop, and be linear: the time per row at 1,000,000 rows within 1.3 times
-// that at 100,000, or within the growth of the text box's own insertion, which is not linear.
+// Listing a SELECT into the SQL page's results box, with the main window shown (Xvfb when
+// QT_QPA_PLATFORM=xcb and DISPLAY are set, else offscreen), against a bare SQLFetch + SQLGetData
+// loop that formats the same rows to the same text on a connection opened before: 100,000 to
+// 1,000,000 rows of (integer, varchar(40), double) from SQLite, the two alternated, median of 5
+// runs (3 from 500,000 rows). Goals (bench/Goals.h): the listing within 2.5 times the bare loop,
+// and linear: the time per row at 1,000,000 rows within 1.1 times that at 100,000. The text box's
+// own insertion of the whole text is timed beside them for information.
 #include "bench/BareOdbc.h"
+#include "bench/Goals.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
@@ -32,7 +34,6 @@ namespace {
 
 constexpr int kRows = 1000000;
 
-using bench::check;
 
 QString selectFor(int rows)
 {
@@ -111,7 +112,7 @@ int main(int argc, char** argv)
 
     QPlainTextEdit* results = form.ui().Memo_Results;
     const bench::BareConnection connection(testsupport::sqliteDsn(), {}, {});
-    bool ok = true;
+    bench::Goals goals;
     const int sizes[] = {100000, 200000, 500000, 1000000};
     double perRow[4] = {}, insertPerRow[4] = {};
     for (int k = 0; k < 4; ++k) {
@@ -137,10 +138,10 @@ int main(int argc, char** argv)
         }})[0];
         insertPerRow[k] = tInsert / rows;
         const double ratio = tList / tBare;
-        std::printf("%8d rows   bare fetch as text %.3f s   listing %.3f s   listing/bare %.2f   one insertion into a"
-                    " text box %.3f s   %s   %s\n",
-                    rows, tBare, tList, ratio, tInsert, same ? "same text" : "TEXT DIFFERS",
-                    ratio <= 3.0 ? "within 3x" : "OVER 3x");
+        std::printf("%8d rows   bare fetch as text %.3f s   listing %.3f s   one insertion into a text box %.3f s   %s\n",
+                    rows, tBare, tList, tInsert, same ? "same text" : "TEXT DIFFERS");
+        const std::string what = "listing / bare loop, " + std::to_string(rows) + " rows";
+        goals.check(what.c_str(), ratio, 2.5);
         if (!same) {
             const QStringList a = results->toPlainText().split(QLatin1Char('\n'));
             const QStringList b = bareText.split(QLatin1Char('\n'));
@@ -150,17 +151,16 @@ int main(int argc, char** argv)
             std::printf("  lines %lld and %lld; first difference at line %lld: %s and %s\n", qint64(a.size()),
                         qint64(b.size()), qint64(at), qPrintable(a.value(at)), qPrintable(b.value(at)));
         }
-        ok = ok && same && ratio <= 3.0;
+        if (!same)
+            goals.fail("the listing's text differs from the bare loop's");
     }
-    // Linear: the time per row at 1,000,000 rows within 1.3 times that at 100,000, or within what
-    // the text box's own insertion grows by. That one cannot be linear: each line of the text is a
-    // block of the text document, kept in balanced trees, so inserting n lines costs n log n, and
-    // the trees outgrow the processor's caches on the way (a bare text document, without any
-    // widget, shows the same growth).
+    // Linear: the time per row at 1,000,000 rows against that at 100,000.
     const double growth = perRow[3] / perRow[0];
     const double insertGrowth = insertPerRow[3] / insertPerRow[0];
-    const double limit = std::max(1.3, insertGrowth);
-    std::printf("time per row, 1,000,000 against 100,000 rows: listing %.2f, text box insertion %.2f   %s\n", growth,
-                insertGrowth, growth <= limit ? "linear but for the text box's own growth" : "GROWS FASTER");
-    return ok && !asked && growth <= limit ? 0 : 1;
+    std::printf("time per row, 1,000,000 against 100,000 rows: text box insertion alone %.2f (for information)\n",
+                insertGrowth);
+    goals.check("listing time per row, 1,000,000 / 100,000 rows", growth, 1.1);
+    if (asked)
+        goals.fail("a message was shown");
+    return goals.exitCode();
 }

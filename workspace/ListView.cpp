@@ -27,16 +27,66 @@
 
 using namespace platform::engine;
 
+namespace {
+
+std::vector<int> sortedViewOrder(const std::vector<QStringView>& texts, bool ascending)
+{
+    // Each text carries the eight code units after the prefix all texts share as two numbers,
+    // which settle nearly every comparison without reading the texts scattered over the heap;
+    // the row breaks ties between equal texts, so a sort in place keeps them in their order.
+    qsizetype common = texts.empty() ? 0 : texts.front().size();
+    for (QStringView t : texts) {
+        const QStringView first = texts.front();
+        const qsizetype n = std::min(common, t.size());
+        qsizetype k = 0;
+        while (k < n && t[k] == first[k])
+            ++k;
+        common = k;
+        if (common == 0)
+            break;
+    }
+    struct Item {
+        quint64 head[2];  // code units common..common+7, the first one highest; 0 past the end
+        int row;
+    };
+    std::vector<Item> items;
+    items.reserve(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const QStringView t = texts[i];
+        Item item{{0, 0}, static_cast<int>(i)};
+        for (qsizetype k = 0; k < 8; ++k) {
+            const qsizetype at = common + k;
+            item.head[k / 4] = (item.head[k / 4] << 16) | (at < t.size() ? t[at].unicode() : 0u);
+        }
+        items.push_back(item);
+    }
+    // By character code, as QString::compare with case.
+    auto compare = [&texts](const Item& a, const Item& b) {
+        if (a.head[0] != b.head[0])
+            return a.head[0] < b.head[0] ? -1 : 1;
+        if (a.head[1] != b.head[1])
+            return a.head[1] < b.head[1] ? -1 : 1;
+        return texts[static_cast<size_t>(a.row)].compare(texts[static_cast<size_t>(b.row)], Qt::CaseSensitive);
+    };
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        const int c = compare(a, b);
+        if (c != 0)
+            return ascending ? c < 0 : c > 0;
+        return a.row < b.row;
+    });
+    std::vector<int> order;
+    order.reserve(items.size());
+    for (const Item& item : items)
+        order.push_back(item.row);
+    return order;
+}
+
+} // namespace
+
 std::vector<int> SortedRowOrder(const QStringList& texts, bool ascending)
 {
-    std::vector<int> order(static_cast<size_t>(texts.size()));
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = QString::compare(texts[a], texts[b], Qt::CaseSensitive);
-        return ascending ? c < 0 : c > 0;
-    });
-    return order;
+    std::vector<QStringView> views(texts.cbegin(), texts.cend());
+    return sortedViewOrder(views, ascending);
 }
 
 QStringList ListSelectLines(const QString& table, const QString& keyFieldName, const QString& keyText,
@@ -57,6 +107,64 @@ QStringList ListSelectLines(const QString& table, const QString& keyFieldName, c
 
 // ---------------------------------------------------------------------------------------------
 // The grid's cells
+
+void ListRows::addRow(QStringView text, const int* ends)
+{
+    texts_.emplace_back(text.data(), text.size());
+    ends_.insert(ends_.end(), ends, ends + cellsPerRow_);
+}
+
+void ListRows::addRow(const QStringList& cells)
+{
+    QString text;
+    std::vector<int> ends;
+    for (int c = 0; c < cellsPerRow_; ++c) {
+        if (c < cells.size())
+            text += cells[c];
+        ends.push_back(static_cast<int>(text.size()));
+    }
+    addRow(text, ends.data());
+}
+
+void ListRows::take(ListRows& from, size_t row)
+{
+    texts_.push_back(std::move(from.texts_[row]));
+    const auto first = from.ends_.begin() + static_cast<std::ptrdiff_t>(row * size_t(cellsPerRow_));
+    ends_.insert(ends_.end(), first, first + cellsPerRow_);
+}
+
+QStringView ListRows::cell(size_t row, int cell) const
+{
+    if (row >= texts_.size() || cell < 0 || cell >= cellsPerRow_)
+        return {};
+    const int* ends = ends_.data() + row * size_t(cellsPerRow_);
+    const int start = cell == 0 ? 0 : ends[cell - 1];
+    return QStringView(texts_[row]).sliced(start, ends[cell] - start);
+}
+
+void ListRows::reorder(const std::vector<int>& order)
+{
+    std::vector<QString> texts;
+    std::vector<int> ends;
+    texts.reserve(order.size());
+    ends.reserve(order.size() * size_t(cellsPerRow_));
+    for (int from : order) {
+        texts.push_back(std::move(texts_[static_cast<size_t>(from)]));
+        const auto first = ends_.begin() + static_cast<std::ptrdiff_t>(size_t(from) * size_t(cellsPerRow_));
+        ends.insert(ends.end(), first, first + cellsPerRow_);
+    }
+    texts_ = std::move(texts);
+    ends_ = std::move(ends);
+}
+
+void ListRows::remove(size_t row)
+{
+    if (row >= texts_.size())
+        return;
+    texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(row));
+    const auto first = ends_.begin() + static_cast<std::ptrdiff_t>(row * size_t(cellsPerRow_));
+    ends_.erase(first, first + cellsPerRow_);
+}
 
 int ListGridModel::rowCount(const QModelIndex& parent) const
 {
@@ -89,61 +197,48 @@ void ListGridModel::setHeadings(const QStringList& headings)
     endResetModel();
 }
 
-void ListGridModel::setRows(std::vector<QStringList> rows)
+void ListGridModel::setRows(ListRows rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
 }
 
-const QString& ListGridModel::cell(int row, int column) const
+QString ListGridModel::cell(int row, int column) const
 {
-    static const QString none;
-    if (row < 0 || row >= static_cast<int>(rows_.size()))
-        return none;
-    const QStringList& r = rows_[static_cast<size_t>(row)];
-    return column >= 0 && column < r.size() ? r[column] : none;
+    if (row < 0 || row >= rowCount())
+        return {};
+    if (column == 0)
+        return QString::number(row + 1);
+    return fieldCell(row, column).toString();
 }
 
-void ListGridModel::setCell(int row, int column, const QString& text)
+QStringView ListGridModel::fieldCell(int row, int column) const
 {
-    if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0)
-        return;
-    QStringList& r = rows_[static_cast<size_t>(row)];
-    while (r.size() <= column)
-        r << QString();
-    r[column] = text;
-    emit dataChanged(index(row, column), index(row, column));
+    if (row < 0 || column < 1)
+        return {};
+    return rows_.cell(static_cast<size_t>(row), column - 1);
 }
 
 void ListGridModel::reorder(const std::vector<int>& order)
 {
-    std::vector<QStringList> sorted;
-    sorted.reserve(order.size());
-    for (int from : order)
-        sorted.push_back(std::move(rows_[static_cast<size_t>(from)]));
     emit layoutAboutToBeChanged();
-    rows_ = std::move(sorted);
+    rows_.reorder(order);
     emit layoutChanged();
 }
 
 void ListGridModel::renumber()
 {
-    for (size_t r = 0; r < rows_.size(); ++r) {
-        if (rows_[r].isEmpty())
-            rows_[r] << QString();
-        rows_[r][0] = QString::number(r + 1);
-    }
-    if (!rows_.empty())
+    if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
 }
 
 void ListGridModel::removeRow(int row)
 {
-    if (row < 0 || row >= static_cast<int>(rows_.size()))
+    if (row < 0 || row >= rowCount())
         return;
     beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
+    rows_.remove(static_cast<size_t>(row));
     endRemoveRows();
 }
 
@@ -342,9 +437,16 @@ void TForm_List::FormShow()
     const QStringList keys = KeyList ? *KeyList : QStringList();
 
     // Rows by key: the keys go in statements of a bounded length, and the rows come back in the
-    // order of the key list, whatever order the statements return them in.
-    std::vector<QStringList> fetched;
-    QHash<QString, std::vector<int>> rowsOfKey;
+    // order of the key list, whatever order the statements return them in. Each statement's rows
+    // are put in the order of its own keys, so the lookup stays as small as one statement.
+    const int cells = std::max(0, static_cast<int>(headings.size()) - 1);
+    ListRows rows(cells);
+    ListRows strays(cells);  // rows whose key is not among their statement's keys
+    ListRows fetched(cells);
+    QHash<QString, int> placeOfKey;
+    std::vector<std::pair<int, int>> placed;  // (place of the row's key, row in fetched)
+    QString text;
+    std::vector<int> ends(static_cast<size_t>(cells));
     for (qsizetype start = 0; start < keys.size(); start += kListKeysPerStatement) {
         const QStringList chunk = keys.mid(start, kListKeysPerStatement);
         Query_Select.sql().clear();
@@ -362,41 +464,39 @@ void TForm_List::FormShow()
             if (keyField < 0 && name.compare(KeyFieldName, Qt::CaseInsensitive) == 0)
                 keyField = i;
         }
+        placeOfKey.clear();
+        // Backwards, so a key named twice keeps its first place.
+        for (int i = int(chunk.size()) - 1; i >= 0; --i)
+            placeOfKey.insert(chunk[i], i);
+        fetched = ListRows(cells);
+        placed.clear();
         while (!Query_Select.eof()) {
-            QStringList row;
-            row.reserve(headings.size());
-            row << QString();
+            text.resize(0);
             for (int c = 1; c < headings.size(); ++c) {
                 const int f = fieldOf[static_cast<size_t>(c)];
-                row << (f < 0 ? QString() : Query_Select.fields(f).asString());
+                if (f >= 0)
+                    Query_Select.fields(f).appendText(text);
+                ends[static_cast<size_t>(c - 1)] = static_cast<int>(text.size());
             }
-            const QString key = keyField < 0 ? QString() : Query_Select.fields(keyField).asString();
-            rowsOfKey[key].push_back(static_cast<int>(fetched.size()));
-            fetched.push_back(std::move(row));
+            const auto place =
+                keyField < 0 ? placeOfKey.cend() : placeOfKey.constFind(Query_Select.fields(keyField).asString());
+            if (place == placeOfKey.cend()) {
+                strays.addRow(text, ends.data());
+            } else {
+                placed.emplace_back(place.value(), static_cast<int>(fetched.size()));
+                fetched.addRow(text, ends.data());
+            }
             Query_Select.next();
         }
         Query_Select.close();
+        // Rows of one key keep the order the statement gave them.
+        std::stable_sort(placed.begin(), placed.end(),
+                         [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+        for (const auto& [place, row] : placed)
+            rows.take(fetched, static_cast<size_t>(row));
     }
-
-    std::vector<QStringList> rows;
-    rows.reserve(fetched.size());
-    std::vector<bool> placed(fetched.size(), false);
-    for (const QString& key : keys) {
-        auto found = rowsOfKey.find(key);
-        if (found == rowsOfKey.end())
-            continue;
-        for (int r : found.value()) {
-            if (!placed[static_cast<size_t>(r)]) {
-                placed[static_cast<size_t>(r)] = true;
-                rows.push_back(std::move(fetched[static_cast<size_t>(r)]));
-            }
-        }
-    }
-    for (size_t r = 0; r < fetched.size(); ++r)
-        if (!placed[r])
-            rows.push_back(std::move(fetched[r]));
-    for (size_t r = 0; r < rows.size(); ++r)
-        rows[r][0] = QString::number(r + 1);
+    for (size_t r = 0; r < strays.size(); ++r)
+        rows.take(strays, r);
     model_.setRows(std::move(rows));
     if (model_.rowCount() > 0)
         ui_->StringGrid->setCurrentIndex(model_.index(model_.rowCount() - 1, 0));
@@ -410,11 +510,11 @@ void TForm_List::SortGridByColumn(int column)
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
-    QStringList texts;
-    texts.reserve(model_.rowCount());
+    std::vector<QStringView> texts;
+    texts.reserve(static_cast<size_t>(model_.rowCount()));
     for (int r = 0; r < model_.rowCount(); ++r)
-        texts << model_.cell(r, column);
-    model_.reorder(SortedRowOrder(texts, !ui_->Descending1->isChecked()));
+        texts.push_back(model_.fieldCell(r, column));
+    model_.reorder(sortedViewOrder(texts, !ui_->Descending1->isChecked()));
     ui_->StringGrid->setCurrentIndex(model_.index(0, 0));
 }
 

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <memory>
 #include <vector>
 
@@ -26,7 +27,29 @@ std::vector<int> SortedRowOrder(const QStringList& texts, bool ascending);
 QStringList ListSelectLines(const QString& table, const QString& keyFieldName, const QString& keyText,
                             bool useSortOrder, const QString& orderBy);
 
-// The cells of the grid: row texts with the row number in column 0, and the headings.
+// Rows of the grid's field cells (column 1 on): a row's texts end to end in one text, so that a
+// row costs one allocation rather than one per cell.
+class ListRows {
+public:
+    explicit ListRows(int cellsPerRow = 0) : cellsPerRow_(cellsPerRow) {}
+    int cellsPerRow() const { return cellsPerRow_; }
+    size_t size() const { return texts_.size(); }
+    // A row from its texts end to end and where each cell ends (cellsPerRow of them).
+    void addRow(QStringView text, const int* ends);
+    void addRow(const QStringList& cells);
+    // Moves row `row` of another set of the same width to the end of this one.
+    void take(ListRows& from, size_t row);
+    QStringView cell(size_t row, int cell) const;  // cell 0 is column 1
+    void reorder(const std::vector<int>& order);
+    void remove(size_t row);
+
+private:
+    int cellsPerRow_;
+    std::vector<QString> texts_;
+    std::vector<int> ends_;  // cellsPerRow_ per row
+};
+
+// The cells of the grid: the row number in column 0, the rows' texts, and the headings.
 class ListGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -39,18 +62,19 @@ public:
 
     void setHeadings(const QStringList& headings);
     const QStringList& headings() const { return headings_; }
-    void setRows(std::vector<QStringList> rows);
-    const QString& cell(int row, int column) const;
-    void setCell(int row, int column, const QString& text);
+    void setRows(ListRows rows);
+    // Column 0 holds the row's number, 1 to n.
+    QString cell(int row, int column) const;
+    QStringView fieldCell(int row, int column) const;  // column 1 on; empty for column 0
     // Puts the rows in the given order (rows of the old order by position).
     void reorder(const std::vector<int>& order);
     void removeRow(int row);
-    // Column 0 of every row becomes its number, 1 to n.
+    // Column 0 shows every row's number afresh.
     void renumber();
 
 private:
     QStringList headings_;
-    std::vector<QStringList> rows_;
+    ListRows rows_;
 };
 
 // The first columns of a grid kept in place while the rest scrolls sideways.

@@ -6,6 +6,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsListing.h"
 #include "workspace/StatementCheck.h"
 #include "workspace/TextEditor.h"
 
@@ -24,6 +25,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -94,8 +96,9 @@ private:
 };
 
 // Appends listing lines to the results box. Lines are gathered and written in one insertion at a
-// yield once a tenth of a second has passed (and at the end): the box then repaints a few times a
-// second instead of at every yield, which would cost more than the listing itself.
+// yield once a tenth of a second has passed or many lines wait (and at the end): the box then
+// repaints a few times a second instead of at every yield, which would cost more than the listing
+// itself, and takes the first lines while the rest are still being read.
 class ResultsWriter {
 public:
     explicit ResultsWriter(QPlainTextEdit& box) : box_(box) { sinceFlush_.start(); }
@@ -103,60 +106,40 @@ public:
     // At a yield: writes what was gathered when it is time to show it.
     void flushIfDue()
     {
-        if (sinceFlush_.elapsed() >= kFlushMs)
+        if (pendingLines_ >= kFlushLines || sinceFlush_.elapsed() >= kFlushMs)
             flush();
     }
 
-    // One line of the field values, each closed by "|".
-    void addValues(Query& query, int fieldCount)
+    // Lines joined by "\n".
+    void add(QStringView lines, int lineCount)
     {
-        if (pendingLines_ > 0)
+        if (anyLine_)
             pending_ += QLatin1Char('\n');
-        for (int i = 0; i < fieldCount; ++i) {
-            const QString value = query.fields(i).asString();
-            if (value.contains(QLatin1Char('\r')))
-                pending_ += QString(value).replace(kCrLf, QStringLiteral("\n"));
-            else
-                pending_ += value;
-            pending_ += QLatin1Char('|');
-        }
-        ++pendingLines_;
-    }
-
-    void add(const QStringList& lines)
-    {
-        for (const QString& line : lines) {
-            if (pendingLines_ > 0)
-                pending_ += QLatin1Char('\n');
-            // A value's own CR LF is one line break, as the box shows it.
-            if (line.contains(QLatin1Char('\r')))
-                pending_ += QString(line).replace(kCrLf, QStringLiteral("\n"));
-            else
-                pending_ += line;
-            ++pendingLines_;
-        }
+        pending_ += lines;
+        anyLine_ = true;
+        pendingLines_ += lineCount;
     }
 
     void flush()
     {
-        if (pendingLines_ == 0)
+        if (pending_.isEmpty() && pendingLines_ == 0)
             return;
-        QTextDocument* doc = box_.document();
-        const bool separate = !doc->isEmpty();
-        QTextCursor end(doc);
+        QTextCursor end(box_.document());
         end.movePosition(QTextCursor::End);
-        end.insertText(separate ? QLatin1Char('\n') + pending_ : pending_);
-        pending_.clear();
+        end.insertText(pending_);
+        pending_.resize(0);  // its room serves the next block
         pendingLines_ = 0;
         sinceFlush_.restart();
     }
 
 private:
     static constexpr qint64 kFlushMs = 100;
+    static constexpr int kFlushLines = 20000;
     QPlainTextEdit& box_;
     QElapsedTimer sinceFlush_;
     QString pending_;
     int pendingLines_ = 0;
+    bool anyLine_ = false;  // the next lines follow a line break
 };
 
 QStringList boxLines(const QPlainTextEdit& box)
@@ -220,7 +203,9 @@ bool executeStatement(SqlPageEnv& env, const QString& text)
     return true;
 }
 
-// Returns false when a database error ended the listing.
+// Returns false when a database error ended the listing. The rows are read on a thread of their
+// own while this one puts their lines into the box and yields every 100 rows, as a listing on this
+// thread alone would: the lines of the row being listed at the yield that sees Esc are the last.
 bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
 {
     Query& query = env.query;
@@ -239,29 +224,37 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
         QStringList names;
         for (int i = 0; i < query.fieldCount(); ++i)
             names << query.fields(i).fieldName();
-        QStringList values;
+        const int linesPerRow = showFieldNames ? int(names.size()) + 3 : 1;
+        std::exception_ptr failure;
         {
             ListingGuard guard(env);
-            for (int r = 0; !query.eof() && !env.state.AbortListing; ++r) {
-                if (r % kRowsPerYield == 0) {
-                    writer.flushIfDue();
-                    ShowCaretPosition(env);
-                    if (env.processMessages)
-                        env.processMessages();
+            platform::engine::RowReaderLease lease(query);
+            ListingReader reader(query, names, showFieldNames, kRowsPerYield);
+            ListingGroup group;
+            qsizetype listed = 0;
+            bool aborted = false;
+            while (reader.take(group)) {
+                writer.flushIfDue();
+                ShowCaretPosition(env);
+                if (env.processMessages)
+                    env.processMessages();
+                if (env.state.AbortListing) {
+                    writer.add(QStringView(group.text).first(group.firstRowEnd), linesPerRow);
+                    ++listed;
+                    aborted = true;
+                    break;
                 }
-                if (showFieldNames) {
-                    for (int i = 0; i < names.size(); ++i)
-                        values << query.fields(i).asString();
-                    writer.add(ListingLines(names, values, true));
-                    // No copy of a field's text may outlive the row: the next fetch reuses it.
-                    values.clear();
-                } else {
-                    writer.addValues(query, int(names.size()));
-                }
-                query.next();
+                writer.add(group.text, group.rows * linesPerRow);
+                listed += group.rows;
             }
+            reader.stop();
+            // A failure after the last row listed is not the listing's.
+            if (!aborted || reader.rowsBeforeError() == listed)
+                failure = reader.error();
             writer.flush();
         }
+        if (failure)
+            std::rethrow_exception(failure);
         query.close();
         ShowCaretPosition(env);
     } catch (const EngineError& error) {

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <cstring>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -17,35 +19,53 @@ using detail::qstr;
 using detail::toEngineError;
 using detail::wide;
 
-QString FloatText(double v)
+namespace {
+
+// The shortest round-trip digits of v into buf (room for 64), as FloatText writes them; returns
+// the length.
+int floatChars(double v, char* buf)
 {
-    if (std::isnan(v))
-        return QStringLiteral("NAN");
-    if (std::isinf(v))
-        return v < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    char buf[64];
+    if (std::isnan(v)) {
+        std::memcpy(buf, "NAN", 3);
+        return 3;
+    }
+    if (std::isinf(v)) {
+        if (v < 0) {
+            std::memcpy(buf, "-INF", 4);
+            return 4;
+        }
+        std::memcpy(buf, "INF", 3);
+        return 3;
+    }
     const double a = std::fabs(v);
     const auto format = (a != 0 && (a >= 1e15 || a < 1e-4)) ? std::chars_format::scientific
                                                               : std::chars_format::fixed;
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, format);
-    QString text = QString::fromLatin1(buf, int(r.ptr - buf));
+    const auto r = std::to_chars(buf, buf + 60, v, format);
+    int length = int(r.ptr - buf);
     if (format == std::chars_format::scientific) {
         // "1e+20" rather than "1e20"
-        const qsizetype e = text.indexOf(QLatin1Char('e'));
-        if (e >= 0 && e + 1 < text.size() && text[e + 1] != QLatin1Char('-') && text[e + 1] != QLatin1Char('+'))
-            text.insert(e + 1, QLatin1Char('+'));
+        char* e = static_cast<char*>(std::memchr(buf, 'e', std::size_t(length)));
+        if (e && e + 1 < buf + length && e[1] != '-' && e[1] != '+') {
+            std::memmove(e + 2, e + 1, std::size_t(buf + length - (e + 1)));
+            e[1] = '+';
+            ++length;
+        }
     }
-    return text;
+    return length;
 }
 
-namespace {
+// The parts of a date or timestamp in the ODBC text form.
+struct ClockParts {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+};
 
 // "yyyy-mm-dd", optionally followed by " hh:mm[:ss[.fraction]]" (or "T"): the ODBC text of dates
-// and timestamps, and what SQLite stores.
-QDateTime parseOdbcDateTime(const QString& s)
+// and timestamps, and what SQLite stores. False when the text is no such value or names no real
+// day or time.
+bool parseOdbcClock(const QString& s, ClockParts& out)
 {
     const QString t = s.trimmed();
-    auto number = [&](qsizetype at, int digits, int& out) {
+    auto number = [&](qsizetype at, int digits, int& value) {
         if (at + digits > t.size())
             return false;
         int v = 0;
@@ -55,24 +75,24 @@ QDateTime parseOdbcDateTime(const QString& s)
                 return false;
             v = v * 10 + c.digitValue();
         }
-        out = v;
+        value = v;
         return true;
     };
     int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
     if (!number(0, 4, y) || t.size() < 10 || t[4] != QLatin1Char('-') || !number(5, 2, mo)
         || t[7] != QLatin1Char('-') || !number(8, 2, d))
-        return {};
+        return false;
     qsizetype at = 10;
     if (at < t.size()) {
         if (t[at] != QLatin1Char(' ') && t[at] != QLatin1Char('T'))
-            return {};
+            return false;
         ++at;
         if (!number(at, 2, h) || at + 2 >= t.size() || t[at + 2] != QLatin1Char(':') || !number(at + 3, 2, mi))
-            return {};
+            return false;
         at += 5;
         if (at < t.size() && t[at] == QLatin1Char(':')) {
             if (!number(at + 1, 2, sec))
-                return {};
+                return false;
             at += 3;
             if (at < t.size() && t[at] == QLatin1Char('.')) {
                 ++at;
@@ -85,16 +105,57 @@ QDateTime parseOdbcDateTime(const QString& s)
             }
         }
         if (at != t.size())
-            return {};
+            return false;
     }
-    const QDate date(y, mo, d);
-    const QTime time(h, mi, sec, ms);
-    if (!date.isValid() || !time.isValid())
+    if (!QDate::isValid(y, mo, d) || !QTime::isValid(h, mi, sec, ms))
+        return false;
+    out = ClockParts{y, mo, d, h, mi, sec, ms};
+    return true;
+}
+
+QDateTime parseOdbcDateTime(const QString& s)
+{
+    ClockParts p;
+    if (!parseOdbcClock(s, p))
         return {};
-    return QDateTime(date, time, Qt::UTC);
+    return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second, p.msec), Qt::UTC);
+}
+
+// "MM/dd/yyyy", and with the time " hh:mm:ss", written digit by digit: formatting through the
+// locale costs more than fetching the value.
+void appendClockText(QString& out, const ClockParts& p, bool withTime)
+{
+    char16_t buf[19];
+    auto two = [&](int at, int v) {
+        buf[at] = char16_t(u'0' + v / 10 % 10);
+        buf[at + 1] = char16_t(u'0' + v % 10);
+    };
+    two(0, p.month);
+    buf[2] = u'/';
+    two(3, p.day);
+    buf[5] = u'/';
+    two(6, p.year / 100);
+    two(8, p.year % 100);
+    qsizetype length = 10;
+    if (withTime) {
+        buf[10] = u' ';
+        two(11, p.hour);
+        buf[13] = u':';
+        two(14, p.minute);
+        buf[16] = u':';
+        two(17, p.second);
+        length = 19;
+    }
+    out.append(QStringView(buf, length));
 }
 
 } // namespace
+
+QString FloatText(double v)
+{
+    char buf[64];
+    return QString::fromLatin1(buf, floatChars(v, buf));
+}
 
 // ---- EngineError -----------------------------------------------------------------------------
 
@@ -126,8 +187,15 @@ bool Database::connected() const
     return connection_ && connection_->connected();
 }
 
+void Database::refuseWhileLent() const
+{
+    throw EngineError(QStringLiteral("The connection of the database '%1' is busy reading rows.").arg(databaseName_));
+}
+
 void Database::setConnected(bool connect)
 {
+    if (lentReaders_ > 0)
+        refuseWhileLent();
     if (!connect) {
         connection_.reset();  // frees the statements of every dataset on it
         inTransaction_ = false;
@@ -169,6 +237,8 @@ void Database::setConnected(bool connect)
 
 odbc::Connection& Database::connection()
 {
+    if (lentReaders_ > 0)
+        refuseWhileLent();
     if (!connected())
         throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(databaseName_));
     if (connection_->dead()) {
@@ -256,6 +326,9 @@ QString Database::dbmsName()
 
 bool Database::linkLost() const
 {
+    // Asking the driver would race the thread that reads rows; what was found before stands.
+    if (lentReaders_ > 0)
+        return false;
     return connection_ && connection_->dead();
 }
 
@@ -283,15 +356,55 @@ QString Field::asString() const
     case ValueKind::Boolean:
         return int_ ? QStringLiteral("True") : QStringLiteral("False");
     case ValueKind::Date:
-        parseDate();
-        return dateTime_.isValid() ? dateTime_.date().toString(QStringLiteral("MM/dd/yyyy")) : text_;
-    case ValueKind::DateTime:
-        parseDate();
-        return dateTime_.isValid() ? dateTime_.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")) : text_;
+    case ValueKind::DateTime: {
+        ClockParts parts;
+        if (!parseOdbcClock(text_, parts))
+            return text_;
+        QString text;
+        appendClockText(text, parts, kind_ == ValueKind::DateTime);
+        return text;
+    }
     case ValueKind::Bytes:
         return QString::fromLatin1(bytes_);
     }
     return {};
+}
+
+void Field::appendText(QString& out) const
+{
+    if (isNull_)
+        return;
+    switch (kind_) {
+    case ValueKind::Text:
+        out += text_;
+        return;
+    case ValueKind::Integer: {
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, int_);
+        out += QLatin1StringView(buf, r.ptr - buf);
+        return;
+    }
+    case ValueKind::Float: {
+        char buf[64];
+        out += QLatin1StringView(buf, floatChars(float_, buf));
+        return;
+    }
+    case ValueKind::Boolean:
+        out += int_ ? QLatin1StringView("True") : QLatin1StringView("False");
+        return;
+    case ValueKind::Date:
+    case ValueKind::DateTime: {
+        ClockParts parts;
+        if (parseOdbcClock(text_, parts))
+            appendClockText(out, parts, kind_ == ValueKind::DateTime);
+        else
+            out += text_;
+        return;
+    }
+    case ValueKind::Bytes:
+        out += QLatin1StringView(bytes_);
+        return;
+    }
 }
 
 long long Field::asLargeInt() const
@@ -670,6 +783,22 @@ void DataSet::fetchRow()
             break;
         }
     }
+}
+
+// ---- RowReaderLease --------------------------------------------------------------------------
+
+RowReaderLease::RowReaderLease(DataSet& set)
+{
+    // A table's rows would be started on the connection by the reader: start them here.
+    if (!set.deferredSql_.isEmpty())
+        set.startDeferredRows();
+    database_ = &set.database();
+    ++database_->lentReaders_;
+}
+
+RowReaderLease::~RowReaderLease()
+{
+    --database_->lentReaders_;
 }
 
 // ---- Query -----------------------------------------------------------------------------------

@@ -120,6 +120,9 @@ public:
     bool linkLost() const;
 
 private:
+    friend class RowReaderLease;
+    [[noreturn]] void refuseWhileLent() const;
+    int lentReaders_ = 0;  // RowReaderLeases running on the connection
     QString databaseName_, aliasName_;
     QStringList params_;
     bool keepConnection_ = false;
@@ -143,6 +146,8 @@ public:
     // "True"/"False", numbers in plain decimal; NULL gives "". A date the database holds in a form
     // that is no date (SQLite keeps any text) comes as it is stored.
     QString asString() const;
+    // Appends asString() to out without making a text of its own.
+    void appendText(QString& out) const;
     int asInteger() const;
     long long asLargeInt() const;
     double asFloat() const;
@@ -216,6 +221,7 @@ public:
     Field* findField(const QString& name);
 
 protected:
+    friend class RowReaderLease;
     Database& database() const;  // the connected Database of databaseName(); throws if none
     // The connection statements run on: the Database's; ADO brings its own.
     virtual odbc::Connection& connection();
@@ -237,6 +243,22 @@ protected:
     std::vector<Field> fields_;
     bool eof_ = true;
     QString deferredSql_;  // non-empty while a Table's rows have not been asked for
+};
+
+// Lends an open dataset to another thread that reads its remaining rows (eof(), next() and its
+// fields, nothing else) while the owning thread goes on. An ODBC connection takes one thread at a
+// time: until the lease ends, every other use of the dataset's database component throws instead
+// of racing the reader. Made and ended on the thread that owns the component, and ended only once
+// the reader has stopped.
+class RowReaderLease {
+public:
+    explicit RowReaderLease(DataSet& set);
+    ~RowReaderLease();
+    RowReaderLease(const RowReaderLease&) = delete;
+    RowReaderLease& operator=(const RowReaderLease&) = delete;
+
+private:
+    Database* database_ = nullptr;
 };
 
 class Query : public DataSet {

@@ -269,6 +269,64 @@ TEST_P(CommandLine, EscEndsTheListingAtTheNextHundredRows)
     EXPECT_EQ(results()[249 * 5 + 1], QStringLiteral("label               'row 249'"));
 }
 
+// The listing's text of each kind of value, on both drivers, in both layouts; enough rows for
+// several yields, so the rows read on the reader thread come out whole and in order.
+TEST_P(CommandLine, ListingTextOfEveryKindOfValue)
+{
+    const bool pg = GetParam() == Backend::PostgreSQL;
+    const QString longText = QString(5000, QLatin1Char('x')) + QStringLiteral("\u00e9nd");
+    exec({"DROP TABLE IF EXISTS sqlpage_kinds",
+          pg ? "CREATE TABLE sqlpage_kinds (id INTEGER, name VARCHAR(30), amount DOUBLE PRECISION, born DATE, "
+               "stamp TIMESTAMP, notes TEXT)"
+             : "CREATE TABLE sqlpage_kinds (id INTEGER, name VARCHAR(30), amount DOUBLE, born DATE, stamp TIMESTAMP, "
+               "notes TEXT)",
+          "INSERT INTO sqlpage_kinds VALUES (1, 'O''Hara', 2.5, '2024-02-29', '2001-02-03 04:05:06', 'short')",
+          "INSERT INTO sqlpage_kinds VALUES (2, NULL, NULL, NULL, NULL, NULL)",
+          "INSERT INTO sqlpage_kinds VALUES (3, 'a|b', -0.1, '0999-12-31', '1999-12-31 23:59:59.789', 'two\r\nlines')",
+          QStringLiteral("INSERT INTO sqlpage_kinds VALUES (4, '\u20ac', 1e20, '2000-01-01', '2000-01-01 00:00:00', '%1')")
+              .arg(longText)});
+    QStringList inserts;
+    for (int i = 5; i <= 260; ++i)
+        inserts << QStringLiteral("(%1, 'n%1', %1.25, '2020-01-%2', '2020-01-%2 10:%3:00', NULL)")
+                       .arg(i)
+                       .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                       .arg(i % 60, 2, 10, QLatin1Char('0'));
+    exec({QStringLiteral("INSERT INTO sqlpage_kinds VALUES ") + inserts.join(QLatin1Char(','))});
+
+    QStringList expected{
+        "1|O'Hara|2.5|02/29/2024|02/03/2001 04:05:06|short|",
+        "2||||||",
+        "3|a|b|-0.1|12/31/0999|12/31/1999 23:59:59|two",
+        "lines|",
+        QStringLiteral("4|\u20ac|1e+20|01/01/2000|01/01/2000 00:00:00|") + longText + QLatin1Char('|'),
+    };
+    for (int i = 5; i <= 260; ++i)
+        expected << QStringLiteral("%1|n%1|%1.25|01/%2/2020|01/%2/2020 10:%3:00||")
+                        .arg(i)
+                        .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                        .arg(i % 60, 2, 10, QLatin1Char('0'));
+    run(QStringLiteral("select * from sqlpage_kinds order by id"));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(results(), expected);
+
+    ui.MenuItem_ShowFieldNames->setChecked(true);
+    run(QStringLiteral("select id, name, amount, born, stamp, notes as a_name_of_twenty_ch from sqlpage_kinds "
+                       "where id <= 3 order by id"));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(results(), (QStringList{"id                  '1'", "name                'O'Hara'",
+                                      "amount              '2.5'", "born                '02/29/2024'",
+                                      "stamp               '02/03/2001 04:05:06'", "a_name_of_twenty_ch 'short'",
+                                      "", "", "",
+                                      "id                  '2'", "name                ''", "amount              ''",
+                                      "born                ''", "stamp               ''", "a_name_of_twenty_ch ''",
+                                      "", "", "",
+                                      "id                  '3'", "name                'a|b'",
+                                      "amount              '-0.1'", "born                '12/31/0999'",
+                                      "stamp               '12/31/1999 23:59:59'", "a_name_of_twenty_ch 'two",
+                                      "lines'", "", "", ""}));
+    exec({"DROP TABLE IF EXISTS sqlpage_kinds"});
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, CommandLine, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto& info) { return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL"; });
 
@@ -286,6 +344,23 @@ protected:
         form.activateWindow();
         ui.PageControl->setCurrentWidget(ui.TabSheet_CommandLine);
         QCoreApplication::processEvents();
+    }
+
+    // A table of one column n holding 0 to rows - 1.
+    void fillNumbers(const QString& table, int rows)
+    {
+        QStringList values;
+        for (int i = 0; i < rows; ++i)
+            values << QStringLiteral("(%1)").arg(i);
+        platform::engine::Query q;
+        q.setDatabaseName(form.Database.databaseName());
+        for (const QString& sql : {QStringLiteral("DROP TABLE IF EXISTS ") + table,
+                                   QStringLiteral("CREATE TABLE %1 (n INTEGER)").arg(table),
+                                   QStringLiteral("INSERT INTO %1 VALUES ").arg(table) + values.join(QLatin1Char(','))}) {
+            q.sql().clear();
+            q.sql() << sql;
+            q.execSQL();
+        }
     }
 
     testsupport::TempHome home;
@@ -342,6 +417,83 @@ TEST_F(SqlBoxes, CaretPanelFollowsTheFocusedBox)
     EXPECT_EQ(form.panelText(1), QStringLiteral("[1,1]"));
     ui.PageControl->setCurrentWidget(ui.TabSheet_Table);
     EXPECT_EQ(form.panelText(1), QString());
+}
+
+// A failure while the rows are being fetched: the rows before it stay listed, the failure is
+// reported with the statement, and the page is usable again. The SQLite driver reads a whole
+// result when the statement runs unless it steps through it (StepAPI), so the data source here
+// steps.
+TEST_F(SqlBoxes, FailureInTheMiddleOfTheRowsIsReportedAfterThem)
+{
+    testsupport::addDataSource(QStringLiteral("qv_sqlite_step"), QStringLiteral("SQLite3"),
+                               {QStringLiteral("Database=") + testsupport::sqliteFile(), QStringLiteral("StepAPI=1")});
+    form.Database.setConnected(false);
+    form.Database.setAliasName(QStringLiteral("qv_sqlite_step"));
+    form.Database.setConnected(true);
+    fillNumbers(QStringLiteral("sqlpage_fail"), 400);
+    std::vector<QString> messages;
+    platform::modal::ScopedResponder responder([&](const Request& r) {
+        auto* msg = qobject_cast<TForm_SaveMsg*>(r.window);
+        messages.push_back(msg ? msg->RichEdit->toPlainText() : r.text);
+        return Answer{mrOk};
+    });
+    // abs() of the smallest integer overflows: row 250 fails when it is fetched (the rows come in
+    // the order they were stored; an ORDER BY would work them all out before the first).
+    const QString select = QStringLiteral(
+        "select n, case when n = 250 then abs(-9223372036854775807 - 1) else n end from sqlpage_fail");
+    ui.Memo_SQL->setPlainText(select);
+    form.BitBtn_Execute2Click(ui.BitBtn_Execute2);
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("overflow"), Qt::CaseInsensitive)) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(TForm_SaveMsg::SplitLines(QStringLiteral("\r\n\r\n") + select + QStringLiteral("\r\n"))
+                                         .join(QLatin1Char('\n'))))
+        << messages[0].toStdString();
+    const QStringList lines = ui.Memo_Results->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 250);
+    EXPECT_EQ(lines.first(), QStringLiteral("0|0|"));
+    EXPECT_EQ(lines.last(), QStringLiteral("249|249|"));
+    EXPECT_TRUE(ui.BitBtn_Execute2->isEnabled());
+    EXPECT_TRUE(ui.MainMenu->isEnabled());
+
+    // The connection is the page's again: the next run lists everything.
+    messages.clear();
+    ui.Memo_SQL->setPlainText(QStringLiteral("select count(*) from sqlpage_fail"));
+    form.BitBtn_Execute2Click(ui.BitBtn_Execute2);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ui.Memo_Results->toPlainText(), QStringLiteral("400|"));
+}
+
+// While the rows are read on their own thread, the connection refuses every other use instead of
+// sharing it; afterwards it serves again.
+TEST_F(SqlBoxes, ConnectionRefusesOtherUsesWhileRowsAreRead)
+{
+    fillNumbers(QStringLiteral("sqlpage_busy"), 300);
+    ui.Memo_SQL->setPlainText(QStringLiteral("select n from sqlpage_busy order by n"));
+    SqlPageEnv env = MakeSqlPageEnv(form);
+    QString refused;
+    int yields = 0;
+    env.processMessages = [&] {
+        if (++yields == 2) {
+            try {
+                platform::engine::Query other;
+                other.setDatabaseName(form.Database.databaseName());
+                other.sql() << QStringLiteral("select 1");
+                other.open();
+            } catch (const platform::engine::EngineError& e) {
+                refused = e.message();
+            }
+        }
+    };
+    BitBtn_Execute2Click(env);
+    EXPECT_EQ(yields, 3);
+    EXPECT_TRUE(refused.contains(QStringLiteral("busy"))) << refused.toStdString();
+    EXPECT_EQ(ui.Memo_Results->toPlainText().split(QLatin1Char('\n')).size(), 300);
+    platform::engine::Query after;
+    after.setDatabaseName(form.Database.databaseName());
+    after.sql() << QStringLiteral("select 5");
+    after.open();
+    EXPECT_EQ(after.fields(0).asInteger(), 5);
 }
 
 } // namespace
