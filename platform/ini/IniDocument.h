@@ -30,6 +30,8 @@ public:
     IniDocument& operator=(IniDocument&&) noexcept;
 
     static IniDocument fromBytes(QByteArray data);
+    // Builds the lookup table now, so that copies made afterwards share it.
+    void buildIndex() const { index(); }
     QByteArray bytes() const;
 
     // Reads are answered from an index built on the first read after a change, so an operation

@@ -11,6 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+#include <mutex>
+
 namespace platform {
 
 namespace {
@@ -72,6 +75,37 @@ Loaded load(const QString& path)
     return file;
 }
 
+// The last document parsed or written for each file, reused while the file holds the very same
+// bytes: start-up asks one large file many questions, and its parse is most of their cost.
+struct Parsed {
+    QByteArray bytes;
+    IniDocument doc;
+};
+std::mutex parsedLock;
+std::map<QString, Parsed> parsedFiles;
+
+void remember(const QString& path, QByteArray bytes, const IniDocument& doc);
+
+IniDocument parse(const QString& path, QByteArray bytes)
+{
+    {
+        const std::lock_guard<std::mutex> hold(parsedLock);
+        const auto it = parsedFiles.find(path);
+        if (it != parsedFiles.end() && it->second.bytes == bytes)
+            return it->second.doc;
+    }
+    IniDocument doc = IniDocument::fromBytes(bytes);
+    remember(path, std::move(bytes), doc);
+    return doc;
+}
+
+void remember(const QString& path, QByteArray bytes, const IniDocument& doc)
+{
+    doc.buildIndex();
+    const std::lock_guard<std::mutex> hold(parsedLock);
+    parsedFiles[path] = Parsed{std::move(bytes), doc};
+}
+
 } // namespace
 
 IniFile::IniFile(const QString& fileName)
@@ -89,15 +123,16 @@ const QString& IniFile::fileName() const
 
 IniDocument IniFile::read() const
 {
-    Loaded file = load(fileName());
-    return IniDocument::fromBytes(std::move(file.bytes));
+    const QString& path = fileName();
+    Loaded file = load(path);
+    return parse(path, std::move(file.bytes));
 }
 
 void IniFile::update(const std::function<void(IniDocument&)>& edit)
 {
     const QString path = fileName();
     const Loaded file = load(path);
-    IniDocument doc = IniDocument::fromBytes(file.bytes);
+    IniDocument doc = parse(path, file.bytes);
     edit(doc);
     const QByteArray after = doc.bytes();
     // Nothing changed: a missing file stays missing, an existing one untouched.
@@ -108,6 +143,7 @@ void IniFile::update(const std::function<void(IniDocument&)>& edit)
                            .arg(path, file.error)
                            .toStdString());
     replaceFile(path, after);
+    remember(path, after, doc);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
