@@ -27,6 +27,10 @@ bool ShowRecord(TablePageEnv& env);
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
                                  const QString& DBType, const QString& v, const QString& SelectList = QString());
+// The same statement prepared once for every record of the page: the key is the parameter
+// ":key". Empty where the key is the row identifier or a stored clause.
+QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                         const QString& UniqueColumn, const QString& SelectList = QString());
 // The columns a record is fetched with. Empty (all of them, "*") but on SQLite with a float
 // column: its driver hands a double over with 15 digits only, so every column is named and each
 // float column is fetched as SQLite's own text of all its digits (under its own name).

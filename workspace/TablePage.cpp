@@ -195,6 +195,8 @@ void FreeTablePageControls(TablePageEnv& env)
     }
     // Nothing may reach the freed controls: the columns and the key controls go with them.
     env.state.ColumnList.clear();
+    // A table altered or made again under its name needs its record statement prepared afresh.
+    env.state.PreparedRecordFetch.reset();
     env.state.KeyControl = nullptr;
     env.state.UniqueControl = nullptr;
     FitPageContents(env.ui);
