@@ -198,28 +198,6 @@ QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, con
 
 namespace {
 
-// Holds off the record page's painting for one display; released on every exit. Only the page:
-// holding the whole window would have it all repainted after every record.
-class RedrawHold {
-public:
-    explicit RedrawHold(QWidget* w) : w_(w)
-    {
-        if (w_) {
-            w_->setUpdatesEnabled(false);
-        }
-    }
-    ~RedrawHold() { release(); }
-    void release()
-    {
-        if (w_)
-            w_->setUpdatesEnabled(true);
-        w_ = nullptr;
-    }
-
-private:
-    QWidget* w_;
-};
-
 void setRecordButtons(Ui::TForm_Main& ui, bool enabled)
 {
     ui.BitBtn_Update->setEnabled(enabled);
@@ -406,7 +384,9 @@ bool ShowRecord(TablePageEnv& env)
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
 
-    RedrawHold hold(ui.ScrollBox);
+    // Qt paints only from the event loop, which nothing here runs until the page is filled, so
+    // the page never shows half a record without holding its painting off; a hold would also
+    // have the whole page, captions and all, painted again for every record.
     ResetImagePositions(s, ui);
 
     const int count = s.RecordKeys.size();
@@ -465,7 +445,6 @@ bool ShowRecord(TablePageEnv& env)
     const QStringList lines = RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
     const bool buildHeader = s.AsciiHeader.isEmpty();
     auto reportFailure = [&](const EngineError& e) {
-        hold.release();
         clearAfterFailure(env);
         AppMessageDlg(e.message() + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")), mtError, mbOK);
     };
@@ -593,7 +572,6 @@ bool ShowRecord(TablePageEnv& env)
     s.RecordShown = true;
     if (buildHeader)
         s.AsciiHeader = header;
-    hold.release();
     if (!memoFailure.isEmpty())
         AppMessageDlg(memoFailure, mtError, mbOK);
     return true;

@@ -493,6 +493,15 @@ void UpdateWindowCaption(MainState& state, QWidget* window)
 
 void ResetImagePositions(MainState& state, Ui::TForm_Main& ui)
 {
+    // A page without pictures whose controls stand where they were built has nothing to put
+    // back: left alone, it is not painted again.
+    const bool anything = std::any_of(state.ColumnList.begin(), state.ColumnList.end(), [](const auto& entry) {
+        const TFieldObject& O = *entry.second;
+        return qobject_cast<TBVImage*>(O.DataControl) || (O.DataControl && O.DataControl->y() != O.ControlTop)
+               || (O.DataControl && O.LabelEdit && O.LabelEdit->y() != O.ControlTop + 3);
+    });
+    if (!anything)
+        return;
     // Only the record page moves: holding its painting is enough.
     QWidget* page = ui.ScrollBox;
     const bool held = page->updatesEnabled();
