@@ -373,12 +373,6 @@ KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
 
 } // namespace
 
-// The statement the page's records are fetched by, kept prepared between displays.
-class RecordFetch {
-public:
-    Query query;
-};
-
 bool ShowRecord(TablePageEnv& env)
 {
     MainState& s = env.state;

@@ -1,5 +1,6 @@
 #pragma once
 // Null markers of the Table page's data controls and the red caption that shows them.
+#include "platform/engine/Engine.h"
 #include "workspace/ColumnList.h"
 
 #include <QString>
@@ -14,6 +15,13 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull);
 void RefreshNullMarkers(Ui::TForm_Main& ui);
 
 struct TablePageEnv;
+
+// The statement the page's records are fetched by, kept prepared from one display to the next
+// (MainState::PreparedRecordFetch).
+class RecordFetch {
+public:
+    platform::engine::Query query;
+};
 
 // Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
 // controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine. False
