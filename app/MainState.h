@@ -10,6 +10,7 @@
 #include <vector>
 
 class TFieldObject;
+class RecordFetch;
 class QLineEdit;
 class QPlainTextEdit;
 namespace platform { class Registry; }
@@ -81,6 +82,9 @@ struct MainState {
     QString CurrentDataSource;
     // Lower-case column name to its column; shared_ptr so the column type can live in workspace/.
     std::vector<std::pair<QString, std::shared_ptr<TFieldObject>>> ColumnList;
+    // The statement the page's records are fetched by, prepared once per table and page; made by
+    // the record display, dropped when the page is built or freed.
+    std::shared_ptr<RecordFetch> PreparedRecordFetch;
     QString CopyrightYearsText;
     QString CompanyAddressText;
     QString CompanyCityStateZipText;

@@ -118,6 +118,21 @@ QString KeyValueLiteral(int KeyColumnType, const QString& v)
     }
 }
 
+namespace {
+
+// The lines of a record fetched by its key column K (quoted where it needs to be), the key
+// written as rhs: a literal, or the parameter of the prepared statement.
+QStringList keyedLines(const QString& table, const QString& K, const QString& SelectList, const QString& rhs,
+                       bool blankAfterStar)
+{
+    const QString all = SelectList.isEmpty() ? QStringLiteral("*") : SelectList;
+    return {QStringLiteral("SELECT ") + all + (SelectList.isEmpty() && blankAfterStar ? QStringLiteral(" ") : QString()),
+            QStringLiteral("FROM ") + table, QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + rhs,
+            QStringLiteral("ORDER BY ") + K};
+}
+
+} // namespace
+
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
                                  const QString& DBType, const QString& v, const QString& SelectList)
@@ -127,29 +142,35 @@ QStringList RecordStatementLines(const QString& CurrentTable, const QString& Key
     const QString all = SelectList.isEmpty() ? QStringLiteral("*") : SelectList;
     if (!KeyColumn.isEmpty()) {
         const QString K = QuoteIfBlank(KeyColumn);
-        if (KeyColumn == QLatin1String("rowid")) {
-            lines << QStringLiteral("SELECT rowid, ") + (SelectList.isEmpty() ? table + QStringLiteral(".* ") : SelectList)
-                  << QStringLiteral("FROM ") + table;
-            if (DBType == QLatin1String("ORACLE"))
-                lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
-            else
-                lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
-        } else {
-            lines << QStringLiteral("SELECT ") + all << QStringLiteral("FROM ") + table
-                  << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v);
-        }
+        if (KeyColumn != QLatin1String("rowid"))
+            return keyedLines(table, K, SelectList, KeyValueLiteral(KeyColumnType, v), false);
+        lines << QStringLiteral("SELECT rowid, ") + (SelectList.isEmpty() ? table + QStringLiteral(".* ") : SelectList)
+              << QStringLiteral("FROM ") + table;
+        if (DBType == QLatin1String("ORACLE"))
+            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
+        else
+            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
         lines << QStringLiteral("ORDER BY ") + K;
     } else if (!UniqueColumn.isEmpty()) {
-        const QString U = QuoteIfBlank(UniqueColumn);
-        lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
-              << QStringLiteral("FROM ") + table
-              << QStringLiteral("WHERE ") + U + QStringLiteral(" = ") + KeyValueLiteral(KeyColumnType, v)
-              << QStringLiteral("ORDER BY ") + U;
+        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, KeyValueLiteral(KeyColumnType, v), true);
     } else {
         lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
               << QStringLiteral("FROM ") + table << v;
     }
     return lines;
+}
+
+QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                         const QString& UniqueColumn, const QString& SelectList)
+{
+    const QString table = QuoteTableName(CurrentTable);
+    const QString marker = QStringLiteral(":key");
+    if (!KeyColumn.isEmpty())
+        return KeyColumn == QLatin1String("rowid") ? QStringList()
+                                                    : keyedLines(table, QuoteIfBlank(KeyColumn), SelectList, marker, false);
+    if (!UniqueColumn.isEmpty())
+        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, marker, true);
+    return {};
 }
 
 QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn)
@@ -176,28 +197,6 @@ QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, con
 }
 
 namespace {
-
-// Holds off the record page's painting for one display; released on every exit. Only the page:
-// holding the whole window would have it all repainted after every record.
-class RedrawHold {
-public:
-    explicit RedrawHold(QWidget* w) : w_(w)
-    {
-        if (w_) {
-            w_->setUpdatesEnabled(false);
-        }
-    }
-    ~RedrawHold() { release(); }
-    void release()
-    {
-        if (w_)
-            w_->setUpdatesEnabled(true);
-        w_ = nullptr;
-    }
-
-private:
-    QWidget* w_;
-};
 
 void setRecordButtons(Ui::TForm_Main& ui, bool enabled)
 {
@@ -337,6 +336,41 @@ void clearAfterFailure(TablePageEnv& env)
     setRecordButtons(env.ui, false);
 }
 
+// How the key of the page's records goes into the prepared statement: a whole number into an
+// integer key, any text into a text key. Other keys (the row identifier, dates, floats, a stored
+// clause, a value that is no number in a number column) are written into the text as before.
+struct KeyBinding {
+    enum Kind { None, Integer, Text } kind = None;
+    long long number = 0;
+};
+
+KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
+{
+    KeyBinding b;
+    if (keyColumn == QLatin1String("rowid"))
+        return b;
+    switch (keyType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc: {
+        static const QRegularExpression whole(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+        bool ok = false;
+        const long long n = v.trimmed().toLongLong(&ok);
+        if (ok && whole.match(v).hasMatch()) {
+            b.kind = KeyBinding::Integer;
+            b.number = n;
+        }
+        break;
+    }
+    case ftString:
+        b.kind = KeyBinding::Text;
+        break;
+    default:
+        break;
+    }
+    return b;
+}
+
 } // namespace
 
 bool ShowRecord(TablePageEnv& env)
@@ -344,7 +378,9 @@ bool ShowRecord(TablePageEnv& env)
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
 
-    RedrawHold hold(ui.ScrollBox);
+    // Qt paints only from the event loop, which nothing here runs until the page is filled, so
+    // the page never shows half a record without holding its painting off; a hold would also
+    // have the whole page, captions and all, painted again for every record.
     ResetImagePositions(s, ui);
 
     const int count = s.RecordKeys.size();
@@ -399,21 +435,59 @@ bool ShowRecord(TablePageEnv& env)
         // The fetch below meets the same failure and reports it.
     }
 
-    Query query;
-    query.setDatabaseName(env.databaseName);
-    query.sql().clear();
-    query.sql() << RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v,
-                                        RecordSelectList(s.ColumnList, dbms, s.KeyColumn));
+    const QString selectList = RecordSelectList(s.ColumnList, dbms, s.KeyColumn);
+    const QStringList lines = RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
     const bool buildHeader = s.AsciiHeader.isEmpty();
-
-    try {
-        query.open();
-    } catch (const EngineError& e) {
-        hold.release();
+    auto reportFailure = [&](const EngineError& e) {
         clearAfterFailure(env);
-        AppMessageDlg(e.message() + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n")), mtError, mbOK);
-        return false;
+        AppMessageDlg(e.message() + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")), mtError, mbOK);
+    };
+
+    // The statement is prepared once for the page where the key can be bound as a parameter;
+    // each record then costs only running it again.
+    Query literal;
+    Query* opened = nullptr;
+    const KeyBinding binding = keyBinding(s.KeyColumn, keyType, v);
+    if (binding.kind != KeyBinding::None) {
+        if (!s.PreparedRecordFetch)
+            s.PreparedRecordFetch = std::make_shared<RecordFetch>();
+        Query& prepared = s.PreparedRecordFetch->query;
+        prepared.setDatabaseName(env.databaseName);
+        const QStringList text = PreparedRecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, selectList);
+        if (prepared.sql() != text)
+            prepared.sql() = text;
+        prepared.prepare();
+        Param& key = prepared.paramByName(QStringLiteral("key"));
+        if (binding.kind == KeyBinding::Integer)
+            key.setInteger(binding.number);
+        else
+            key.setString(v);
+        try {
+            prepared.open();
+            opened = &prepared;
+        } catch (const EngineError& e) {
+            Database* database = Session::instance().findDatabase(env.databaseName);
+            if (database && database->linkLost()) {
+                reportFailure(e);
+                return false;
+            }
+            // Anything else (a table changed under the prepared statement) gets the text sent
+            // afresh, which reports what is still wrong.
+            s.PreparedRecordFetch.reset();
+        }
     }
+    if (!opened) {
+        literal.setDatabaseName(env.databaseName);
+        literal.sql() = lines;
+        try {
+            literal.open();
+        } catch (const EngineError& e) {
+            reportFailure(e);
+            return false;
+        }
+        opened = &literal;
+    }
+    Query& query = *opened;
     if (query.eof()) {
         // The record has gone since it was found.
         query.close();
@@ -492,7 +566,6 @@ bool ShowRecord(TablePageEnv& env)
     s.RecordShown = true;
     if (buildHeader)
         s.AsciiHeader = header;
-    hold.release();
     if (!memoFailure.isEmpty())
         AppMessageDlg(memoFailure, mtError, mbOK);
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 // Null markers of the Table page's data controls and the red caption that shows them.
+#include "platform/engine/Engine.h"
 #include "workspace/ColumnList.h"
 
 #include <QString>
@@ -15,6 +16,13 @@ void RefreshNullMarkers(Ui::TForm_Main& ui);
 
 struct TablePageEnv;
 
+// The statement the page's records are fetched by, kept prepared from one display to the next
+// (MainState::PreparedRecordFetch).
+class RecordFetch {
+public:
+    platform::engine::Query query;
+};
+
 // Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
 // controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine. False
 // when no record could be shown (the page is then empty).
@@ -27,6 +35,10 @@ bool ShowRecord(TablePageEnv& env);
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
                                  const QString& DBType, const QString& v, const QString& SelectList = QString());
+// The same statement prepared once for every record of the page: the key is the parameter
+// ":key". Empty where the key is the row identifier or a stored clause.
+QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                         const QString& UniqueColumn, const QString& SelectList = QString());
 // The columns a record is fetched with. Empty (all of them, "*") but on SQLite with a float
 // column: its driver hands a double over with 15 digits only, so every column is named and each
 // float column is fetched as SQLite's own text of all its digits (under its own name).

@@ -195,6 +195,8 @@ void FreeTablePageControls(TablePageEnv& env)
     }
     // Nothing may reach the freed controls: the columns and the key controls go with them.
     env.state.ColumnList.clear();
+    // A table altered or made again under its name needs its record statement prepared afresh.
+    env.state.PreparedRecordFetch.reset();
     env.state.KeyControl = nullptr;
     env.state.UniqueControl = nullptr;
     FitPageContents(env.ui);
@@ -491,6 +493,15 @@ void UpdateWindowCaption(MainState& state, QWidget* window)
 
 void ResetImagePositions(MainState& state, Ui::TForm_Main& ui)
 {
+    // A page without pictures whose controls stand where they were built has nothing to put
+    // back: left alone, it is not painted again.
+    const bool anything = std::any_of(state.ColumnList.begin(), state.ColumnList.end(), [](const auto& entry) {
+        const TFieldObject& O = *entry.second;
+        return qobject_cast<TBVImage*>(O.DataControl) || (O.DataControl && O.DataControl->y() != O.ControlTop)
+               || (O.DataControl && O.LabelEdit && O.LabelEdit->y() != O.ControlTop + 3);
+    });
+    if (!anything)
+        return;
     // Only the record page moves: holding its painting is enough.
     QWidget* page = ui.ScrollBox;
     const bool held = page->updatesEnabled();

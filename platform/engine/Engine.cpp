@@ -601,6 +601,11 @@ bool DataSet::active() const
 
 void DataSet::close()
 {
+    if (keepStatement_ && stmt_ && stmt_->valid()) {
+        stmt_->closeCursor();
+        kept_ = std::move(stmt_);
+        keptFields_ = std::move(fields_);
+    }
     stmt_.reset();
     fields_.clear();
     eof_ = true;
@@ -908,7 +913,59 @@ void Query::open()
 {
     prepareParams();
     rowsAffected_ = -1;
-    openStatement(statementText_, markerParams());
+    if (!keepStatement_) {
+        openStatement(statementText_, markerParams());
+        return;
+    }
+    close();
+    std::unique_ptr<odbc::Statement> statement = std::move(kept_);
+    std::vector<Field> described = std::move(keptFields_);
+    odbc::Connection& c = connection();
+    try {
+        if (!statement || !statement->valid() || preparedOn_ != &c || preparedText_ != statementText_) {
+            statement.reset();
+            described.clear();
+            preparedOn_ = nullptr;
+            statement = std::make_unique<odbc::Statement>(c);
+            statement->prepare(wide(statementText_));
+            preparedOn_ = &c;
+            preparedText_ = statementText_;
+        }
+        stmt_ = std::move(statement);
+        bind(*stmt_, markerParams());
+        stmt_->execute();
+        if (!described.empty() && stmt_->columnCount() == int(described.size())) {
+            fields_ = std::move(described);
+            eof_ = true;
+        } else {
+            describe();
+        }
+        if (fields_.empty())
+            eof_ = true;
+        else
+            fetchRow();
+    } catch (const odbc::Error& e) {
+        // Nothing kept of a statement that failed: the next open prepares it afresh.
+        stmt_.reset();
+        fields_.clear();
+        eof_ = true;
+        preparedOn_ = nullptr;
+        raise(e);
+    }
+}
+
+void Query::prepare()
+{
+    keepStatement_ = true;
+}
+
+void Query::unprepare()
+{
+    keepStatement_ = false;
+    kept_.reset();
+    keptFields_.clear();
+    preparedOn_ = nullptr;
+    preparedText_.clear();
 }
 
 void Query::execSQL()

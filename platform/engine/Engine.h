@@ -243,6 +243,10 @@ protected:
     std::vector<Field> fields_;
     bool eof_ = true;
     QString deferredSql_;  // non-empty while a Table's rows have not been asked for
+    // A prepared Query keeps its statement while closed, with the fields it described.
+    bool keepStatement_ = false;
+    std::unique_ptr<odbc::Statement> kept_;
+    std::vector<Field> keptFields_;
 };
 
 // Lends an open dataset to another thread that reads its remaining rows (eof(), next() and its
@@ -269,6 +273,13 @@ public:
     void open();
     void execSQL();
     int rowsAffected() const { return rowsAffected_; }
+    // Keeps the statement prepared from one open() to the next, so the database parses its text
+    // once and each open() only binds the parameters and runs it. It is prepared afresh when the
+    // text has changed or the link it was prepared on is gone (another connection, a link made
+    // again after it was lost). unprepare() frees it.
+    void prepare();
+    void unprepare();
+    bool prepared() const { return keepStatement_; }
     Param& paramByName(const QString& name);  // parameters are parsed from the SQL text
     std::vector<Param>& params();
 
@@ -286,6 +297,8 @@ private:
     QStringList markerNames_;
     std::vector<Param> params_;
     int rowsAffected_ = -1;
+    const odbc::Connection* preparedOn_ = nullptr;  // only compared, never used
+    QString preparedText_;
 };
 
 // A table opened by name: its field definitions come from the database without reading rows;
