@@ -4,7 +4,7 @@
 #include "app/MainState.h"
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
-#include "workspace/TablePage.h"
+#include "workspace/tablepage/TablePage.h"
 
 #include "ui_Main.h"
 

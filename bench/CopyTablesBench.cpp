@@ -13,7 +13,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
-#include "workspace/GlobalCopy.h"
+#include "workspace/tools/GlobalCopy.h"
 #include "workspace/MainWindow.h"
 
 #include "ui_Main.h"

@@ -3,7 +3,7 @@
 // should take under a second.
 #include "bench/BenchPage.h"
 #include "tests/support/Support.h"
-#include "workspace/RecordDisplay.h"
+#include "workspace/tablepage/RecordDisplay.h"
 
 #include "ui_Main.h"
 

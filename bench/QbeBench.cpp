@@ -13,8 +13,8 @@
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
-#include "workspace/QueryByExample.h"
-#include "workspace/TablePage.h"
+#include "workspace/tablepage/QueryByExample.h"
+#include "workspace/tablepage/TablePage.h"
 
 #include "ui_Main.h"
 

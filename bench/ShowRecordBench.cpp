@@ -9,7 +9,7 @@
 #include "bench/Goals.h"
 #include "components/BVMaskEdit.h"
 #include "tests/support/Support.h"
-#include "workspace/RecordDisplay.h"
+#include "workspace/tablepage/RecordDisplay.h"
 
 #include "ui_Main.h"
 

@@ -11,7 +11,7 @@
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
-#include "workspace/SqlCommandLine.h"
+#include "workspace/sqlpage/SqlCommandLine.h"
 
 #include "ui_Main.h"
 

@@ -1,8 +1,8 @@
 #include "workspace/DatabaseSwitchPage.h"
 
-#include "workspace/ColumnList.h"
+#include "workspace/tablepage/ColumnList.h"
 #include "workspace/MainWindow.h"
-#include "workspace/TablePage.h"
+#include "workspace/tablepage/TablePage.h"
 
 #include "ui_Main.h"
 

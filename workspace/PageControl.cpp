@@ -2,8 +2,8 @@
 
 #include "app/MainState.h"
 #include "workspace/MainWindow.h"
-#include "workspace/SqlCommandLine.h"
-#include "workspace/TablePage.h"
+#include "workspace/sqlpage/SqlCommandLine.h"
+#include "workspace/tablepage/TablePage.h"
 
 #include "ui_Main.h"
 

@@ -2,8 +2,8 @@
 // line, sent each followed by CR LF; the kind and the count statement come from it. The check for
 // one statement agrees with a plain split where nothing quotes, and never splits a literal.
 #include "Check.h"
-#include "workspace/SqlCommandLine.h"
-#include "workspace/StatementCheck.h"
+#include "workspace/sqlpage/SqlCommandLine.h"
+#include "workspace/sqlpage/StatementCheck.h"
 
 #include <algorithm>
 #include <cstdint>

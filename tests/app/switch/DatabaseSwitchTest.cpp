@@ -12,7 +12,7 @@
 #include "tests/app/switch/Messages.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
-#include "workspace/TablePage.h"
+#include "workspace/tablepage/TablePage.h"
 
 #include "ui_Main.h"
 

@@ -1,6 +1,6 @@
 // The window's Ctrl keys act wherever the focus is in the window, and a key the window acts on
 // never reaches the focused control as well.
-#include "tests/workspace/qbe/Fixture.h"
+#include "tests/workspace/tablepage/qbe/Fixture.h"
 
 #include <QEvent>
 #include <QKeyEvent>

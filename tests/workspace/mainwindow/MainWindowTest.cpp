@@ -1,7 +1,7 @@
 #include "workspace/MainWindow.h"
 #include "workspace/PageControl.h"
-#include "workspace/SelectTable.h"
-#include "workspace/TablePage.h"
+#include "workspace/tablepage/SelectTable.h"
+#include "workspace/tablepage/TablePage.h"
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 

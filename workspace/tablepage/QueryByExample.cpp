@@ -1,0 +1,469 @@
+#include "workspace/tablepage/QueryByExample.h"
+
+#include "app/ConnectionStatus.h"
+#include "app/MainState.h"
+#include "components/BVMaskEdit.h"
+#include "components/BVMemo.h"
+#include "components/BVQry.h"
+#include "components/BVValid.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "platform/modal/Modal.h"
+#include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/RecordDisplay.h"
+#include "workspace/tablepage/SortOrdr.h"
+#include "workspace/sqlpage/SqlCommandLine.h"
+#include "workspace/sqlpage/StatementCheck.h"
+#include "workspace/tablepage/TablePage.h"
+#include "workspace/tablepage/ValueChecks.h"
+
+#include "ui_Main.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using platform::engine::Field;
+using platform::engine::FieldType;
+
+namespace {
+
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// The translator doubles the quotes of what it writes, so a criterion only gets its enclosing pair.
+QString enclosed(const QString& value) { return QLatin1Char('\'') + value + QLatin1Char('\''); }
+
+bool isMarkedNull(const QString& hint) { return hint == QLatin1String("null"); }
+
+// How often a running walk paints its count.
+constexpr qint64 kCountPaintMs = 100;
+
+// The term that selects a floating-point value's own row. A single-precision value is written as
+// the shortest text of that single (quoted, so the database reads it in the column's own type: a
+// double of the same text differs from it). A double is written as the shortest text that reads
+// back to it; but a driver may hand doubles over rounded to 15 significant digits (the SQLite
+// driver does), and then no text of the value fetched equals the value stored, so a value that
+// has 15 digits or fewer selects what rounds to it at 15 digits.
+QString floatTerm(const QString& name, const Field& field)
+{
+    // The ODBC type codes of the fetched column.
+    constexpr int kSqlFloat = 6, kSqlReal = 7, kSqlDouble = 8;
+    const double value = field.asFloat();
+    if (!std::isfinite(value))
+        return name + QLatin1Char('=') + quoted(field.asString());
+    char text[64];
+    if (field.sqlType() == kSqlReal) {
+        const auto end = std::to_chars(text, text + sizeof text, float(value)).ptr;
+        return name + QLatin1Char('=') + quoted(QString::fromLatin1(text, int(end - text)));
+    }
+    if (value == 0 || (field.sqlType() != kSqlDouble && field.sqlType() != kSqlFloat))
+        return name + QLatin1Char('=') + field.asString();
+    // Significant digits of the shortest text: those of its mantissa in scientific form.
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    const std::string shortest(text, end);
+    const std::string mantissa = shortest.substr(0, shortest.find('e'));
+    const auto digits = std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits > 15)
+        return name + QLatin1Char('=') + field.asString();
+    // The value at 15 digits is M x 10^(E-14); what rounds to it lies within half a unit of the
+    // last digit: (10M -+ 5) x 10^(E-15).
+    std::snprintf(text, sizeof text, "%.14e", value);
+    const std::string rounded(text);
+    const std::size_t e = rounded.find('e');
+    std::string m = rounded.substr(0, e);
+    m.erase(std::remove(m.begin(), m.end(), '.'), m.end());
+    const long long M = std::stoll(m);
+    const int E = std::stoi(rounded.substr(e + 1));
+    const QString exponent = QStringLiteral("e") + QString::number(E - 15);
+    return name + QStringLiteral(" BETWEEN ") + QString::number(10 * M - 5) + exponent + QStringLiteral(" AND ")
+           + QString::number(10 * M + 5) + exponent;
+}
+
+// What a control gives as criterion: its text, or nothing when it holds only its empty mask.
+// Date edits give their masked text, blanks kept, as the date checks read it.
+QString criterionText(const TBVMaskEdit* edit)
+{
+    if (edit->isEmptyMask())
+        return {};
+    const int type = edit->fieldTypeCode();
+    return type == platform::engine::ftDate || type == platform::engine::ftDateTime ? edit->maskedText() : edit->text();
+}
+
+void setStatus(TablePageEnv& env, const QString& text)
+{
+    if (env.statusPanel0)
+        env.statusPanel0->setText(text);
+}
+
+void repaintStatus(TablePageEnv& env)
+{
+    if (env.statusPanel0)
+        env.statusPanel0->repaint();
+    env.ui.StatusBar->repaint();
+}
+
+// While the walk processes window messages only Stop may act: every other command of the window
+// is held disabled and given back as it was.
+class CommandLock {
+public:
+    explicit CommandLock(TablePageEnv& env)
+    {
+        QWidget* root = env.window ? env.window : env.ui.ScrollBox->window();
+        for (QAbstractButton* b : root->findChildren<QAbstractButton*>()) {
+            if (b != env.ui.BitBtn_Stop && b->isEnabled()) {
+                buttons_.emplace_back(b);
+                b->setEnabled(false);
+            }
+        }
+        for (QAction* a : root->findChildren<QAction*>()) {
+            if (a->isEnabled()) {
+                actions_.emplace_back(a);
+                a->setEnabled(false);
+            }
+        }
+        if (QTabBar* bar = env.ui.PageControl->tabBar(); bar->isEnabled()) {
+            tabs_ = bar;
+            bar->setEnabled(false);
+        }
+    }
+    ~CommandLock() { release(); }
+    void release()
+    {
+        for (auto& b : buttons_)
+            if (b)
+                b->setEnabled(true);
+        for (auto& a : actions_)
+            if (a)
+                a->setEnabled(true);
+        if (tabs_)
+            tabs_->setEnabled(true);
+        buttons_.clear();
+        actions_.clear();
+        tabs_ = nullptr;
+    }
+
+private:
+    std::vector<QPointer<QAbstractButton>> buttons_;
+    std::vector<QPointer<QAction>> actions_;
+    QPointer<QTabBar> tabs_;
+};
+
+// Adds a control's term; a refused criterion is reported with the control it came from.
+void addControlTerm(MainState& state, platform::engine::Query& query, QWidget* control, const QString& name,
+                    const QString& value, int type, bool isNull)
+{
+    try {
+        AddWhereTerm(state, query, name, value, type, isNull);
+    } catch (const CriterionRefused& refused) {
+        throw QueryRefused(refused.message(), control);
+    }
+}
+
+} // namespace
+
+QueryRefused::QueryRefused(const QString& message, QWidget* control)
+    : std::runtime_error(message.toStdString()), control(control)
+{
+}
+
+void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QString& FieldName,
+                  const QString& Value, int FieldType, bool IsNull)
+{
+    QString condition;
+    if (IsNull) {
+        condition = FieldName + QStringLiteral(" IS NULL");
+    } else if (FieldType == platform::engine::ftDate) {
+        condition = IsValidDate(Value) ? FieldName + QStringLiteral(" = ") + SqlLiteral(FieldType, Value)
+                                       : FieldName + QStringLiteral(" IS NULL");
+    } else if (FieldType == platform::engine::ftDateTime) {
+        condition = IsValidDateTime(Value) ? FieldName + QStringLiteral(" = ") + SqlLiteral(FieldType, Value)
+                                           : FieldName + QStringLiteral(" IS NULL");
+    } else {
+        QString rest = Value;
+        if (rest.startsWith(QLatin1Char('\'')))
+            rest.remove(0, 1);
+        if (rest.endsWith(QLatin1Char('\'')))
+            rest.chop(1);
+        if (rest.toLower() == QLatin1String("null")) {
+            condition = FieldName + QStringLiteral(" IS NULL");
+        } else if (FieldType == platform::engine::ftBoolean && (rest == QLatin1String("0") || rest == QLatin1String("1"))) {
+            // Quoted: PostgreSQL has no boolean = integer, while '1' converts on every database.
+            condition = FieldName + QStringLiteral(" = '") + rest + QLatin1Char('\'');
+        } else {
+            condition = CriterionToSql(rest, FieldName, FieldType);
+            // Alternatives must not bind to the next line's AND.
+            if (condition.contains(QLatin1String(" OR "))
+                && !(condition.startsWith(QLatin1Char('(')) && condition.endsWith(QLatin1Char(')'))))
+                condition = QLatin1Char('(') + condition + QLatin1Char(')');
+        }
+    }
+    // A criterion the translator has no condition for adds nothing rather than a bare "WHERE ".
+    if (condition.isEmpty())
+        return;
+    if (state.WherePresent) {
+        Query.sql() << QStringLiteral("AND ") + condition;
+    } else {
+        Query.sql() << QStringLiteral("WHERE ") + condition;
+        state.WherePresent = true;
+    }
+}
+
+// The lines of the statement, each control's term checked as it is made.
+static void fillQueryStatement(TablePageEnv& env);
+
+void BuildQueryStatement(TablePageEnv& env)
+{
+    platform::engine::Query& query = *env.sources.Query;
+    // A refused query leaves the page in query mode: the next Execute builds the statement anew.
+    const bool wherePresent = env.state.WherePresent;
+    auto refused = [&] {
+        query.sql().clear();
+        env.state.WherePresent = wherePresent;
+    };
+    try {
+        fillQueryStatement(env);
+    } catch (const QueryRefused&) {
+        refused();
+        throw;
+    }
+    // The criteria cannot end the SELECT, but an appended text can: "1=1; DELETE FROM x" would run
+    // its DELETE on a server that takes several statements in one text.
+    const QString text = StatementText(query.sql());
+    if (!HoldsOneStatement(text)) {
+        refused();
+        throw QueryRefused(QStringLiteral("The query would hold more than one statement (a \";\" outside quotes and "
+                                          "comments is followed by more), so it was not run. Only its SELECT may be "
+                                          "sent; look at the text added with Append SQL.\r\n\r\nNothing was sent "
+                                          "to the database.\r\n\r\n")
+                               + text,
+                           nullptr);
+    }
+}
+
+static void fillQueryStatement(TablePageEnv& env)
+{
+    MainState& state = env.state;
+    platform::engine::Query& query = *env.sources.Query;
+    const bool hasKey = HasKeyColumn(state);
+    const bool hasUnique = HasUniqueColumn(state);
+
+    query.sql().clear();
+    if (state.KeyColumn == QLatin1String("rowid"))
+        query.sql() << QStringLiteral("SELECT rowid, ") + QuoteTableName(state.CurrentTable) + QStringLiteral(".* ");
+    else if (!state.KeyColumn.isEmpty())
+        query.sql() << QStringLiteral("SELECT ") + QuoteIfBlank(state.KeyColumn);
+    else
+        query.sql() << QStringLiteral("SELECT * ");
+    query.sql() << QStringLiteral("FROM ") + QuoteTableName(state.CurrentTable);
+
+    // A typed key (or unique value) is the whole query. The control may be missing when the
+    // configured column is not in the table; that counts as empty.
+    auto* keyEdit = qobject_cast<TBVMaskEdit*>(state.KeyControl);
+    auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(state.UniqueControl);
+    bool keyTerm = false;
+    TBVMaskEdit* chosen = hasKey ? keyEdit : (hasUnique ? uniqueEdit : nullptr);
+    if (chosen) {
+        const QString text = criterionText(chosen);
+        if (!text.isEmpty()) {
+            addControlTerm(state, query, chosen, QuoteIfBlank(chosen->FieldName), text, chosen->fieldTypeCode(), false);
+            keyTerm = true;
+        }
+    }
+
+    if (!keyTerm) {
+        const QString dbType = state.CurrentDatabase ? state.CurrentDatabase->DBType : QString();
+        const bool memoCriteria = dbType != QLatin1String("ORACLE") && dbType != QLatin1String("DBASE")
+                                  && dbType != QLatin1String("INFORMIX");
+        for (QWidget* control : PageControls(env.ui)) {
+            if (auto* edit = qobject_cast<TBVMaskEdit*>(control)) {
+                const bool markedNull = isMarkedNull(edit->Hint);
+                const QString text = criterionText(edit);
+                const QString name = QuoteIfBlank(edit->FieldName);
+                const int type = edit->fieldTypeCode();
+                if (type == platform::engine::ftDate) {
+                    if (IsValidDate(text) || markedNull)
+                        addControlTerm(state, query, edit, name, text, type, markedNull);
+                } else if (type == platform::engine::ftDateTime) {
+                    if (IsValidDateTime(text) || markedNull)
+                        addControlTerm(state, query, edit, name, text, type, markedNull);
+                } else if (type == platform::engine::ftBoolean) {
+                    if (!text.isEmpty() || markedNull) {
+                        const QString bit = text.trimmed().toLower() == QLatin1String("true") ? QStringLiteral("1")
+                                                                                             : QStringLiteral("0");
+                        addControlTerm(state, query, edit, name, bit, type, markedNull);
+                    }
+                } else if (!text.isEmpty() || markedNull) {
+                    addControlTerm(state, query, edit, name, enclosed(text), type, markedNull);
+                }
+            } else if (auto* memo = qobject_cast<TBVMemo*>(control)) {
+                // A memo marked null asks for NULL like any other control.
+                const QString text = memo->toPlainText();
+                if (memoCriteria && (!text.isEmpty() || isMarkedNull(memo->Hint)))
+                    addControlTerm(state, query, memo, QuoteIfBlank(memo->FieldName), enclosed(text),
+                                   memo->fieldTypeCode(), isMarkedNull(memo->Hint));
+            }
+        }
+    }
+
+    if (!state.AppendedSql.isEmpty())
+        query.sql() << (state.WherePresent ? QStringLiteral("AND ") : QStringLiteral("WHERE ")) + state.AppendedSql;
+    if (state.UseSortOrder) {
+        const QString order = OrderByClause(state);
+        if (!order.isEmpty())
+            query.sql() << QStringLiteral("ORDER BY ") + order;
+    }
+}
+
+QString RowKeyClause(platform::engine::DataSet& Query)
+{
+    QString clause;
+    for (int i = 0; i < Query.fieldCount(); ++i) {
+        const Field& field = Query.fields(i);
+        const FieldType type = field.dataType();
+        if (type == platform::engine::ftDateTime || type == platform::engine::ftBlob
+            || type == platform::engine::ftMemo || type == platform::engine::ftGraphic)
+            continue;
+        const QString name = QuoteIfBlank(field.fieldName());
+        QString term;
+        if (field.isNull()) {
+            term = name + QStringLiteral(" IS NULL");
+        } else if (type == platform::engine::ftString) {
+            term = name + QLatin1Char('=') + quoted(field.asString());
+        } else if (type == platform::engine::ftDate) {
+            // A stored text that is no date (SQLite keeps any) is compared as the text it is.
+            const QString text = field.asString();
+            term = name + QLatin1Char('=') + (IsValidDate(text) ? SqlLiteral(type, text) : quoted(text));
+        } else if (type == platform::engine::ftBoolean) {
+            // Quoted: PostgreSQL has no boolean = integer, while '1' converts on every database.
+            term = name + QLatin1Char('=')
+                   + (field.asString().toLower() == QLatin1String("false") ? QStringLiteral("'0'") : QStringLiteral("'1'"));
+        } else if (type == platform::engine::ftFloat) {
+            term = floatTerm(name, field);
+        } else {
+            term = name + QLatin1Char('=') + field.asString();
+        }
+        clause += (clause.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" AND ")) + term;
+    }
+    return clause;
+}
+
+void ExecuteQuery(TablePageEnv& env)
+{
+    MainState& state = env.state;
+    Ui::TForm_Main& ui = env.ui;
+    platform::engine::Query& query = *env.sources.Query;
+
+    const QString statusBefore = env.statusPanel0 ? env.statusPanel0->text() : QString();
+    setStatus(env, QStringLiteral("Querying Records     0"));
+    repaintStatus(env);
+    const bool hasKey = HasKeyColumn(state);
+    const bool hasUnique = HasUniqueColumn(state);
+    try {
+        BuildQueryStatement(env);
+    } catch (const QueryRefused&) {
+        // Nothing was run: the records found before are still those shown.
+        setStatus(env, statusBefore);
+        repaintStatus(env);
+        throw;
+    }
+
+    QWidget* panel = ui.Panel_Stop;
+    if (env.window)
+        panel->move((env.window->width() - panel->width()) / 2, (env.window->height() - panel->height()) / 2);
+    panel->setVisible(true);
+    panel->raise();
+    panel->repaint();
+
+    state.RecordKeys.clear();
+    bool walking = false, interrupted = false;
+    {
+        CommandLock lock(env);
+        try {
+            query.open();
+            walking = true;
+            // The key field is looked up once. The walk pauses for the window's messages at every
+            // 100th row; the count is painted about ten times a second and when the walk ends,
+            // since painting it every few rows costs more than the walk once the window shows.
+            Field* keyField = nullptr;
+            if (hasKey)
+                keyField = &query.fieldByName(state.KeyColumn);
+            else if (hasUnique)
+                keyField = &query.fieldByName(state.UniqueColumn);
+            QElapsedTimer sincePaint;
+            sincePaint.start();
+            int n = 0;
+            while (!query.eof() && state.ContinueQuery) {
+                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query));
+                ++n;
+                if (n % 100 == 0) {
+                    if (sincePaint.elapsed() >= kCountPaintMs) {
+                        setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+                        repaintStatus(env);
+                        sincePaint.restart();
+                    }
+                    QApplication::processEvents();
+                }
+                query.next();
+            }
+            setStatus(env, QStringLiteral("Querying Records     ") + QString::number(n));
+            repaintStatus(env);
+            query.close();
+            lock.release();
+            if (n == 0) {
+                QGuiApplication::restoreOverrideCursor();
+                panel->setVisible(false);
+                AppMessageDlg(QStringLiteral("No records were found to match your query criteria!"), mtInformation,
+                              mbOK);
+                ui.BitBtn_Print->setEnabled(false);
+                SetNavigationButtons(state, ui, state.RecordIndex);
+            }
+        } catch (const std::exception& error) {
+            query.close();
+            lock.release();
+            panel->setVisible(false);
+            interrupted = walking;  // a statement refused outright found nothing, as before
+            platform::modal::messageBox(env.window, QMessageBox::Critical, QApplication::applicationName(),
+                                        QString::fromUtf8(error.what()), QMessageBox::Ok);
+        }
+    }
+
+    const QString table = state.CurrentTable.toUpper();
+    const QString connection = GetConnectionText(state, ui.StatusBar);
+    if (interrupted) {
+        // The keys read before the failure are no answer to the query: none is offered as one.
+        const qsizetype read = state.RecordKeys.size();
+        state.RecordKeys.clear();
+        ui.BitBtn_Print->setEnabled(false);
+        SetNavigationButtons(state, ui, state.RecordIndex);
+        setStatus(env, table + QStringLiteral("  Query interrupted after ") + QString::number(read)
+                           + QStringLiteral(" records          ") + connection);
+    } else if (!state.RecordKeys.isEmpty()) {
+        ui.BitBtn_Print->setEnabled(true);
+        state.RecordIndex = 0;
+        ShowRecord(env);
+        setStatus(env, table + QStringLiteral("  Record  1 of ") + QString::number(state.RecordKeys.count())
+                           + QStringLiteral("          ") + connection);
+    } else {
+        setStatus(env, table + QStringLiteral("  Record  0 of 0          ") + connection);
+    }
+    repaintStatus(env);
+    panel->setVisible(false);
+}

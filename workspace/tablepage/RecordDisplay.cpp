@@ -1,0 +1,572 @@
+#include "workspace/tablepage/RecordDisplay.h"
+
+#include "components/BVMaskEdit.h"
+#include "components/BVMemo.h"
+#include "app/ConnectionStatus.h"
+#include "components/Utils.h"
+#include "platform/engine/Engine.h"
+#include "platform/imaging/Imaging.h"
+#include "workspace/tablepage/BVImage.h"
+#include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/LongText.h"
+#include "workspace/tablepage/ShownValues.h"
+#include "workspace/tablepage/TablePage.h"
+#include "workspace/tablepage/ValueChecks.h"
+
+#include "ui_Main.h"
+
+#include <QLineEdit>
+#include <QPalette>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <stdexcept>
+
+using namespace platform::engine;
+
+namespace {
+
+// The column a data control stands for; empty for any other widget.
+QString columnOf(QWidget* control)
+{
+    if (auto* edit = qobject_cast<TBVMaskEdit*>(control))
+        return edit->FieldName;
+    if (auto* memo = qobject_cast<TBVMemo*>(control))
+        return memo->FieldName;
+    if (auto* image = qobject_cast<TBVImage*>(control))
+        return image->objectName().mid(6);  // after "Image_"
+    return {};
+}
+
+QString markerOf(QWidget* control)
+{
+    if (auto* edit = qobject_cast<TBVMaskEdit*>(control))
+        return edit->Hint;
+    if (auto* memo = qobject_cast<TBVMemo*>(control))
+        return memo->Hint;
+    if (auto* image = qobject_cast<TBVImage*>(control))
+        return image->Hint;
+    return {};
+}
+
+QList<QWidget*> pageWidgets(Ui::TForm_Main& ui)
+{
+    QWidget* page = ui.ScrollBox->widget();
+    return page ? page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly) : QList<QWidget*>();
+}
+
+} // namespace
+
+void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
+{
+    const QString column = columnOf(Control).toUpper();
+    if (!Control)
+        return;
+    for (QWidget* w : pageWidgets(ui)) {
+        // Captions are plain edits; the data controls derive from edits too and are skipped.
+        auto* caption = qobject_cast<QLineEdit*>(w);
+        if (!caption || qobject_cast<TBVMaskEdit*>(w) || caption->text().toUpper() != column)
+            continue;
+        // A palette change restyles the caption: only a new colour is worth one.
+        const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);
+        if (caption->palette().color(QPalette::Text) != colour) {
+            QPalette p = caption->palette();
+            p.setColor(QPalette::Text, colour);
+            caption->setPalette(p);
+        }
+        return;
+    }
+}
+
+void RefreshNullMarkers(Ui::TForm_Main& ui)
+{
+    for (QWidget* w : pageWidgets(ui)) {
+        if (qobject_cast<TBVMaskEdit*>(w) || qobject_cast<TBVMemo*>(w) || qobject_cast<TBVImage*>(w))
+            SetNullMarker(ui, w, markerOf(w) == QLatin1String("null"));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing one record
+
+QString KeyValueLiteral(int KeyColumnType, const QString& v)
+{
+    switch (KeyColumnType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftFloat:
+    case ftAutoInc: {
+        static const QRegularExpression number(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
+        if (number.match(v).hasMatch())
+            return v.trimmed();
+        return SqlLiteral(ftString, v);
+    }
+    case ftDate:
+        if (ParseDateText(v))
+            return SqlLiteral(ftDate, v);
+        return SqlLiteral(ftString, v);
+    case ftDateTime:
+        if (IsValidDateTime(v))
+            return SqlLiteral(ftDateTime, v);
+        return SqlLiteral(ftString, v);
+    default:
+        return SqlLiteral(ftString, v);
+    }
+}
+
+namespace {
+
+// The lines of a record fetched by its key column K (quoted where it needs to be), the key
+// written as rhs: a literal, or the parameter of the prepared statement.
+QStringList keyedLines(const QString& table, const QString& K, const QString& SelectList, const QString& rhs,
+                       bool blankAfterStar)
+{
+    const QString all = SelectList.isEmpty() ? QStringLiteral("*") : SelectList;
+    return {QStringLiteral("SELECT ") + all + (SelectList.isEmpty() && blankAfterStar ? QStringLiteral(" ") : QString()),
+            QStringLiteral("FROM ") + table, QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + rhs,
+            QStringLiteral("ORDER BY ") + K};
+}
+
+} // namespace
+
+QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                 const QString& UniqueColumn, int KeyColumnType,
+                                 const QString& DBType, const QString& v, const QString& SelectList)
+{
+    QStringList lines;
+    const QString table = QuoteTableName(CurrentTable);
+    const QString all = SelectList.isEmpty() ? QStringLiteral("*") : SelectList;
+    if (!KeyColumn.isEmpty()) {
+        const QString K = QuoteIfBlank(KeyColumn);
+        if (KeyColumn != QLatin1String("rowid"))
+            return keyedLines(table, K, SelectList, KeyValueLiteral(KeyColumnType, v), false);
+        lines << QStringLiteral("SELECT rowid, ") + (SelectList.isEmpty() ? table + QStringLiteral(".* ") : SelectList)
+              << QStringLiteral("FROM ") + table;
+        if (DBType == QLatin1String("ORACLE"))
+            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
+        else
+            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
+        lines << QStringLiteral("ORDER BY ") + K;
+    } else if (!UniqueColumn.isEmpty()) {
+        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, KeyValueLiteral(KeyColumnType, v), true);
+    } else {
+        lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
+              << QStringLiteral("FROM ") + table << v;
+    }
+    return lines;
+}
+
+QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                         const QString& UniqueColumn, const QString& SelectList)
+{
+    const QString table = QuoteTableName(CurrentTable);
+    const QString marker = QStringLiteral(":key");
+    if (!KeyColumn.isEmpty())
+        return KeyColumn == QLatin1String("rowid") ? QStringList()
+                                                    : keyedLines(table, QuoteIfBlank(KeyColumn), SelectList, marker, false);
+    if (!UniqueColumn.isEmpty())
+        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, marker, true);
+    return {};
+}
+
+QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn)
+{
+    if (DbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        return {};
+    const bool floats = std::any_of(Columns.begin(), Columns.end(),
+                                    [](const auto& c) { return c.second && c.second->ColumnType == ftFloat; });
+    if (!floats)
+        return {};
+    QStringList names;
+    for (const auto& [lower, column] : Columns) {
+        if (!column || (KeyColumn == QLatin1String("rowid") && lower == QLatin1String("rowid")))
+            continue;  // the row identifier is selected on its own
+        const QString name = QuoteIfBlank(column->ColumnName);
+        // Only a stored double goes through printf, which makes 0.0 of NULL and of any text.
+        names << (column->ColumnType == ftFloat ? QStringLiteral("CASE WHEN typeof(") + name
+                                                      + QStringLiteral(")='real' THEN printf('%!.17g', ") + name
+                                                      + QStringLiteral(") ELSE ") + name + QStringLiteral(" END AS ")
+                                                      + name
+                                                : name);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+namespace {
+
+void setRecordButtons(Ui::TForm_Main& ui, bool enabled)
+{
+    ui.BitBtn_Update->setEnabled(enabled);
+    ui.BitBtn_Remove->setEnabled(enabled);
+}
+
+int columnTypeOf(const MainState& s, const QString& column)
+{
+    const QString lower = column.toLower();
+    for (const auto& [name, object] : s.ColumnList)
+        if (name == lower && object)
+            return object->ColumnType;
+    return ftUnknown;
+}
+
+bool isPictureType(int type) { return type == ftBlob || type == ftGraphic; }
+
+void emptyPicture(Ui::TForm_Main& ui, TBVImage* image)
+{
+    image->setAutoSize(false);
+    image->setPicture(ui.Image_Clear->pixmap());
+    image->resize(21, 21);
+}
+
+// Fills one picture control from a blob field.
+void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
+{
+    if (f.isNull()) {
+        emptyPicture(ui, image);
+        image->Hint = QStringLiteral("null");
+        SetNullMarker(ui, image, true);
+        MoveControlsBelow(ui, image);
+        FitImageFrame(ui, image);
+        return;
+    }
+    image->Hint.clear();
+    const QByteArray data = f.asBytes();
+    if (data.isEmpty()) {
+        image->setPicture(ui.Image_Clear->pixmap());
+        image->ImageFormat = TBVImage::None;  // nothing to write back
+        return;
+    }
+    image->ImageFormat = TBVImage::None;
+    platform::imaging::Format format = platform::imaging::Format::None;
+    const QImage picture = platform::imaging::decodeAny(data, format);
+    if (picture.isNull()) {
+        // Never leave another record's picture in place.
+        emptyPicture(ui, image);
+    } else {
+        image->setAutoSize(true);
+        image->ImageFormat = static_cast<quint8>(format);
+        image->setPicture(QPixmap::fromImage(picture));
+        image->StoredImage = data;
+    }
+    MoveControlsBelow(ui, image);
+    FitImageFrame(ui, image);
+    SetNullMarker(ui, image, image->Hint.toLower() == QLatin1String("null"));
+}
+
+// Fills one mask edit from a field, by the fetched field's type.
+void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
+{
+    if (f.isNull()) {
+        edit->clear();
+        edit->Hint = QStringLiteral("null");
+    } else {
+        switch (f.dataType()) {
+        case ftDate: {
+            const QDateTime dt = f.asDateTime();
+            edit->setText(dt.isValid() ? dt.date().toString(QStringLiteral("MM/dd/yyyy")) : f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        case ftDateTime: {
+            const QDateTime dt = f.asDateTime();
+            edit->setText(dt.isValid() ? dt.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")) : f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        default:
+            edit->setText(edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
+            edit->Hint = edit->text();
+            break;
+        }
+        edit->setCursorPosition(0);
+    }
+    SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
+}
+
+// A boolean goes into the record line quoted: '1' is read by every database, PostgreSQL's boolean
+// too, which refuses a bare 1.
+QString bitLiteral(const QString& text) { return QLatin1Char('\'') + BooleanToBit(text) + QLatin1Char('\''); }
+
+QString editLiteral(const TBVMaskEdit* edit, const Field& f)
+{
+    if (f.isNull())
+        return QStringLiteral("null");
+    // Text goes as stored: the control may show it upper-cased.
+    if (edit->FieldType == ftString)
+        return SqlLiteral(ftString, f.asString());
+    if (edit->FieldType == ftBoolean)
+        return bitLiteral(f.asString());
+    try {
+        return ControlSqlLiteral(edit);
+    } catch (const std::invalid_argument&) {
+        return SqlLiteral(ftString, edit->text());  // a stored text that is no date and time
+    }
+}
+
+QString fieldLiteral(Field& f)
+{
+    if (f.isNull())
+        return QStringLiteral("null");
+    switch (f.dataType()) {
+    case ftDate:
+        return SqlLiteral(ftDate, f.asString());
+    case ftDateTime:
+        return IsValidDateTime(f.asString()) ? SqlLiteral(ftDateTime, f.asString()) : SqlLiteral(ftString, f.asString());
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+    case ftFloat:
+        return f.asString();
+    case ftBoolean:
+        return bitLiteral(f.asString());
+    default:
+        return SqlLiteral(ftString, f.asString());
+    }
+}
+
+// After a failed fetch nothing of the previous record stays on the page to be written back.
+void clearAfterFailure(TablePageEnv& env)
+{
+    env.state.RecordShown = false;
+    ClearTablePage(env.ui);
+    setRecordButtons(env.ui, false);
+}
+
+// How the key of the page's records goes into the prepared statement: a whole number into an
+// integer key, any text into a text key. Other keys (the row identifier, dates, floats, a stored
+// clause, a value that is no number in a number column) are written into the text as before.
+struct KeyBinding {
+    enum Kind { None, Integer, Text } kind = None;
+    long long number = 0;
+};
+
+KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
+{
+    KeyBinding b;
+    if (keyColumn == QLatin1String("rowid"))
+        return b;
+    switch (keyType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc: {
+        static const QRegularExpression whole(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+        bool ok = false;
+        const long long n = v.trimmed().toLongLong(&ok);
+        if (ok && whole.match(v).hasMatch()) {
+            b.kind = KeyBinding::Integer;
+            b.number = n;
+        }
+        break;
+    }
+    case ftString:
+        b.kind = KeyBinding::Text;
+        break;
+    default:
+        break;
+    }
+    return b;
+}
+
+} // namespace
+
+bool ShowRecord(TablePageEnv& env)
+{
+    MainState& s = env.state;
+    Ui::TForm_Main& ui = env.ui;
+
+    // Qt paints only from the event loop, which nothing here runs until the page is filled, so
+    // the page never shows half a record without holding its painting off; a hold would also
+    // have the whole page, captions and all, painted again for every record.
+    ResetImagePositions(s, ui);
+
+    const int count = s.RecordKeys.size();
+    if (count > 0) {
+        setRecordButtons(ui, true);
+        ui.BitBtn_First->setEnabled(s.RecordIndex > -1);
+        SetNavigationButtons(s, ui, s.RecordIndex);
+    } else {
+        setRecordButtons(ui, false);
+        ui.BitBtn_First->setEnabled(false);
+        ui.BitBtn_Next->setEnabled(false);
+        ui.BitBtn_Previous->setEnabled(false);
+        ui.BitBtn_Last->setEnabled(false);
+    }
+
+    if (env.statusPanel0) {
+        env.statusPanel0->setText(s.CurrentTable.toUpper() + QStringLiteral("  Record  ")
+                                  + QString::number(s.RecordIndex + 1) + QStringLiteral(" of ")
+                                  + QString::number(count) + QStringLiteral("          ")
+                                  + GetConnectionText(s, ui.StatusBar));
+        env.statusPanel0->update();
+    }
+
+    s.AsciiLine.clear();
+    if (s.RecordIndex < 0 || s.RecordIndex >= count) {
+        // Nothing to show at this index: an empty page rather than another record's values.
+        clearAfterFailure(env);
+        return false;
+    }
+
+    const QString v = s.RecordKeys.at(s.RecordIndex);
+    // A configured unique column comes in upper case; its control carries the table's own name,
+    // which a database with case-sensitive quoted names needs.
+    QString uniqueColumn = s.UniqueColumn;
+    if (auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(s.UniqueControl))
+        uniqueColumn = uniqueEdit->FieldName;
+    // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
+    int keyType = ftUnknown;
+    if (!s.KeyColumn.isEmpty()) {
+        keyType = columnTypeOf(s, s.KeyColumn);
+        if (keyType == ftUnknown)
+            keyType = ftAutoInc;
+    } else if (!s.UniqueColumn.isEmpty()) {
+        keyType = columnTypeOf(s, s.UniqueColumn);
+    }
+    const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
+    QString dbms;
+    try {
+        if (Database* database = Session::instance().findDatabase(env.databaseName))
+            dbms = database->dbmsName();
+    } catch (const EngineError&) {
+        // The fetch below meets the same failure and reports it.
+    }
+
+    const QString selectList = RecordSelectList(s.ColumnList, dbms, s.KeyColumn);
+    const QStringList lines = RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
+    const bool buildHeader = s.AsciiHeader.isEmpty();
+    auto reportFailure = [&](const EngineError& e) {
+        clearAfterFailure(env);
+        AppMessageDlg(e.message() + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")), mtError, mbOK);
+    };
+
+    // The statement is prepared once for the page where the key can be bound as a parameter;
+    // each record then costs only running it again.
+    Query literal;
+    Query* opened = nullptr;
+    const KeyBinding binding = keyBinding(s.KeyColumn, keyType, v);
+    if (binding.kind != KeyBinding::None) {
+        if (!s.PreparedRecordFetch)
+            s.PreparedRecordFetch = std::make_shared<RecordFetch>();
+        Query& prepared = s.PreparedRecordFetch->query;
+        prepared.setDatabaseName(env.databaseName);
+        const QStringList text = PreparedRecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, selectList);
+        if (prepared.sql() != text)
+            prepared.sql() = text;
+        prepared.prepare();
+        Param& key = prepared.paramByName(QStringLiteral("key"));
+        if (binding.kind == KeyBinding::Integer)
+            key.setInteger(binding.number);
+        else
+            key.setString(v);
+        try {
+            prepared.open();
+            opened = &prepared;
+        } catch (const EngineError& e) {
+            Database* database = Session::instance().findDatabase(env.databaseName);
+            if (database && database->linkLost()) {
+                reportFailure(e);
+                return false;
+            }
+            // Anything else (a table changed under the prepared statement) gets the text sent
+            // afresh, which reports what is still wrong.
+            s.PreparedRecordFetch.reset();
+        }
+    }
+    if (!opened) {
+        literal.setDatabaseName(env.databaseName);
+        literal.sql() = lines;
+        try {
+            literal.open();
+        } catch (const EngineError& e) {
+            reportFailure(e);
+            return false;
+        }
+        opened = &literal;
+    }
+    Query& query = *opened;
+    if (query.eof()) {
+        // The record has gone since it was found.
+        query.close();
+        clearAfterFailure(env);
+        return false;
+    }
+
+    // The memo's key: the key column, else the unique column, else the stored clause.
+    QString memoKeyName, memoKeyValue;
+    if (!s.KeyColumn.isEmpty()) {
+        memoKeyName = s.KeyColumn == QLatin1String("rowid") ? s.KeyColumn : QuoteIfBlank(s.KeyColumn);
+        memoKeyValue = s.KeyColumn == QLatin1String("rowid") ? v : KeyValueLiteral(keyType, v);
+    } else if (!s.UniqueColumn.isEmpty()) {
+        memoKeyName = QuoteIfBlank(uniqueColumn);
+        memoKeyValue = KeyValueLiteral(keyType, v);
+    }
+
+    const QList<QWidget*> controls = PageControls(ui);
+    // What each control shows from here on is the stored record, to tell the user's changes by.
+    for (QWidget* w : controls)
+        ForgetShownValue(w);
+    QString header;
+    QString memoFailure;
+    for (int i = 0; i < query.fieldCount(); ++i) {
+        Field& f = query.fields(i);
+        const QString name = f.fieldName();
+        const QString lower = name.toLower();
+        const QString upper = name.toUpper();
+        bool picture = isPictureType(f.dataType());
+        bool keyControl = false;
+        TBVMaskEdit* firstEdit = nullptr;
+        bool hasMemo = false;
+
+        for (QWidget* w : controls) {
+            if (auto* image = qobject_cast<TBVImage*>(w)) {
+                if (image->objectName().mid(6).toUpper() != upper)
+                    continue;
+                picture = true;
+                showPicture(ui, image, f);
+                RememberShownValue(image);
+            } else if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
+                if (edit->FieldName.toLower() != lower)
+                    continue;
+                showValue(ui, edit, f);
+                RememberShownValue(edit, StoredValueCondition(edit, f));
+                if (edit->FieldType == ftAutoInc)
+                    keyControl = true;
+                else if (!firstEdit)
+                    firstEdit = edit;
+            } else if (auto* memo = qobject_cast<TBVMemo*>(w)) {
+                if (memo->FieldName.toUpper() != upper)
+                    continue;
+                hasMemo = true;
+                try {
+                    LoadMemoText(env, memo, s.CurrentTable, QuoteIfBlank(name), memoKeyName, memoKeyValue);
+                } catch (const EngineError& e) {
+                    memoFailure = e.message();
+                }
+                // Also a memo left as it was (not loaded): only what the user types in it is written.
+                RememberShownValue(memo);
+            }
+        }
+
+        // Header and line cover the same columns: not the key, not a picture.
+        if (picture || keyControl || lower == s.KeyColumn.toLower())
+            continue;
+        header += QuoteIfBlank(name) + QLatin1Char('|');
+        if (hasMemo)
+            s.AsciiLine += QStringLiteral("''|");
+        else if (firstEdit)
+            s.AsciiLine += editLiteral(firstEdit, f) + QLatin1Char('|');
+        else
+            s.AsciiLine += fieldLiteral(f) + QLatin1Char('|');
+    }
+    query.close();
+    s.RecordShown = true;
+    if (buildHeader)
+        s.AsciiHeader = header;
+    if (!memoFailure.isEmpty())
+        AppMessageDlg(memoFailure, mtError, mbOK);
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Null markers of the Table page's data controls and the red caption that shows them.
+#include "platform/engine/Engine.h"
+#include "workspace/tablepage/ColumnList.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+namespace Ui { class TForm_Main; }
+
+// Colours the caption of Control's column: red when IsNull, else black. No caption: nothing.
+void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull);
+// SetNullMarker for every data control of the page, from its marker ("null" exactly).
+void RefreshNullMarkers(Ui::TForm_Main& ui);
+
+struct TablePageEnv;
+
+// The statement the page's records are fetched by, kept prepared from one display to the next
+// (MainState::PreparedRecordFetch).
+class RecordFetch {
+public:
+    platform::engine::Query query;
+};
+
+// Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
+// controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine. False
+// when no record could be shown (the page is then empty).
+bool ShowRecord(TablePageEnv& env);
+
+// The statement lines that fetch the record with key v. DBType is the current database's type
+// name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the
+// record (KeyColumn, else UniqueColumn): text keys are quoted, numeric keys go bare.
+// SelectList: the columns after "SELECT " (RecordSelectList); empty selects them all with "*".
+QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                 const QString& UniqueColumn, int KeyColumnType,
+                                 const QString& DBType, const QString& v, const QString& SelectList = QString());
+// The same statement prepared once for every record of the page: the key is the parameter
+// ":key". Empty where the key is the row identifier or a stored clause.
+QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
+                                         const QString& UniqueColumn, const QString& SelectList = QString());
+// The columns a record is fetched with. Empty (all of them, "*") but on SQLite with a float
+// column: its driver hands a double over with 15 digits only, so every column is named and each
+// float column is fetched as SQLite's own text of all its digits (under its own name).
+QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn);
+// The right-hand side of "key = ..." for the key value v: v bare when the column is numeric and
+// v is a number, else a quoted literal (dates as escape literals).
+QString KeyValueLiteral(int KeyColumnType, const QString& v);
