@@ -78,6 +78,10 @@ void FormKeyDown(TForm_Main& form, int& Key, Qt::KeyboardModifiers Shift)
                 }
             }
         }
+        // Ctrl+U means Update on this page and nothing else: a field never takes it as "empty the
+        // line", whatever the mode, or the next Execute would write the emptied field.
+        if (Key == Qt::Key_U && mods == Qt::ControlModifier)
+            Key = 0;
     }
     if (Key == Qt::Key_Escape) {
         if (page == ui.TabSheet_CommandLine) {

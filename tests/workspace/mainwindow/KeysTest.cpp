@@ -60,7 +60,12 @@ TEST_F(WindowKeys, CtrlUInAFilledFieldKeepsItsText)
     EXPECT_EQ(name()->text(), QStringLiteral("Ann"));
     EXPECT_TRUE(spy.keys.isEmpty()) << "the field never saw the key";
 
-    // In the mode the window leaves Ctrl+U alone: the field has it, as it has Ctrl+Shift+N.
+    // In the mode Ctrl+U does nothing, and still never empties the field; Ctrl+Shift+N is the
+    // field's own.
+    press(Qt::Key_U);
+    EXPECT_TRUE(form.state().InUpdateMode);
+    EXPECT_EQ(name()->text(), QStringLiteral("Ann"));
+    EXPECT_TRUE(spy.keys.isEmpty());
     press(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(name()->text().isEmpty());
     EXPECT_EQ(name()->Hint, QStringLiteral("null"));
