@@ -12,6 +12,7 @@
 #include <QProcess>
 
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 
@@ -257,3 +258,25 @@ TEST_F(IniUpdateTest, StartUpRemovesOnlyItsOwnStaleCopies)
 }
 
 } // namespace
+
+// Reads reuse the parsed file only while it holds the same bytes: another program's change of the
+// same size and time stamp, or of the program's own last write, is read at once.
+TEST_F(IniUpdateTest, AChangeByAnotherProgramIsReadAtOnceWhateverItsSizeAndTime)
+{
+    putFile(path, "[OPTIONS]\nUSER=anna\n");
+    IniFile ini(QStringLiteral("Quorvel.ini"));
+    EXPECT_EQ(ini.readString(QStringLiteral("OPTIONS"), QStringLiteral("USER"), {}), QStringLiteral("anna"));
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    putFile(path, "[OPTIONS]\nUSER=bert\n");
+    const timespec same[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), same, 0), 0);
+    EXPECT_EQ(ini.readString(QStringLiteral("OPTIONS"), QStringLiteral("USER"), {}), QStringLiteral("bert"));
+
+    ini.writeString(QStringLiteral("OPTIONS"), QStringLiteral("USER"), QStringLiteral("cleo"));
+    EXPECT_EQ(ini.readString(QStringLiteral("OPTIONS"), QStringLiteral("USER"), {}), QStringLiteral("cleo"));
+    putFile(path, "[OPTIONS]\nUSER=dora\n");
+    EXPECT_EQ(IniFile(QStringLiteral("Quorvel.ini")).read().readString(QStringLiteral("OPTIONS"), QStringLiteral("USER"), {}),
+              QStringLiteral("dora"));
+    EXPECT_EQ(fileBytes(path), QByteArray("[OPTIONS]\nUSER=dora\n"));
+}
