@@ -3,13 +3,7 @@
 
 #include "platform/odbc/Odbc.h"
 
-#include <QSet>
-
-#include <cstring>
-
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <limits>
 
 namespace platform::engine {

@@ -1,6 +1,5 @@
 // A fetched value: its kinds, and its text as the program shows it.
 #include "platform/engine/Engine.h"
-#include "platform/engine/EngineSupport.h"
 
 #include <charconv>
 #include <cmath>
@@ -159,30 +158,12 @@ void Field::parseDate() const
 
 QString Field::asString() const
 {
-    if (isNull_)
-        return {};
-    switch (kind_) {
-    case ValueKind::Text:
+    // A text is shared as it is; every other kind is written as the listing writes it.
+    if (!isNull_ && kind_ == ValueKind::Text)
         return text_;
-    case ValueKind::Integer:
-        return QString::number(int_);
-    case ValueKind::Float:
-        return FloatText(float_);
-    case ValueKind::Boolean:
-        return int_ ? QStringLiteral("True") : QStringLiteral("False");
-    case ValueKind::Date:
-    case ValueKind::DateTime: {
-        ClockParts parts;
-        if (!parseOdbcClock(text_, parts))
-            return text_;
-        QString text;
-        appendClockText(text, parts, kind_ == ValueKind::DateTime);
-        return text;
-    }
-    case ValueKind::Bytes:
-        return QString::fromLatin1(bytes_);
-    }
-    return {};
+    QString text;
+    appendText(text);
+    return text;
 }
 
 void Field::appendText(QString& out) const

@@ -84,7 +84,12 @@ struct Parsed {
 std::mutex parsedLock;
 std::map<QString, Parsed> parsedFiles;
 
-void remember(const QString& path, QByteArray bytes, const IniDocument& doc);
+void remember(const QString& path, QByteArray bytes, const IniDocument& doc)
+{
+    doc.buildIndex();
+    const std::lock_guard<std::mutex> hold(parsedLock);
+    parsedFiles[path] = Parsed{std::move(bytes), doc};
+}
 
 IniDocument parse(const QString& path, QByteArray bytes)
 {
@@ -97,13 +102,6 @@ IniDocument parse(const QString& path, QByteArray bytes)
     IniDocument doc = IniDocument::fromBytes(bytes);
     remember(path, std::move(bytes), doc);
     return doc;
-}
-
-void remember(const QString& path, QByteArray bytes, const IniDocument& doc)
-{
-    doc.buildIndex();
-    const std::lock_guard<std::mutex> hold(parsedLock);
-    parsedFiles[path] = Parsed{std::move(bytes), doc};
 }
 
 } // namespace

@@ -35,7 +35,6 @@ using platform::engine::EngineError;
 using platform::engine::Query;
 
 const QString kCrLf = QStringLiteral("\r\n");
-constexpr int kNameWidth = 20;
 constexpr int kRowsPerYield = 100;
 // Set on BitBtn_Execute2 while a listing runs.
 constexpr const char* kListingProperty = "qvListingRunning";
@@ -461,11 +460,11 @@ QStringList ListingLines(const QStringList& names, const QStringList& values, bo
             line += value + QLatin1Char('|');
         return {line};
     }
+    const QStringList padded = PaddedFieldNames(names);
+    const QString unnamed = PaddedFieldNames({QString()}).constFirst();
     QStringList lines;
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        const QString name = i < names.size() ? names[i] : QString();
-        lines << name.leftJustified(kNameWidth, QLatin1Char(' ')) + QLatin1Char('\'') + values[i] + QLatin1Char('\'');
-    }
+    for (qsizetype i = 0; i < values.size(); ++i)
+        lines << (i < padded.size() ? padded[i] : unnamed) + QLatin1Char('\'') + values[i] + QLatin1Char('\'');
     lines << QString() << QString() << QString();
     return lines;
 }

@@ -436,11 +436,16 @@ bool ShowRecord(TablePageEnv& env)
     }
 
     const QString selectList = RecordSelectList(s.ColumnList, dbms, s.KeyColumn);
-    const QStringList lines = RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
+    // The statement with the key written in: sent when the key cannot be bound, and shown with a
+    // failure either way. Built only then, as the prepared road needs it for nothing else.
+    auto literalLines = [&] {
+        return RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
+    };
     const bool buildHeader = s.AsciiHeader.isEmpty();
     auto reportFailure = [&](const EngineError& e) {
         clearAfterFailure(env);
-        AppMessageDlg(e.message() + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")), mtError, mbOK);
+        AppMessageDlg(e.message() + QStringLiteral("\r\n") + literalLines().join(QStringLiteral("\r\n")), mtError,
+                      mbOK);
     };
 
     // The statement is prepared once for the page where the key can be bound as a parameter;
@@ -478,7 +483,7 @@ bool ShowRecord(TablePageEnv& env)
     }
     if (!opened) {
         literal.setDatabaseName(env.databaseName);
-        literal.sql() = lines;
+        literal.sql() = literalLines();
         try {
             literal.open();
         } catch (const EngineError& e) {
