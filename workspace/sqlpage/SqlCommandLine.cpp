@@ -6,6 +6,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsBox.h"
 #include "workspace/sqlpage/ResultsListing.h"
 #include "workspace/sqlpage/StatementCheck.h"
 #include "workspace/sqlpage/TextEditor.h"
@@ -123,6 +124,7 @@ public:
     {
         if (pending_.isEmpty() && pendingLines_ == 0)
             return;
+        results_box::ToLineBlocks(pending_, linesInBlock_);
         QTextCursor end(box_.document());
         end.movePosition(QTextCursor::End);
         end.insertText(pending_);
@@ -139,6 +141,7 @@ private:
     QString pending_;
     int pendingLines_ = 0;
     bool anyLine_ = false;  // the next lines follow a line break
+    int linesInBlock_ = 1;  // the box's last block, its lines
 };
 
 QStringList boxLines(const QPlainTextEdit& box)
@@ -390,6 +393,7 @@ SqlPageEnv MakeSqlPageEnv(TForm_Main& form)
 
 void InstallSqlCommandLine(TForm_Main& form)
 {
+    results_box::InstallLayout(*form.ui().Memo_Results);
     auto* events = new SqlBoxEvents(form);
     for (QPlainTextEdit* box : {form.ui().Memo_SQL, form.ui().Memo_Results}) {
         box->installEventFilter(events);
@@ -477,8 +481,8 @@ QString CaretPositionText(int line, int column)
 
 QString CaretPositionText(const QPlainTextEdit& box)
 {
-    const QTextCursor cursor = box.textCursor();
-    return CaretPositionText(cursor.blockNumber(), cursor.positionInBlock());
+    const results_box::LineColumn at = results_box::CursorLineColumn(box.textCursor());
+    return CaretPositionText(at.line, at.column);
 }
 
 void BitBtn_Execute2Click(SqlPageEnv& env)

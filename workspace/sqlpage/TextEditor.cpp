@@ -11,6 +11,7 @@
 #include "platform/modal/Modal.h"
 #include "workspace/sqlpage/FindReplaceDialogs.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsBox.h"
 
 #if __has_include("workspace/sqlpage/SqlCommandLine.h")
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -58,13 +59,7 @@ bool sqlPageActive(const EditorEnv& env)
 // The match's line becomes the second visible line; the first line scrolls to the top.
 void scrollToSecondLine(QPlainTextEdit& box, int position)
 {
-    const QTextBlock block = box.document()->findBlock(position);
-    int line = 0;
-    for (QTextBlock b = box.document()->begin(); b.isValid() && b != block; b = b.next())
-        line += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
-    if (block.layout() && block.layout()->lineCount() > 0)
-        line += block.layout()->lineForTextPosition(position - block.position()).lineNumber();
-    box.verticalScrollBar()->setValue(std::max(0, line - 1));
+    box.verticalScrollBar()->setValue(std::max(0, results_box::LineOfPosition(box, position) - 1));
 }
 
 struct Match { int at; int length; };
@@ -98,9 +93,11 @@ bool SelectionMatches(const QString& selected, const QString& findText, bool mat
 
 static QString selectedPlainText(const QPlainTextEdit& box)
 {
-    // The cursor's selection uses U+2029 between paragraphs; the text search uses '\n'.
+    // The cursor's selection uses U+2029 between blocks and U+2028 between a block's lines; the text
+    // search uses '\n'.
     QString text = box.textCursor().selectedText();
-    text.replace(QChar(0x2029), QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     return text;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/modal/Modal.h"
 #include "workspace/tablepage/ColumnList.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsBox.h"
 #include "workspace/PageControl.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -218,7 +219,8 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
         QStringList& records;
         ~Flush()
         {
-            form.ui().Memo_Results->setPlainText((QStringList{form.state().AsciiHeader} + records).join(QLatin1Char('\n')));
+            results_box::SetText(*form.ui().Memo_Results,
+                                 (QStringList{form.state().AsciiHeader} + records).join(QLatin1Char('\n')));
             ShowCaretPosition(form);
         }
     };
@@ -286,7 +288,7 @@ void MenuItem_FromFileClick(TForm_Main& form)
         return;
     s.LastSqlFile = fileName;
     try {
-        form.ui().Memo_Results->setPlainText(LoadLines(fileName).join(QLatin1Char('\n')));
+        results_box::SetText(*form.ui().Memo_Results, LoadLines(fileName).join(QLatin1Char('\n')));
     } catch (const std::runtime_error& error) {
         AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
         return;
@@ -315,7 +317,7 @@ void MenuItem_MultiFromScreenClick(TForm_Main& form, QObject* Sender)
         if (fileName.isEmpty())
             return;
         try {
-            ui.Memo_Results->setPlainText(LoadLines(fileName).join(QLatin1Char('\n')));
+            results_box::SetText(*ui.Memo_Results, LoadLines(fileName).join(QLatin1Char('\n')));
         } catch (const std::runtime_error& error) {
             AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
             return;

@@ -4,6 +4,7 @@
 #include "components/BVMaskEdit.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsBox.h"
 #include "workspace/PageControl.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -143,7 +144,7 @@ void previewFoundRecords(TForm_Main& form)
             QStringList& lines;
             ~Flush()
             {
-                form.ui().Memo_Results->setPlainText(lines.join(QLatin1Char('\n')));
+                results_box::SetText(*form.ui().Memo_Results, lines.join(QLatin1Char('\n')));
                 ShowCaretPosition(form);
             }
         } flush{form, lines};

@@ -9,15 +9,19 @@
 #include "workspace/sqlpage/FindReplaceDialogs.h"
 #include "workspace/MainWindow.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
+#include "workspace/sqlpage/TextEditor.h"
 
 #include "ui_Main.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
@@ -417,6 +421,72 @@ TEST_F(SqlBoxes, CaretPanelFollowsTheFocusedBox)
     EXPECT_EQ(form.panelText(1), QStringLiteral("[1,1]"));
     ui.PageControl->setCurrentWidget(ui.TabSheet_Table);
     EXPECT_EQ(form.panelText(1), QString());
+}
+
+// A long listing reads, scrolls, finds, copies and selects by its lines, also after the box was
+// resized and given another font.
+TEST_F(SqlBoxes, LongListingWorksByLines)
+{
+    const int rows = 1000;
+    fillNumbers(QStringLiteral("sqlpage_lines"), rows);
+    ui.Memo_SQL->setPlainText(QStringLiteral("select n, 'row ' || n from sqlpage_lines order by n"));
+    form.BitBtn_Execute2Click(ui.BitBtn_Execute2);
+    QStringList expected;
+    for (int i = 0; i < rows; ++i)
+        expected << QStringLiteral("%1|row %1|").arg(i);
+    QPlainTextEdit* box = ui.Memo_Results;
+    ASSERT_EQ(box->toPlainText(), expected.join(QLatin1Char('\n')));
+
+    box->resize(box->width() - 40, box->height() - 20);
+    QFont font = box->font();
+    font.setPointSize(font.pointSize() + 3);
+    box->setFont(font);
+    QCoreApplication::processEvents();
+    const auto lineAt = [box](QPoint at) {
+        QTextCursor c = box->cursorForPosition(at);
+        c.movePosition(QTextCursor::StartOfLine);
+        c.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+        return c.selectedText();
+    };
+    const QPoint topLeft(3, 3);
+    for (int line : {537, 0, 999}) {
+        box->verticalScrollBar()->setValue(line);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(lineAt(topLeft), expected[std::min(line, box->verticalScrollBar()->maximum())]) << line;
+    }
+    // The last line can be scrolled into view, and no further.
+    const QPoint bottomLeft(3, box->viewport()->height() - box->fontMetrics().height());
+    EXPECT_EQ(lineAt(bottomLeft), expected.last());
+
+    // The caret panel counts lines.
+    box->setFocus();
+    QTextCursor caret(box->document());
+    caret.setPosition(int(expected.mid(0, 731).join(QLatin1Char('\n')).size()) + 1 + 3);
+    box->setTextCursor(caret);
+    QTest::keyClick(box, Qt::Key_Right);
+    EXPECT_EQ(form.panelText(1), QStringLiteral("[732,5]"));
+
+    // Find puts the match's line second from the top.
+    ASSERT_TRUE(FindFrom(*box, 0, QStringLiteral("row 777|"), true));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(box->textCursor().selectedText(), QStringLiteral("row 777|"));
+    EXPECT_EQ(lineAt(topLeft), expected[776]);
+
+    // A copy across lines holds line breaks; a triple click selects one line with its break.
+    QTextCursor span(box->document());
+    span.setPosition(int(expected.mid(0, 98).join(QLatin1Char('\n')).size()) + 1);
+    span.setPosition(int(expected.mid(0, 103).join(QLatin1Char('\n')).size()), QTextCursor::KeepAnchor);
+    box->setTextCursor(span);
+    box->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.mid(98, 5).join(QLatin1Char('\n')));
+    box->verticalScrollBar()->setValue(250);
+    QCoreApplication::processEvents();
+    const QPoint onLine(10, box->cursorRect(box->cursorForPosition(topLeft)).center().y()
+                                + box->fontMetrics().lineSpacing());
+    QTest::mouseDClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
+    QTest::mousePress(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
+    QTest::mouseRelease(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
+    EXPECT_EQ(box->textCursor().selectedText(), expected[251] + QChar::LineSeparator);
 }
 
 // A failure while the rows are being fetched: the rows before it stay listed, the failure is
