@@ -1,5 +1,5 @@
 #pragma once
-// What the record display put into each data control of the Table page, kept on the control, so
+// What the record display put into each data control of the Table page, kept beside the control, so
 // that an update writes only what the user changed and finds a record without a key again by its
 // stored values.
 #include <QString>

@@ -1,6 +1,7 @@
 #include "workspace/tablepage/TablePage.h"
 
 #include "app/ConnectionStatus.h"
+#include "components/PanelCacheStyle.h"
 #include "components/BVComboBox.h"
 #include "components/BVLabel.h"
 #include "components/BVMaskEdit.h"
@@ -285,6 +286,7 @@ void BuildTablePage(TablePageEnv& env)
 
         if (O->ColumnType != ftBlob && O->ColumnType != ftMemo) {
             auto* edit = new TBVMaskEdit(page);
+            edit->setStyle(TPanelCacheStyle::instance());
             markCreated(edit);
             O->DataControl = edit;
             edit->setObjectName(uniqueName(QStringLiteral("BVMaskEdit_") + ident, taken));
