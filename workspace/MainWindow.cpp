@@ -113,6 +113,9 @@ void TForm_Main::completeWindowDefinition()
         panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panels_[i]->setMargin(1);
+        // Filled by itself, a panel's new text repaints the panel alone, not the bar and the
+        // window behind it.
+        panels_[i]->setAutoFillBackground(true);
     }
     // Panel 0 must never widen the window with a long status text.
     panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,13 +38,22 @@ constexpr int kDefaultEditWidth = 121;
 // A Qt line edit draws its text 2 pixels in from each side even without a frame; the caption
 // gets them on top of the measured text width so no letter is cut off.
 constexpr int kCaptionTextMargin = 4;
-const char* const kCreationOrder = "qvCreationOrder";
-
 int nextCreationOrder()
 {
     static int order = 0;
     return ++order;
 }
+
+// Each control's order of making, kept beside the controls: a dynamic property is found after a
+// search of the class's own properties, and the page's controls are listed several times a command.
+QHash<const QWidget*, int>& creationOrders()
+{
+    static QHash<const QWidget*, int> orders;
+    return orders;
+}
+
+// 0 for a control not made by the page.
+int creationOrder(const QWidget* w) { return creationOrders().value(w, 0); }
 
 QWidget* pageOf(Ui::TForm_Main& ui) { return ui.ScrollBox->widget(); }
 
@@ -84,7 +94,11 @@ QString uniqueName(const QString& wanted, QSet<QString>& taken)
     return name;
 }
 
-void markCreated(QWidget* w) { w->setProperty(kCreationOrder, nextCreationOrder()); }
+void markCreated(QWidget* w)
+{
+    creationOrders().insert(w, nextCreationOrder());
+    QObject::connect(w, &QObject::destroyed, [w] { creationOrders().remove(w); });
+}
 
 void setBase(QWidget* w, const QColor& colour)
 {
@@ -155,8 +169,7 @@ QList<QWidget*> PageControls(Ui::TForm_Main& ui)
     if (!page)
         return {};
     const QList<QWidget*> children = page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    // Raising and lowering reorder a widget's children; the order of making does not change. Each
-    // control's order is read once: a property lookup in the comparison cost more than the sort.
+    // Raising and lowering reorder a widget's children; the order of making does not change.
     // Controls without an order come last, in child order.
     struct Ordered {
         qint64 order;
@@ -165,8 +178,8 @@ QList<QWidget*> PageControls(Ui::TForm_Main& ui)
     std::vector<Ordered> ordered;
     ordered.reserve(std::size_t(children.size()));
     for (QWidget* w : children) {
-        const QVariant order = w->property(kCreationOrder);
-        ordered.push_back({order.isValid() ? qint64(order.toInt()) : std::numeric_limits<qint64>::max(), w});
+        const int order = creationOrder(w);
+        ordered.push_back({order > 0 ? qint64(order) : std::numeric_limits<qint64>::max(), w});
     }
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const Ordered& a, const Ordered& b) { return a.order < b.order; });
@@ -560,14 +573,12 @@ void MoveControlsBelow(Ui::TForm_Main& ui, QWidget* Control)
 {
     if (!Control)
         return;
-    const QVariant own = Control->property(kCreationOrder);
-    if (!own.isValid())
+    const int own = creationOrder(Control);
+    if (own == 0)
         return;
-    for (QWidget* w : PageControls(ui)) {
-        const QVariant order = w->property(kCreationOrder);
-        if (order.isValid() && order.toInt() > own.toInt())
+    for (QWidget* w : PageControls(ui))
+        if (creationOrder(w) > own)
             w->move(w->x(), w->y() + Control->height());
-    }
     FitPageContents(ui);
 }
 
