@@ -134,7 +134,9 @@ void runSide(bench::Goals& goals, const Side& side)
         if (!side.infoProgram.isEmpty())
             info.push_back(toolSeconds(side.infoProgram, side.infoArgs, statement, side.infoEnv));
     }
-    const qsizetype lines = form.ui().Memo_Results->document()->blockCount();
+    // Lines, not blocks: the box keeps many lines in a block.
+    const QString shown = form.ui().Memo_Results->toPlainText();
+    const qsizetype lines = shown.isEmpty() ? 0 : shown.count(QLatin1Char('\n')) + 1;
     if (lines != kRows) {
         std::printf("%s: the listing shows %lld lines, not %d\n", side.label, qint64(lines), kRows);
         goals.fail("listing incomplete");

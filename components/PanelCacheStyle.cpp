@@ -34,15 +34,15 @@ size_t qHash(const PanelKey& k, size_t seed = 0)
 // A few sizes and a few modes' colours; kept small, so it is emptied when it grows past them.
 constexpr qsizetype kMostPanels = 128;
 
-QHash<PanelKey, QPixmap>& panels()
-{
-    static QHash<PanelKey, QPixmap> cache;
-    return cache;
-}
-
 } // namespace
 
-TPanelCacheStyle::TPanelCacheStyle() = default;
+struct TPanelCacheStyle::Panels {
+    QHash<PanelKey, QPixmap> drawn;
+};
+
+TPanelCacheStyle::TPanelCacheStyle() : panels_(std::make_unique<Panels>()) {}
+
+TPanelCacheStyle::~TPanelCacheStyle() = default;
 
 void TPanelCacheStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                      const QWidget* widget) const
@@ -68,7 +68,7 @@ void TPanelCacheStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
     key.ratio = painter->device() ? painter->device()->devicePixelRatio() : qreal(1);
     key.direction = int(option->direction);
 
-    auto& cache = panels();
+    auto& cache = panels_->drawn;
     auto at = cache.find(key);
     if (at == cache.end()) {
         if (cache.size() >= kMostPanels)
