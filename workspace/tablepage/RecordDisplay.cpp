@@ -15,7 +15,9 @@
 
 #include "ui_Main.h"
 
+#include <QHash>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPalette>
 #include <QLabel>
 #include <QPushButton>
@@ -66,19 +68,32 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
     const QString column = columnOf(Control).toUpper();
     if (!Control)
         return;
-    for (QWidget* w : pageWidgets(ui)) {
-        // Captions are plain edits; the data controls derive from edits too and are skipped.
-        auto* caption = qobject_cast<QLineEdit*>(w);
-        if (!caption || qobject_cast<TBVMaskEdit*>(w) || caption->text().toUpper() != column)
-            continue;
-        // A palette change restyles the caption: only a new colour is worth one.
-        const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);
-        if (caption->palette().color(QPalette::Text) != colour) {
-            QPalette p = caption->palette();
-            p.setColor(QPalette::Text, colour);
-            caption->setPalette(p);
+    // The caption found last for each control is tried first: finding it among the page's
+    // controls compared every caption's text, for every field of every record shown.
+    static QHash<const QWidget*, QPointer<QLineEdit>> found;
+    QLineEdit* caption = found.value(Control);
+    if (!caption || caption->parentWidget() != ui.ScrollBox->widget() || caption->text().toUpper() != column) {
+        caption = nullptr;
+        for (QWidget* w : pageWidgets(ui)) {
+            // Captions are plain edits; the data controls derive from edits too and are skipped.
+            auto* edit = qobject_cast<QLineEdit*>(w);
+            if (edit && !qobject_cast<TBVMaskEdit*>(w) && edit->text().toUpper() == column) {
+                caption = edit;
+                break;
+            }
         }
-        return;
+        if (!caption)
+            return;
+        if (!found.contains(Control))
+            QObject::connect(Control, &QObject::destroyed, [Control] { found.remove(Control); });
+        found.insert(Control, caption);
+    }
+    // A palette change restyles the caption: only a new colour is worth one.
+    const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);
+    if (caption->palette().color(QPalette::Text) != colour) {
+        QPalette p = caption->palette();
+        p.setColor(QPalette::Text, colour);
+        caption->setPalette(p);
     }
 }
 
