@@ -9,6 +9,7 @@
 // disk. Then storing and showing a 1 MB JPEG picture. Page and loop rounds alternate in one
 // process and the medians are reported (QV_BENCH_ROUNDS rounds, 5 unless set). "show" is the
 // display that ends every command (ShowRecord) against its bare fetch, to tell the two costs apart.
+// For information, what Qt alone takes to put a record's values into the line edits and paint them.
 #include "bench/BareOdbc.h"
 #include "bench/BenchWindow.h"
 #include "bench/Goals.h"
@@ -300,6 +301,18 @@ public:
                     (median(page.remove) - q) / median(bare.remove), remove);
         std::printf("%-11s painting after the 4,000 commands of a round (in the page's times): %.1f ms\n", label,
                     median(page.paint));
+        // Qt's part: the record's values put into the page's line edits and painted, no command.
+        std::vector<double> typing;
+        for (int r = 0, n = rounds(); r < n; ++r)
+            typing.push_back(timed([&] {
+                for (int i = 0; i < kRecords; ++i) {
+                    fill(i, r);
+                    QApplication::processEvents();
+                }
+            }));
+        std::printf("%-11s the values put into the line edits and painted, no command, 1,000 times: %.1f ms "
+                    "(%.2fx the bare add loop, for information)\n",
+                    label, median(typing), median(typing) / median(bare.add));
         const std::string name(label);
         goals.check((name + " add, page / bare loop").c_str(), add, kGoal);
         goals.check((name + " update, page / bare loop").c_str(), update, kGoal);

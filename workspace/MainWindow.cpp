@@ -9,6 +9,7 @@
 #include "components/BVHelpFiles.h"
 #include "components/BVSplashScreen.h"
 #include "components/DialogBehaviour.h"
+#include "components/StatusPanel.h"
 #include "workspace/sqlpage/AddFields.h"
 #include "workspace/tablepage/BlobPictures.h"
 #include "workspace/DatabaseSwitchPage.h"
@@ -109,7 +110,7 @@ void TForm_Main::completeWindowDefinition()
     ui_->Image->lower();
 
     for (int i = 0; i < 2; ++i) {
-        panels_[i] = new QLabel(ui_->StatusBar);
+        panels_[i] = new TStatusPanel(ui_->StatusBar);
         panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panels_[i]->setMargin(1);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyleFactory>
@@ -28,12 +29,15 @@ int largestDifference(const QImage& a, const QImage& b)
     return most;
 }
 
-QImage drawn(const QStyle& style, const QStyleOptionFrame& option, const QWidget& widget)
+QImage drawn(const QStyle& style, const QStyleOptionFrame& option, const QWidget& widget, bool shapedFrame = false)
 {
     QImage image(option.rect.size() + QSize(6, 6), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(236, 233, 216));  // the page behind the controls
     QPainter p(&image);
-    style.drawPrimitive(QStyle::PE_PanelLineEdit, &option, &p, &widget);
+    if (shapedFrame)
+        style.drawControl(QStyle::CE_ShapedFrame, &option, &p, &widget);
+    else
+        style.drawPrimitive(QStyle::PE_PanelLineEdit, &option, &p, &widget);
     return image;
 }
 
@@ -73,4 +77,25 @@ TEST(PanelCacheStyle, CachedPanelsLookAsDrawn)
                 << c.size.width() << "x" << c.size.height() << " state " << uint(c.state) << " base "
                 << qPrintable(c.base.name()) << " time " << time;
     }
+
+    // The status panels' sunken and raised frames, in two window colours.
+    QLabel panel;
+    for (const QFrame::Shadow shadow : {QFrame::Sunken, QFrame::Raised})
+        for (const QColor& window : {QColor(239, 239, 239), QColor(200, 210, 250)})
+            for (const QSize& size : {QSize(766, 17), QSize(120, 17)}) {
+                QStyleOptionFrame option;
+                option.initFrom(&panel);
+                option.rect = QRect(QPoint(3, 3), size);
+                option.state |= shadow == QFrame::Sunken ? QStyle::State_Sunken : QStyle::State_Raised;
+                option.frameShape = QFrame::Panel;
+                option.lineWidth = 1;
+                option.palette.setColor(QPalette::Window, window);
+                option.palette.setColor(QPalette::Light, window.lighter(150));
+                option.palette.setColor(QPalette::Dark, window.darker(150));
+                const QImage expected = drawn(*plain, option, panel, true);
+                for (int time = 0; time < 2; ++time)
+                    EXPECT_LE(largestDifference(drawn(*cached, option, panel, true), expected), 1)
+                        << size.width() << " shadow " << int(shadow) << " " << qPrintable(window.name()) << " time "
+                        << time;
+            }
 }
