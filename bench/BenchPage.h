@@ -1,7 +1,9 @@
 #pragma once
 // A shown main window's Table page connected to one data source, for the benchmarks that show
-// records: the state, the database component and the datasets a TablePageEnv needs.
+// records: the state, the database component and the datasets a TablePageEnv needs, and the status
+// panel the records' counts are written to.
 #include "app/MainState.h"
+#include "components/StatusPanel.h"
 #include "platform/ado/Ado.h"
 #include "platform/engine/Engine.h"
 #include "workspace/tablepage/TablePage.h"
@@ -14,7 +16,7 @@
 struct BenchPage {
     QMainWindow window;
     Ui::TForm_Main ui;
-    QLabel panel0;
+    TStatusPanel panel0;  // in the status bar, as the window has it
     MainState state;
     TDataBaseObj dbObj;
     platform::engine::Database db;
@@ -27,6 +29,9 @@ struct BenchPage {
         : env{state, ui, &window, &panel0, ColumnSources{&table, &table2, &query, &ado}, QStringLiteral("bench_db")}
     {
         ui.setupUi(&window);
+        panel0.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        panel0.setMinimumWidth(1);
+        ui.StatusBar->addWidget(&panel0, 1);
         window.resize(798, 606);
         window.show();
         dbObj.DataSource = dsn;

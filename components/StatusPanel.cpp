@@ -7,7 +7,12 @@
 
 TStatusPanel::TStatusPanel(QWidget* parent) : QLabel(parent)
 {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setMargin(1);
     setStyle(TPanelCacheStyle::instance());  // its frame drawn once for each size
+    // Filled by itself, a panel's new text repaints the panel alone, not the bar and the window
+    // behind it.
+    setAutoFillBackground(true);
 }
 
 // Only a plain one-line text of the font's own letters is measured once: another script may come

@@ -5,6 +5,7 @@
 // are set by the window, not by their texts, so the size is measured once for a font and kept.
 #include <QLabel>
 
+// Sunken, with a margin of 1, filling its own background.
 class TStatusPanel : public QLabel {
 public:
     explicit TStatusPanel(QWidget* parent = nullptr);

@@ -112,11 +112,6 @@ void TForm_Main::completeWindowDefinition()
     for (int i = 0; i < 2; ++i) {
         panels_[i] = new TStatusPanel(ui_->StatusBar);
         panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panels_[i]->setMargin(1);
-        // Filled by itself, a panel's new text repaints the panel alone, not the bar and the
-        // window behind it.
-        panels_[i]->setAutoFillBackground(true);
     }
     // Panel 0 must never widen the window with a long status text.
     panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
