@@ -1,9 +1,13 @@
 #pragma once
 // The main window of a benchmark, connected to a data source as the start-up connects it.
 #include "app/DataBaseObj.h"
+#include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
 
+#include <QPlainTextEdit>
 #include <QString>
+
+#include <cstdio>
 
 namespace bench {
 
@@ -25,5 +29,24 @@ inline void connectWindow(TForm_Main& form, TDataBaseObj& db, const QString& dat
     db.Password = password;
     form.state().CurrentDatabase = &db;
 }
+
+// Answers every message the program shows and prints it: a message is a failure of the run.
+class PrintedMessages {
+public:
+    PrintedMessages()
+        : responder_([this](const platform::modal::Request& r) {
+              any_ = true;
+              auto* msg = r.window ? r.window->findChild<QPlainTextEdit*>() : nullptr;
+              std::fprintf(stderr, "message: %s\n", qPrintable(msg ? msg->toPlainText() : r.text));
+              return platform::modal::Answer{};
+          })
+    {
+    }
+    bool any() const { return any_; }
+
+private:
+    bool any_ = false;
+    platform::modal::ScopedResponder responder_;
+};
 
 } // namespace bench

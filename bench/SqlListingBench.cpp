@@ -7,9 +7,9 @@
 // the insertion of the whole text into a plain text box of one block per line, which the results
 // box avoids by holding its lines in blocks of lines.
 #include "bench/BareOdbc.h"
+#include "bench/BenchWindow.h"
 #include "bench/Goals.h"
 #include "platform/engine/Engine.h"
-#include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -79,14 +79,7 @@ int main(int argc, char** argv)
     testsupport::installOdbcEnvironment();
     QApplication app(argc, argv);
     testsupport::TempHome home;
-    // A message here is a failure of the run: it is printed and the bench fails.
-    bool asked = false;
-    platform::modal::ScopedResponder quiet([&](const platform::modal::Request& r) {
-        asked = true;
-        auto* msg = r.window ? r.window->findChild<QPlainTextEdit*>() : nullptr;
-        std::fprintf(stderr, "message: %s\n", qPrintable(msg ? msg->toPlainText() : r.text));
-        return platform::modal::Answer{};
-    });
+    const bench::PrintedMessages messages;
 
     TForm_Main form;
     form.Database.setDatabaseName(QStringLiteral("listing_bench"));
@@ -161,7 +154,7 @@ int main(int argc, char** argv)
     std::printf("time per row, 1,000,000 against 100,000 rows: text box insertion alone %.2f (for information)\n",
                 insertGrowth);
     goals.check("listing time per row, 1,000,000 / 100,000 rows", growth, 1.1);
-    if (asked)
+    if (messages.any())
         goals.fail("a message was shown");
     return goals.exitCode();
 }

@@ -4,9 +4,9 @@
 // /dev/null, on SQLite and on PostgreSQL. The main window is shown (Xvfb when DISPLAY is set and
 // QT_QPA_PLATFORM=xcb, else offscreen); the two alternate, median of 3 runs. Goal: within 1.3 times
 // isql on both. sqlite3 and psql figures are printed beside them for information when installed.
+#include "bench/BenchWindow.h"
 #include "bench/Goals.h"
 #include "platform/engine/Engine.h"
-#include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
 
@@ -159,13 +159,7 @@ int main(int argc, char** argv)
     testsupport::installOdbcEnvironment();
     QApplication app(argc, argv);
     testsupport::TempHome home;
-    bool asked = false;
-    platform::modal::ScopedResponder quiet([&](const platform::modal::Request& r) {
-        asked = true;
-        auto* msg = r.window ? r.window->findChild<QPlainTextEdit*>() : nullptr;
-        std::fprintf(stderr, "message: %s\n", qPrintable(msg ? msg->toPlainText() : r.text));
-        return platform::modal::Answer{};
-    });
+    const bench::PrintedMessages messages;
     bench::Goals goals;
 
     {
@@ -202,7 +196,7 @@ int main(int argc, char** argv)
     } else {
         std::printf("PostgreSQL skipped: %s\n", qPrintable(testsupport::pgUnavailableReason()));
     }
-    if (asked)
+    if (messages.any())
         goals.fail("a message was shown");
     return goals.exitCode();
 }

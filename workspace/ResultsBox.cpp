@@ -18,6 +18,15 @@ int linesOf(const QTextBlock& block)
     return int(block.text().count(QChar::LineSeparator)) + 1;
 }
 
+// Gives a block not laid out its own count of lines; true when that changed its count.
+bool giveLineCount(QTextBlock& block, int lines)
+{
+    if (block.layout()->lineCount() != 0 || block.lineCount() == lines)
+        return false;
+    block.setLineCount(lines);
+    return true;
+}
+
 // QPlainTextDocumentLayout counts a block it has not laid out as one line, and counts so again
 // whenever it lays the whole document out anew (a new width, a new font). This layout keeps each
 // block's own count in the block's user state and gives it back to every block not laid out.
@@ -38,10 +47,7 @@ public:
         for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
             const int lines = linesOf(block);
             block.setUserState(lines);
-            if (block.layout()->lineCount() == 0 && block.lineCount() != lines) {
-                block.setLineCount(lines);
-                changed = true;
-            }
+            changed = giveLineCount(block, lines) || changed;
             if (block == last)
                 break;
         }
@@ -59,10 +65,8 @@ private:
         bool changed = false;
         for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
             const int lines = block.userState();
-            if (lines > 1 && block.layout()->lineCount() == 0 && block.lineCount() != lines) {
-                block.setLineCount(lines);
-                changed = true;
-            }
+            if (lines > 1)
+                changed = giveLineCount(block, lines) || changed;
         }
         if (changed)
             emit documentSizeChanged(documentSize());
@@ -143,6 +147,10 @@ void ToLineBlocks(QString& text, int& linesInBlock)
 
 void SetText(QPlainTextEdit& box, QString text)
 {
+    if (!dynamic_cast<const LineBlockLayout*>(box.document()->documentLayout())) {
+        box.setPlainText(text);
+        return;
+    }
     box.clear();
     if (text.isEmpty())
         return;

@@ -23,7 +23,8 @@ void InstallLayout(QPlainTextEdit& box);
 // linesInBlock lines, into the box's block and line breaks; linesInBlock is then that of the last.
 void ToLineBlocks(QString& text, int& linesInBlock);
 
-// Puts text ("\n" between lines) into the box in its blocks of lines.
+// Puts text ("\n" between lines) into the box: in blocks of lines where its layout is installed,
+// else as setPlainText does.
 void SetText(QPlainTextEdit& box, QString text);
 
 // The caret's line and column (from 0), counted in lines whatever the blocks.

@@ -48,7 +48,7 @@ QStringList boxLines(const QPlainTextEdit& box)
 
 void setBoxLines(QPlainTextEdit& box, const QStringList& lines)
 {
-    box.setPlainText(lines.join(QLatin1Char('\n')));
+    results_box::SetText(box, lines.join(QLatin1Char('\n')));
 }
 
 bool sqlPageActive(const EditorEnv& env)

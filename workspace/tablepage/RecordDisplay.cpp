@@ -2,6 +2,7 @@
 
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
+#include "components/PerWidget.h"
 #include "app/ConnectionStatus.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
@@ -15,7 +16,6 @@
 
 #include "ui_Main.h"
 
-#include <QHash>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPalette>
@@ -70,8 +70,9 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
         return;
     // The caption found last for each control is tried first: finding it among the page's
     // controls compared every caption's text, for every field of every record shown.
-    static QHash<const QWidget*, QPointer<QLineEdit>> found;
-    QLineEdit* caption = found.value(Control);
+    static PerWidget<QPointer<QLineEdit>> found;
+    const QPointer<QLineEdit>* known = found.find(Control);
+    QLineEdit* caption = known ? known->data() : nullptr;
     if (!caption || caption->parentWidget() != ui.ScrollBox->widget() || caption->text().toUpper() != column) {
         caption = nullptr;
         for (QWidget* w : pageWidgets(ui)) {
@@ -84,9 +85,7 @@ void SetNullMarker(Ui::TForm_Main& ui, QWidget* Control, bool IsNull)
         }
         if (!caption)
             return;
-        if (!found.contains(Control))
-            QObject::connect(Control, &QObject::destroyed, [Control] { found.remove(Control); });
-        found.insert(Control, caption);
+        found[Control] = caption;
     }
     // A palette change restyles the caption: only a new colour is worth one.
     const QColor colour = IsNull ? QColor(Qt::red) : QColor(Qt::black);

@@ -2,13 +2,13 @@
 
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
+#include "components/PerWidget.h"
 #include "platform/engine/Engine.h"
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/ColumnList.h"
 #include "workspace/tablepage/RecordStatements.h"
 #include "workspace/tablepage/ValueChecks.h"
 
-#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -20,9 +20,7 @@ using namespace platform::engine;
 namespace {
 
 // What each control showed: its text, whether it was marked null, the stored condition, and
-// whether its picture was changed since. Kept beside the controls, not as properties: a dynamic
-// property is found after a search of the class's own properties, which cost a tenth of showing a
-// record.
+// whether its picture was changed since.
 struct Shown {
     bool known = false;
     QString text;
@@ -31,28 +29,10 @@ struct Shown {
     bool pictureChanged = false;
 };
 
-QHash<const QWidget*, Shown>& shownValues()
+PerWidget<Shown>& shownValues()
 {
-    static QHash<const QWidget*, Shown> values;
+    static PerWidget<Shown> values;
     return values;
-}
-
-Shown& shownOf(QWidget* control)
-{
-    auto& values = shownValues();
-    auto at = values.find(control);
-    if (at == values.end()) {
-        at = values.insert(control, Shown{});
-        QObject::connect(control, &QObject::destroyed, [control] { shownValues().remove(control); });
-    }
-    return *at;
-}
-
-const Shown* findShown(const QWidget* control)
-{
-    const auto& values = shownValues();
-    const auto at = values.constFind(control);
-    return at == values.cend() ? nullptr : &*at;
 }
 
 // The value a data control holds now: its text and whether it is marked null.
@@ -85,7 +65,7 @@ void RememberShownValue(QWidget* Control, const QString& StoredCondition)
     bool isNull = false;
     if (!Control || !currentValue(Control, text, isNull))
         return;
-    Shown& shown = shownOf(Control);
+    Shown& shown = shownValues()[Control];
     shown.known = true;
     shown.text = text;
     shown.isNull = isNull;
@@ -97,10 +77,8 @@ void ForgetShownValue(QWidget* Control)
 {
     if (!Control)
         return;
-    auto& values = shownValues();
-    const auto at = values.find(Control);
-    if (at != values.end())
-        *at = Shown{};  // the entry and its connection stay for the control's next record
+    if (Shown* shown = shownValues().find(Control))
+        *shown = Shown{};  // the entry stays for the control's next record
 }
 
 bool ChangedByUser(const QWidget* Control)
@@ -109,7 +87,7 @@ bool ChangedByUser(const QWidget* Control)
     bool isNull = false;
     if (!Control || !currentValue(Control, text, isNull))
         return false;
-    const Shown* shown = findShown(Control);
+    const Shown* shown = shownValues().find(Control);
     if (!shown || !shown->known)
         return true;
     if (qobject_cast<const TBVImage*>(Control))
@@ -120,12 +98,12 @@ bool ChangedByUser(const QWidget* Control)
 void MarkPictureChanged(QWidget* Image)
 {
     if (Image)
-        shownOf(Image).pictureChanged = true;
+        shownValues()[Image].pictureChanged = true;
 }
 
 QString StoredCondition(const QWidget* Control)
 {
-    const Shown* shown = Control ? findShown(Control) : nullptr;
+    const Shown* shown = Control ? shownValues().find(Control) : nullptr;
     return shown && shown->known ? shown->condition : QString();
 }
 

@@ -1,11 +1,12 @@
 #include "workspace/tablepage/TablePage.h"
 
 #include "app/ConnectionStatus.h"
-#include "components/PanelCacheStyle.h"
 #include "components/BVComboBox.h"
 #include "components/BVLabel.h"
 #include "components/BVMaskEdit.h"
 #include "components/BVMemo.h"
+#include "components/PanelCacheStyle.h"
+#include "components/PerWidget.h"
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/RecordDisplay.h"
 #include "workspace/tablepage/ShownValues.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -44,16 +44,19 @@ int nextCreationOrder()
     return ++order;
 }
 
-// Each control's order of making, kept beside the controls: a dynamic property is found after a
-// search of the class's own properties, and the page's controls are listed several times a command.
-QHash<const QWidget*, int>& creationOrders()
+// Each control's order of making; the page's controls are listed in it several times a command.
+PerWidget<int>& creationOrders()
 {
-    static QHash<const QWidget*, int> orders;
+    static PerWidget<int> orders;
     return orders;
 }
 
 // 0 for a control not made by the page.
-int creationOrder(const QWidget* w) { return creationOrders().value(w, 0); }
+int creationOrder(const QWidget* w)
+{
+    const int* order = creationOrders().find(w);
+    return order ? *order : 0;
+}
 
 QWidget* pageOf(Ui::TForm_Main& ui) { return ui.ScrollBox->widget(); }
 
@@ -94,11 +97,7 @@ QString uniqueName(const QString& wanted, QSet<QString>& taken)
     return name;
 }
 
-void markCreated(QWidget* w)
-{
-    creationOrders().insert(w, nextCreationOrder());
-    QObject::connect(w, &QObject::destroyed, [w] { creationOrders().remove(w); });
-}
+void markCreated(QWidget* w) { creationOrders()[w] = nextCreationOrder(); }
 
 void setBase(QWidget* w, const QColor& colour)
 {
