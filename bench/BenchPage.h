@@ -31,7 +31,7 @@ struct BenchPage {
         ui.setupUi(&window);
         panel0.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         panel0.setMinimumWidth(1);
-        ui.StatusBar->addWidget(&panel0, 1);
+        ui.StatusBar->addWidget(new TStatusSlot(&panel0), 1);
         window.resize(798, 606);
         window.show();
         dbObj.DataSource = dsn;

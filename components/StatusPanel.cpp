@@ -3,6 +3,7 @@
 #include "components/PanelCacheStyle.h"
 
 #include <QEvent>
+#include <QResizeEvent>
 #include <QTextDocument>
 
 TStatusPanel::TStatusPanel(QWidget* parent) : QLabel(parent)
@@ -71,4 +72,59 @@ void TStatusPanel::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         hint_ = QSize();
     QLabel::changeEvent(event);
+}
+
+TStatusSlot::TStatusSlot(TStatusPanel* panel, QWidget* parent) : QWidget(parent), panel_(panel)
+{
+    panel_->setParent(this);
+    panel_->setGeometry(rect());
+    follow();
+}
+
+// Takes the panel's sizes; true when they changed.
+bool TStatusSlot::follow()
+{
+    const Sizes now = sizesNow();
+    if (now == sizes_)
+        return false;
+    sizes_ = now;
+    setSizePolicy(now.policy);
+    setMinimumSize(now.minimum);
+    setMaximumSize(now.maximum);
+    return true;
+}
+
+TStatusSlot::Sizes TStatusSlot::sizesNow() const
+{
+    return {panel_->sizeHint(), panel_->minimumSizeHint(), panel_->minimumSize(), panel_->maximumSize(),
+            panel_->sizePolicy()};
+}
+
+QSize TStatusSlot::sizeHint() const
+{
+    return panel_->sizeHint();
+}
+
+QSize TStatusSlot::minimumSizeHint() const
+{
+    return panel_->minimumSizeHint();
+}
+
+bool TStatusSlot::event(QEvent* event)
+{
+    if (event->type() == QEvent::LayoutRequest) {
+        if (follow())
+            updateGeometry();
+        return true;
+    }
+    // A panel changed while the slot was hidden asked nobody.
+    if (event->type() == QEvent::Show && follow())
+        updateGeometry();
+    return QWidget::event(event);
+}
+
+void TStatusSlot::resizeEvent(QResizeEvent* event)
+{
+    panel_->setGeometry(QRect(QPoint(), event->size()));
+    QWidget::resizeEvent(event);
 }

@@ -25,3 +25,31 @@ private:
     mutable int margin_ = -1;
     mutable int frame_ = -1;
 };
+
+// The place of one panel in the status bar. A label asks its parent to lay out again at every new
+// text, and the status bar answers by repainting itself and the window behind it, at every record
+// shown. The slot takes that request instead and passes it on only when the panel's size changed.
+class TStatusSlot : public QWidget {
+public:
+    explicit TStatusSlot(TStatusPanel* panel, QWidget* parent = nullptr);
+
+    TStatusPanel* panel() const { return panel_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Sizes {
+        QSize hint, minimumHint, minimum, maximum;
+        QSizePolicy policy;
+        bool operator==(const Sizes&) const = default;
+    };
+    Sizes sizesNow() const;
+    bool follow();
+
+    TStatusPanel* panel_;
+    Sizes sizes_;
+};

@@ -118,7 +118,7 @@ void TForm_Main::completeWindowDefinition()
     panels_[0]->setMinimumWidth(1);
     panels_[1]->setAlignment(Qt::AlignCenter);
     panels_[1]->setFixedWidth(0);
-    ui_->StatusBar->addWidget(panels_[0], 1);
+    ui_->StatusBar->addWidget(new TStatusSlot(panels_[0]), 1);
     ui_->StatusBar->addWidget(panels_[1], 0);
 
     applyPanelWidths();

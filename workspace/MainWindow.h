@@ -21,6 +21,7 @@ class TBVAboutBox;
 class TBVExecFile;
 class TBVHelpFiles;
 class TBVSplashScreen;
+class TStatusPanel;
 struct TablePageEnv;
 
 class TForm_Main : public QMainWindow {
@@ -173,6 +174,6 @@ private:
     std::unique_ptr<Ui::TForm_Main> ui_;
     MainState state_;
     std::unique_ptr<DatabaseRegistry> registry_;
-    QLabel* panels_[2] = {nullptr, nullptr};
+    TStatusPanel* panels_[2] = {nullptr, nullptr};
     int panelWidths_[2] = {792, 0};
 };
