@@ -515,8 +515,16 @@ QString Query::parseParameters(const QString& s, QStringList* markerNames)
             i = j;
             continue;
         }
-        if (end < 0)
+        if (end < 0) {
+            // Up to the next character that may start a literal, a comment or a marker.
             end = i + 1;
+            while (end < n) {
+                const char16_t d = s[end].unicode();
+                if (d == u'\'' || d == u'"' || d == u'-' || d == u'/' || d == u':')
+                    break;
+                ++end;
+            }
+        }
         out += QStringView(s).mid(i, end - i);
         i = end;
     }

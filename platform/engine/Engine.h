@@ -34,6 +34,12 @@ class Database;
 // else "1.5e+20"; "NAN", "INF", "-INF".
 QString FloatText(double value);
 
+// A date, and a time when given, as the page shows it ("MM/dd/yyyy hh:mm:ss") or in the order of
+// an ODBC literal ("yyyy-MM-dd hh:mm:ss"), written digit by digit: formatting through the locale
+// costs more than fetching the value. Years outside 0 to 9999 go through QDate's own formatting.
+enum class ClockOrder { Shown, Odbc };
+QString ClockText(QDate date, const QTime* time, ClockOrder order);
+
 // A name as a statement writes it: left bare when it is a plain lower-case identifier that is no
 // reserved word, else in double quotes with inner ones doubled, so it reaches the database exactly
 // as spelled (a database that folds bare names to one case finds a mixed-case name only quoted).

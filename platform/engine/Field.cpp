@@ -110,21 +110,30 @@ QDateTime parseOdbcDateTime(const QString& s)
     return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second, p.msec), Qt::UTC);
 }
 
-// "MM/dd/yyyy", and with the time " hh:mm:ss", written digit by digit: formatting through the
-// locale costs more than fetching the value.
-void appendClockText(QString& out, const ClockParts& p, bool withTime)
+// "MM/dd/yyyy" or "yyyy-MM-dd", and with the time " hh:mm:ss", written digit by digit:
+// formatting through the locale costs more than fetching the value. Years 0 to 9999.
+void appendClockText(QString& out, const ClockParts& p, bool withTime, ClockOrder order = ClockOrder::Shown)
 {
     char16_t buf[19];
     auto two = [&](int at, int v) {
         buf[at] = char16_t(u'0' + v / 10 % 10);
         buf[at + 1] = char16_t(u'0' + v % 10);
     };
-    two(0, p.month);
-    buf[2] = u'/';
-    two(3, p.day);
-    buf[5] = u'/';
-    two(6, p.year / 100);
-    two(8, p.year % 100);
+    if (order == ClockOrder::Shown) {
+        two(0, p.month);
+        buf[2] = u'/';
+        two(3, p.day);
+        buf[5] = u'/';
+        two(6, p.year / 100);
+        two(8, p.year % 100);
+    } else {
+        two(0, p.year / 100);
+        two(2, p.year % 100);
+        buf[4] = u'-';
+        two(5, p.month);
+        buf[7] = u'-';
+        two(8, p.day);
+    }
     qsizetype length = 10;
     if (withTime) {
         buf[10] = u' ';
@@ -139,6 +148,23 @@ void appendClockText(QString& out, const ClockParts& p, bool withTime)
 }
 
 } // namespace
+
+QString ClockText(QDate date, const QTime* time, ClockOrder order)
+{
+    if (!date.isValid() || date.year() < 0 || date.year() > 9999) {
+        const QString format = order == ClockOrder::Shown ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("yyyy-MM-dd");
+        return time ? QDateTime(date, *time, Qt::UTC).toString(format + QStringLiteral(" hh:mm:ss")) : date.toString(format);
+    }
+    ClockParts parts{date.year(), date.month(), date.day()};
+    if (time) {
+        parts.hour = time->hour();
+        parts.minute = time->minute();
+        parts.second = time->second();
+    }
+    QString text;
+    appendClockText(text, parts, time != nullptr, order);
+    return text;
+}
 
 QString FloatText(double v)
 {

@@ -281,13 +281,14 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
         switch (f.dataType()) {
         case ftDate: {
             const QDateTime dt = f.asDateTime();
-            edit->setText(dt.isValid() ? dt.date().toString(QStringLiteral("MM/dd/yyyy")) : f.asString());
+            edit->setText(dt.isValid() ? ClockText(dt.date(), nullptr, ClockOrder::Shown) : f.asString());
             edit->Hint = edit->text();
             break;
         }
         case ftDateTime: {
             const QDateTime dt = f.asDateTime();
-            edit->setText(dt.isValid() ? dt.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")) : f.asString());
+            const QTime time = dt.time();
+            edit->setText(dt.isValid() ? ClockText(dt.date(), &time, ClockOrder::Shown) : f.asString());
             edit->Hint = edit->text();
             break;
         }

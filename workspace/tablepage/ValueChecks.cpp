@@ -4,6 +4,7 @@
 #include "components/BVMemo.h"
 #include "components/BVValid.h"
 #include "components/Utils.h"
+#include "platform/engine/Engine.h"
 #include "workspace/tablepage/RecordDisplay.h"
 #include "workspace/tablepage/ShownValues.h"
 #include "workspace/tablepage/TablePage.h"
@@ -110,13 +111,14 @@ QString SqlLiteral(int FieldType, const QString& Value)
     case ftFloat:
         return FloatTextOrDefault(Value).trimmed();
     case ftDate:
-        return QStringLiteral("{d '") + ParseDateText(DateTextOrDefault(Value))->toString(QStringLiteral("yyyy-MM-dd"))
+        return QStringLiteral("{d '") + ClockText(*ParseDateText(DateTextOrDefault(Value)), nullptr, ClockOrder::Odbc)
                + QStringLiteral("'}");
     case ftDateTime: {
         const auto dt = ParseDateTimeText(Value);
         if (!dt)
             throw std::invalid_argument(("'" + Value + "' is not a valid date and time").toStdString());
-        return QStringLiteral("{ts '") + dt->toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral("'}");
+        const QTime time = dt->time();
+        return QStringLiteral("{ts '") + ClockText(dt->date(), &time, ClockOrder::Odbc) + QStringLiteral("'}");
     }
     default:
         return {};

@@ -47,18 +47,6 @@ QString CopyLiteral(int fieldType, const QString& value)
     }
 }
 
-namespace {
-
-void appendDigits(QString& s, int value, int width)
-{
-    char digits[8];
-    for (int i = width - 1; i >= 0; --i, value /= 10)
-        digits[i] = char('0' + value % 10);
-    s += QLatin1String(digits, width);
-}
-
-} // namespace
-
 QString CopyFieldLiteral(const Field& field)
 {
     // The same literal as from the value's text, without a parse and two locale formats per
@@ -68,21 +56,9 @@ QString CopyFieldLiteral(const Field& field)
         const QDateTime at = field.asDateTime();
         const QDate day = at.date();
         if (at.isValid() && day.year() >= 1 && day.year() <= 9999) {
+            const QTime time = at.time();
             QString s = type == ftDate ? QStringLiteral("{d '") : QStringLiteral("{ts '");
-            appendDigits(s, day.year(), 4);
-            s += u'-';
-            appendDigits(s, day.month(), 2);
-            s += u'-';
-            appendDigits(s, day.day(), 2);
-            if (type == ftDateTime) {
-                const QTime t = at.time();
-                s += u' ';
-                appendDigits(s, t.hour(), 2);
-                s += u':';
-                appendDigits(s, t.minute(), 2);
-                s += u':';
-                appendDigits(s, t.second(), 2);
-            }
+            s += ClockText(day, type == ftDateTime ? &time : nullptr, ClockOrder::Odbc);
             return s + QStringLiteral("'}");
         }
     }

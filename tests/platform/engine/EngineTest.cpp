@@ -430,6 +430,7 @@ TEST(EngineParameters, MarkersOutsideLiteralsAndComments)
          {"MemoText", "id", "id"}},
         {"SELECT ':", "SELECT ':", {}},
         {"SELECT 1:", "SELECT 1:", {}},
+        {"SELECT a - b / c, 'x' FROM t WHERE d = :d-1", "SELECT a - b / c, 'x' FROM t WHERE d = ?-1", {"d"}},
     };
     for (const auto& c : cases) {
         QStringList names;
@@ -792,4 +793,18 @@ TEST(EngineConnect, LostLinkInATransactionFailsUntilRolledBack)
     EXPECT_FALSE(db.inTransaction());
     EXPECT_NE(backend(), first);
     EXPECT_FALSE(db.linkLost());
+}
+
+TEST(EngineDates, ClockTextAsTheLocaleWritesIt)
+{
+    const QTime time(7, 5, 9);
+    const QDate days[] = {QDate(2003, 1, 2), QDate(1, 12, 31), QDate(99, 7, 4), QDate(9999, 12, 31),
+                          QDate(12345, 6, 7), QDate(-44, 3, 15), QDate()};
+    for (const QDate& day : days) {
+        const QDateTime at(day, time, Qt::UTC);
+        EXPECT_EQ(ClockText(day, nullptr, ClockOrder::Shown), day.toString(QStringLiteral("MM/dd/yyyy")));
+        EXPECT_EQ(ClockText(day, nullptr, ClockOrder::Odbc), day.toString(QStringLiteral("yyyy-MM-dd")));
+        EXPECT_EQ(ClockText(day, &time, ClockOrder::Shown), at.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")));
+        EXPECT_EQ(ClockText(day, &time, ClockOrder::Odbc), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    }
 }
