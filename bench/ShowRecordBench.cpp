@@ -184,8 +184,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     bench::Goals goals;
     std::printf("window shown on the \"%s\" platform\n", qPrintable(QGuiApplication::platformName()));
-    benchOne(goals, "SQLite", testsupport::sqliteDsn(), {}, {}, QStringLiteral("SQLITE"), QStringLiteral("integer primary key"));
-    if (testsupport::pgAvailable()) {
+    // QV_BENCH_DB=pg or =sqlite runs one database only.
+    const QByteArray only = qgetenv("QV_BENCH_DB");
+    if (only != "pg")
+        benchOne(goals, "SQLite", testsupport::sqliteDsn(), {}, {}, QStringLiteral("SQLITE"), QStringLiteral("integer primary key"));
+    if (only == "sqlite") {
+    } else if (testsupport::pgAvailable()) {
         const auto& pg = testsupport::pg();
         benchOne(goals, "PostgreSQL", pg.dsn, pg.user, pg.password, QStringLiteral("POSTGRESQL"),
                  QStringLiteral("integer primary key"));
