@@ -113,6 +113,21 @@ TEST(StatusPanel, SlotPassesOnOnlyNewSizes)
     settle();
     EXPECT_EQ(panel->height(), oneLine);
 
+    // A text and a width changed while a bar message hides the slot take effect when it shows again.
+    window.statusBar()->showMessage(QStringLiteral("Copied"));
+    settle();
+    EXPECT_FALSE(slot->isVisible());
+    panel->setText(QStringLiteral("two\nlines"));
+    panel->setMaximumWidth(300);
+    window.statusBar()->clearMessage();
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_GT(panel->height(), oneLine);
+    EXPECT_EQ(slot->width(), 300);
+    EXPECT_EQ(panel->geometry(), slot->rect());
+    panel->setText(QStringLiteral("one line"));
+    settle();
+
     QFont big = panel->font();
     big.setPointSize(big.pointSize() + 10);
     panel->setFont(big);
