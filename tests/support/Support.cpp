@@ -334,8 +334,23 @@ void pgExec(const QString& sql)
                         QStringLiteral("-")});
     if (!psql.waitForStarted(10000))
         throw std::runtime_error("pgExec: cannot start " + toStd(s.psql));
-    // The ";" ends a last statement written without one; psql ignores an empty one.
-    const QString script = sql + QStringLiteral("\n;\nREASSIGN OWNED BY %1 TO %2;\n").arg(s.pgAdmin, p.user);
+    // The ";" ends a last statement written without one; psql ignores an empty one. What the
+    // administrator made goes to the tests' user. That takes every such object of the database, also
+    // those another test is writing to at the same time, so it waits for a lock only briefly and
+    // tries again, rather than deadlock with that test.
+    const QString script = sql + QStringLiteral("\n;\nDO $reassign$\nBEGIN\n"
+                                                "  FOR attempt IN 1..200 LOOP\n"
+                                                "    BEGIN\n"
+                                                "      SET LOCAL lock_timeout = '100ms';\n"
+                                                "      REASSIGN OWNED BY %1 TO %2;\n"
+                                                "      RETURN;\n"
+                                                "    EXCEPTION WHEN lock_not_available OR deadlock_detected THEN\n"
+                                                "      PERFORM pg_sleep(0.02);\n"
+                                                "    END;\n"
+                                                "  END LOOP;\n"
+                                                "  RAISE EXCEPTION 'the objects made for the test could not be handed to its user';\n"
+                                                "END\n$reassign$;\n")
+                                 .arg(s.pgAdmin, p.user);
     psql.write(script.toUtf8());
     psql.closeWriteChannel();
     if (!psql.waitForFinished(120000)) {

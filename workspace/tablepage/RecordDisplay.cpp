@@ -271,33 +271,48 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
     SetNullMarker(ui, image, image->Hint.toLower() == QLatin1String("null"));
 }
 
+// True when the edit shows this text as a show left it: cursor at the start, nothing selected,
+// nothing typed or undone. Setting the same text again would leave it the same, after laying the
+// text out and painting it anew, and the columns that repeat from record to record are many.
+bool showsUntouched(const TBVMaskEdit* edit, const QString& text)
+{
+    return edit->cursorPosition() == 0 && !edit->hasSelectedText() && !edit->isModified()
+           && !edit->isUndoAvailable() && !edit->isRedoAvailable() && edit->text() == text;
+}
+
+void showText(TBVMaskEdit* edit, const QString& text)
+{
+    if (!showsUntouched(edit, text)) {
+        edit->setText(text);
+        edit->setCursorPosition(0);
+    }
+    edit->Hint = edit->text();
+}
+
 // Fills one mask edit from a field, by the fetched field's type.
 void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
 {
     if (f.isNull()) {
-        edit->clear();
+        if (!showsUntouched(edit, QString()))
+            edit->clear();
         edit->Hint = QStringLiteral("null");
     } else {
         switch (f.dataType()) {
         case ftDate: {
             const QDateTime dt = f.asDateTime();
-            edit->setText(dt.isValid() ? ClockText(dt.date(), nullptr, ClockOrder::Shown) : f.asString());
-            edit->Hint = edit->text();
+            showText(edit, dt.isValid() ? ClockText(dt.date(), nullptr, ClockOrder::Shown) : f.asString());
             break;
         }
         case ftDateTime: {
             const QDateTime dt = f.asDateTime();
             const QTime time = dt.time();
-            edit->setText(dt.isValid() ? ClockText(dt.date(), &time, ClockOrder::Shown) : f.asString());
-            edit->Hint = edit->text();
+            showText(edit, dt.isValid() ? ClockText(dt.date(), &time, ClockOrder::Shown) : f.asString());
             break;
         }
         default:
-            edit->setText(edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
-            edit->Hint = edit->text();
+            showText(edit, edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
             break;
         }
-        edit->setCursorPosition(0);
     }
     SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
 }
