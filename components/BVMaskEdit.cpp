@@ -139,6 +139,7 @@ TBVMaskEdit::TBVMaskEdit(QWidget* parent) : QLineEdit(parent)
         lastText_ = text();
         lastLength_ = int(lastText_.size());
     });
+    connect(this, &QLineEdit::textEdited, this, [this] { EditedByUser = true; });
 }
 
 void TBVMaskEdit::keyPressEvent(QKeyEvent* event)

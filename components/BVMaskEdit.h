@@ -45,6 +45,9 @@ public:
     QString LastValue;
     QString Hint;                 // the null marker of the Table page: "null", "not null" or the text
     QPointer<QLabel> LabelControl; // recoloured with Required; not owned
+    // Set by every change of the user's (typing, pasting, undo, redo): whether the undo history
+    // may hold anything, which a read-only edit does not tell. Whoever sets the text clears it.
+    bool EditedByUser = false;
 
     bool required() const { return required_; }
     void setRequired(bool required);  // red (255) when set, black (0) when not; also LabelControl

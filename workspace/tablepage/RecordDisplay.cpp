@@ -272,29 +272,30 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
 }
 
 // True when the edit shows this text as a show left it: cursor at the start, nothing selected,
-// nothing typed or undone. Setting the same text again would leave it the same, after laying the
-// text out and painting it anew, and the columns that repeat from record to record are many.
+// nothing typed or undone since. Setting the same text again would leave it the same, after laying
+// the text out and painting it anew, and the columns that repeat from record to record are many.
 bool showsUntouched(const TBVMaskEdit* edit, const QString& text)
 {
-    return edit->cursorPosition() == 0 && !edit->hasSelectedText() && !edit->isModified()
-           && !edit->isUndoAvailable() && !edit->isRedoAvailable() && edit->text() == text;
+    return !edit->EditedByUser && edit->cursorPosition() == 0 && !edit->hasSelectedText() && !edit->isModified()
+           && edit->text() == text;
 }
 
+// Setting the text also empties the undo history, so no earlier value can be brought back into
+// a record it does not belong to.
 void showText(TBVMaskEdit* edit, const QString& text)
 {
     if (!showsUntouched(edit, text)) {
         edit->setText(text);
         edit->setCursorPosition(0);
+        edit->EditedByUser = false;
     }
-    edit->Hint = edit->text();
 }
 
 // Fills one mask edit from a field, by the fetched field's type.
 void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
 {
     if (f.isNull()) {
-        if (!showsUntouched(edit, QString()))
-            edit->clear();
+        showText(edit, QString());
         edit->Hint = QStringLiteral("null");
     } else {
         switch (f.dataType()) {
@@ -313,6 +314,7 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
             showText(edit, edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
             break;
         }
+        edit->Hint = edit->text();
     }
     SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
 }

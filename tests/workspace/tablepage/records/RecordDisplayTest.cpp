@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 
 using namespace platform::engine;
@@ -356,3 +357,70 @@ TEST(LongTextStatement, Lines)
 }
 
 } // namespace
+
+// A value repeated from the record before is left as shown; one the user moved in, selected,
+// typed in or undid is shown afresh, as any other value is.
+TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
+{
+    recreate(QStringLiteral("qv_repeat"), QStringLiteral("id integer primary key, name varchar(40), n integer"));
+    exec({QStringLiteral("INSERT INTO qv_repeat VALUES (1, 'the same long name', NULL), (2, 'the same long name', NULL), "
+                         "(3, 'other', 5)")});
+    state.SerialFields = QStringList{QStringLiteral("QV_REPEAT=ID")};
+    build(QStringLiteral("qv_repeat"));
+    state.RecordKeys = QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    TBVMaskEdit* name = edit("name");
+    TBVMaskEdit* n = edit("n");
+    show(0);
+    EXPECT_EQ(name->cursorPosition(), 0);
+
+    QSignalSpy moves(name, &QLineEdit::cursorPositionChanged);
+    show(1);
+    EXPECT_EQ(moves.count(), 0);
+    EXPECT_EQ(name->text(), QStringLiteral("the same long name"));
+    EXPECT_EQ(name->Hint, QStringLiteral("the same long name"));
+    EXPECT_EQ(n->Hint, QStringLiteral("null"));
+    EXPECT_TRUE(red("n"));
+
+    const auto expectFresh = [&](TBVMaskEdit* e, const QString& text) {
+        EXPECT_EQ(e->text(), text);
+        EXPECT_EQ(e->cursorPosition(), 0);
+        EXPECT_FALSE(e->hasSelectedText());
+        EXPECT_FALSE(e->isModified());
+        const bool readOnly = e->isReadOnly();
+        e->setReadOnly(false);
+        EXPECT_FALSE(e->isUndoAvailable());
+        EXPECT_FALSE(e->isRedoAvailable());
+        e->setReadOnly(readOnly);
+    };
+    name->end(false);
+    show(0);
+    expectFresh(name, QStringLiteral("the same long name"));
+    name->setSelection(0, 3);
+    show(1);
+    expectFresh(name, QStringLiteral("the same long name"));
+    // Typed and taken back: the same text, with an undo history.
+    // Typed and taken back while the page took changes: the same text, with an undo history
+    // that the read-only page hides.
+    name->setReadOnly(false);
+    name->setCursorPosition(0);
+    name->insert(QStringLiteral("x"));
+    name->undo();
+    name->setCursorPosition(0);
+    ASSERT_EQ(name->text(), QStringLiteral("the same long name"));
+    ASSERT_TRUE(name->isRedoAvailable());
+    name->setReadOnly(true);
+    show(0);
+    expectFresh(name, QStringLiteral("the same long name"));
+    // A null field typed in and emptied again.
+    n->setReadOnly(false);
+    n->insert(QStringLiteral("7"));
+    n->backspace();
+    ASSERT_TRUE(n->isUndoAvailable());
+    show(1);
+    expectFresh(n, QString());
+    EXPECT_EQ(n->Hint, QStringLiteral("null"));
+
+    show(2);
+    expectFresh(name, QStringLiteral("other"));
+    expectFresh(n, QStringLiteral("5"));
+}
