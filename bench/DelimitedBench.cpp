@@ -258,8 +258,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     testsupport::TempHome home;
 
-    // QV_BENCH_DB=pg or =sqlite runs one database only.
-    if (qgetenv("QV_BENCH_DB") != "pg") {
+    if (bench::runsDatabase("sqlite")) {
         // Each INSERT commits on its own; without waiting for the disk at every commit the figures
         // show the program's cost rather than the disk's (the bare loop uses the same source).
         const QString dsn = QStringLiteral("qv_xfer_bench");
@@ -278,7 +277,7 @@ int main(int argc, char** argv)
             },
             false);
     }
-    if (qgetenv("QV_BENCH_DB") == "sqlite") {
+    if (!bench::runsDatabase("pg")) {
     } else if (testsupport::pgAvailable()) {
         const auto& pg = testsupport::pg();
         run("PostgreSQL", pg.dsn, pg.user, pg.password, [](const QString& sql) { testsupport::pgExec(sql); }, true);

@@ -414,10 +414,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "message: %s\n", r.text.toStdString().c_str());
         return a;
     });
-    // QV_BENCH_DB=pg or =sqlite runs one database only.
-    const QByteArray only = qgetenv("QV_BENCH_DB");
     bool over = false;
-    if (only != "pg") {
+    if (bench::runsDatabase("sqlite")) {
         // The page and the bare loop connect to this one data source alike.
         const QString dsn = QStringLiteral("qv_bench_edit");
         testsupport::addDataSource(dsn, QStringLiteral("SQLite3"),
@@ -428,7 +426,7 @@ int main(int argc, char** argv)
         sqlite.picture("SQLite");
         over = over || sqlite.goals.anyOver();
     }
-    if (only == "sqlite") {
+    if (!bench::runsDatabase("pg")) {
     } else if (testsupport::pgAvailable()) {
         const auto& pg = testsupport::pg();
         Bench postgres(pg.dsn, pg.user, pg.password, QStringLiteral("POSTGRESQL"), true);

@@ -1,6 +1,8 @@
 #pragma once
 // Every benchmark holds the program to its goals: each ratio is printed beside its goal, a ratio
 // over its goal is marked OVER, and the run then exits non-zero.
+#include <QByteArray>
+
 #include <cstdio>
 
 namespace bench {
@@ -32,5 +34,13 @@ public:
 private:
     bool over_ = false;
 };
+
+// Whether this run measures the database named "sqlite" or "pg": QV_BENCH_DB set to one of them
+// runs that one alone; unset or set to anything else, both run.
+inline bool runsDatabase(const char* name)
+{
+    const QByteArray only = qgetenv("QV_BENCH_DB");
+    return (only != "sqlite" && only != "pg") || only == name;
+}
 
 } // namespace bench

@@ -184,11 +184,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     bench::Goals goals;
     std::printf("window shown on the \"%s\" platform\n", qPrintable(QGuiApplication::platformName()));
-    // QV_BENCH_DB=pg or =sqlite runs one database only.
-    const QByteArray only = qgetenv("QV_BENCH_DB");
-    if (only != "pg")
+    if (bench::runsDatabase("sqlite"))
         benchOne(goals, "SQLite", testsupport::sqliteDsn(), {}, {}, QStringLiteral("SQLITE"), QStringLiteral("integer primary key"));
-    if (only == "sqlite") {
+    if (!bench::runsDatabase("pg")) {
     } else if (testsupport::pgAvailable()) {
         const auto& pg = testsupport::pg();
         benchOne(goals, "PostgreSQL", pg.dsn, pg.user, pg.password, QStringLiteral("POSTGRESQL"),

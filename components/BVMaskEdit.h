@@ -46,7 +46,8 @@ public:
     QString Hint;                 // the null marker of the Table page: "null", "not null" or the text
     QPointer<QLabel> LabelControl; // recoloured with Required; not owned
     // Set by every change of the user's (typing, pasting, undo, redo): whether the undo history
-    // may hold anything, which a read-only edit does not tell. Whoever sets the text clears it.
+    // may hold anything, which a read-only edit does not tell. The record display clears it when
+    // it shows a value.
     bool EditedByUser = false;
 
     bool required() const { return required_; }

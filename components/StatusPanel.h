@@ -33,7 +33,6 @@ class TStatusSlot : public QWidget {
 public:
     explicit TStatusSlot(TStatusPanel* panel, QWidget* parent = nullptr);
 
-    TStatusPanel* panel() const { return panel_; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

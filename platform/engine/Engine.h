@@ -36,7 +36,7 @@ QString FloatText(double value);
 
 // A date, and a time when given, as the page shows it ("MM/dd/yyyy hh:mm:ss") or in the order of
 // an ODBC literal ("yyyy-MM-dd hh:mm:ss"), written digit by digit: formatting through the locale
-// costs more than fetching the value. Years outside 0 to 9999 go through QDate's own formatting.
+// costs more than fetching the value. Years outside 1 to 9999 go through QDate's own formatting.
 enum class ClockOrder { Shown, Odbc };
 QString ClockText(QDate date, const QTime* time, ClockOrder order);
 

@@ -111,7 +111,7 @@ QDateTime parseOdbcDateTime(const QString& s)
 }
 
 // "MM/dd/yyyy" or "yyyy-MM-dd", and with the time " hh:mm:ss", written digit by digit:
-// formatting through the locale costs more than fetching the value. Years 0 to 9999.
+// formatting through the locale costs more than fetching the value. Years 1 to 9999.
 void appendClockText(QString& out, const ClockParts& p, bool withTime, ClockOrder order = ClockOrder::Shown)
 {
     char16_t buf[19];
@@ -151,7 +151,7 @@ void appendClockText(QString& out, const ClockParts& p, bool withTime, ClockOrde
 
 QString ClockText(QDate date, const QTime* time, ClockOrder order)
 {
-    if (!date.isValid() || date.year() < 0 || date.year() > 9999) {
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
         const QString format = order == ClockOrder::Shown ? QStringLiteral("MM/dd/yyyy") : QStringLiteral("yyyy-MM-dd");
         return time ? QDateTime(date, *time, Qt::UTC).toString(format + QStringLiteral(" hh:mm:ss")) : date.toString(format);
     }
