@@ -244,8 +244,6 @@ bool AddRecord(TablePageEnv& env)
             env.statusPanel0->setText(s.CurrentTable.toUpper() + QStringLiteral("  Record  ") + count
                                       + QStringLiteral(" of ") + count + QStringLiteral("          ")
                                       + GetConnectionText(s, ui.StatusBar));
-            // Painted with the rest of the page when the command returns.
-            env.statusPanel0->update();
         }
     }
     return found;

@@ -418,7 +418,7 @@ bool ShowRecord(TablePageEnv& env)
     const int count = s.RecordKeys.size();
     if (count > 0) {
         setRecordButtons(ui, true);
-        ui.BitBtn_First->setEnabled(s.RecordIndex > -1);
+        // First takes its state here once: turned on and off again it would be painted for nothing.
         SetNavigationButtons(s, ui, s.RecordIndex);
     } else {
         setRecordButtons(ui, false);
@@ -433,7 +433,6 @@ bool ShowRecord(TablePageEnv& env)
                                   + QString::number(s.RecordIndex + 1) + QStringLiteral(" of ")
                                   + QString::number(count) + QStringLiteral("          ")
                                   + GetConnectionText(s, ui.StatusBar));
-        env.statusPanel0->update();
     }
 
     s.AsciiLine.clear();

@@ -12,6 +12,7 @@
 #include "workspace/tablepage/RecordDisplay.h"
 
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -423,4 +424,44 @@ TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
     show(2);
     expectFresh(name, QStringLiteral("other"));
     expectFresh(n, QStringLiteral("5"));
+}
+
+// A show that leaves the status text and a navigation button as they were paints neither again;
+// one that changes them paints them.
+TEST_F(RecordFixture, UnchangedStatusAndButtonsStayUnpainted)
+{
+    recreate(QStringLiteral("qv_unpainted"), QStringLiteral("id integer primary key, name varchar(40)"));
+    exec({QStringLiteral("INSERT INTO qv_unpainted VALUES (1, 'one'), (2, 'two'), (3, 'three')")});
+    state.SerialFields = QStringList{QStringLiteral("QV_UNPAINTED=ID")};
+    build(QStringLiteral("qv_unpainted"));
+    state.RecordKeys = QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    ui.StatusBar->addWidget(&panel0, 1);
+    show(0);
+    QApplication::processEvents();
+
+    struct Paints : QObject {
+        QMap<QObject*, int> count;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++count[watched];
+            return false;
+        }
+    } paints;
+    for (QWidget* w : std::initializer_list<QWidget*>{&panel0, ui.BitBtn_First, ui.BitBtn_Next})
+        w->installEventFilter(&paints);
+
+    show(0);
+    QApplication::processEvents();
+    EXPECT_EQ(paints.count.value(&panel0), 0);
+    EXPECT_EQ(paints.count.value(ui.BitBtn_First), 0);
+    EXPECT_FALSE(ui.BitBtn_First->isEnabled());
+
+    show(1);
+    QApplication::processEvents();
+    EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("QV_UNPAINTED  Record  2 of 3")));
+    EXPECT_GE(paints.count.value(&panel0), 1);
+    EXPECT_TRUE(ui.BitBtn_First->isEnabled());
+    EXPECT_GE(paints.count.value(ui.BitBtn_First), 1);
+    EXPECT_EQ(paints.count.value(ui.BitBtn_Next), 0);
 }
