@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
 
 #include <algorithm>
@@ -190,6 +192,17 @@ void TBVMaskEdit::applyMask()
         QLineEdit::setMaxLength(std::numeric_limits<int>::max());  // the mask set its own length
     else if (!keep.isEmpty())
         setText(keep);
+}
+
+bool TBVMaskEdit::showsWholeText() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    // A line edit keeps two pixels free on either side and one for the cursor; two more allow for
+    // the rounding of its own layout.
+    return fontMetrics().horizontalAdvance(displayText()) + 1 + 2 <= contents.width() - 2 * 2;
 }
 
 QString TBVMaskEdit::maskedText() const

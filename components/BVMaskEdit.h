@@ -49,6 +49,9 @@ public:
     // may hold anything, which a read-only edit does not tell. The record display clears it when
     // it shows a value.
     bool EditedByUser = false;
+    // True when the whole text shows at once, so that where the cursor stands changes nothing on
+    // the screen while the edit has no focus.
+    bool showsWholeText() const;
 
     bool required() const { return required_; }
     void setRequired(bool required);  // red (255) when set, black (0) when not; also LabelControl

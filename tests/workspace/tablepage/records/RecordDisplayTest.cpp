@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTest>
 
 using namespace platform::engine;
 
@@ -360,7 +361,8 @@ TEST(LongTextStatement, Lines)
 } // namespace
 
 // A value repeated from the record before is left as shown; one the user moved in, selected,
-// typed in or undid is shown afresh, as any other value is.
+// typed in or undid is shown afresh, as any other value is. The same text, shown whole in an edit
+// without focus, keeps its cursor where it stands: only the history and the marks are new.
 TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
 {
     recreate(QStringLiteral("qv_repeat"), QStringLiteral("id integer primary key, name varchar(40), n integer"));
@@ -382,9 +384,9 @@ TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
     EXPECT_EQ(n->Hint, QStringLiteral("null"));
     EXPECT_TRUE(red("n"));
 
-    const auto expectFresh = [&](TBVMaskEdit* e, const QString& text) {
+    const auto expectFresh = [&](TBVMaskEdit* e, const QString& text, int cursor) {
         EXPECT_EQ(e->text(), text);
-        EXPECT_EQ(e->cursorPosition(), 0);
+        EXPECT_EQ(e->cursorPosition(), cursor);
         EXPECT_FALSE(e->hasSelectedText());
         EXPECT_FALSE(e->isModified());
         const bool readOnly = e->isReadOnly();
@@ -393,13 +395,14 @@ TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
         EXPECT_FALSE(e->isRedoAvailable());
         e->setReadOnly(readOnly);
     };
+    const QString same = QStringLiteral("the same long name");
+    ASSERT_TRUE(name->showsWholeText());
     name->end(false);
     show(0);
-    expectFresh(name, QStringLiteral("the same long name"));
+    expectFresh(name, same, int(same.size()));
     name->setSelection(0, 3);
     show(1);
-    expectFresh(name, QStringLiteral("the same long name"));
-    // Typed and taken back: the same text, with an undo history.
+    expectFresh(name, same, int(same.size()));
     // Typed and taken back while the page took changes: the same text, with an undo history
     // that the read-only page hides.
     name->setReadOnly(false);
@@ -407,23 +410,82 @@ TEST_F(RecordFixture, RepeatedValuesAndTouchedFields)
     name->insert(QStringLiteral("x"));
     name->undo();
     name->setCursorPosition(0);
-    ASSERT_EQ(name->text(), QStringLiteral("the same long name"));
+    ASSERT_EQ(name->text(), same);
     ASSERT_TRUE(name->isRedoAvailable());
     name->setReadOnly(true);
     show(0);
-    expectFresh(name, QStringLiteral("the same long name"));
+    expectFresh(name, same, int(same.size()));
     // A null field typed in and emptied again.
     n->setReadOnly(false);
     n->insert(QStringLiteral("7"));
     n->backspace();
     ASSERT_TRUE(n->isUndoAvailable());
     show(1);
-    expectFresh(n, QString());
+    expectFresh(n, QString(), 0);
     EXPECT_EQ(n->Hint, QStringLiteral("null"));
 
     show(2);
-    expectFresh(name, QStringLiteral("other"));
-    expectFresh(n, QStringLiteral("5"));
+    expectFresh(name, QStringLiteral("other"), 0);
+    expectFresh(n, QStringLiteral("5"), 0);
+}
+
+// A record shown again with the texts its edits already hold, as after an add or an update,
+// paints none of them. An edit with focus, or one too narrow for its text, still has its cursor
+// put at the start, so the start of the text is what shows.
+TEST_F(RecordFixture, TextsShownAgainStayUnpainted)
+{
+    const QString longText = QStringLiteral("a text far too long to be shown whole in a field of this width, ") + QString(60, QLatin1Char('x'));
+    recreate(QStringLiteral("qv_again"), QStringLiteral("id integer primary key, name varchar(40), code varchar(4), note varchar(200)"));
+    exec({QStringLiteral("INSERT INTO qv_again VALUES (1, 'typed name', 'ab', '") + longText + QStringLiteral("')")});
+    state.SerialFields = QStringList{QStringLiteral("QV_AGAIN=ID")};
+    build(QStringLiteral("qv_again"));
+    state.RecordKeys = QStringList{QStringLiteral("1")};
+    show(0);
+    TBVMaskEdit* name = edit("name");
+    TBVMaskEdit* code = edit("code");
+    TBVMaskEdit* note = edit("note");
+    ASSERT_TRUE(name->showsWholeText());
+    ASSERT_FALSE(note->showsWholeText());
+
+    // The user types each value again, as for an add, and leaves the cursor at its end.
+    for (TBVMaskEdit* e : {name, code, note}) {
+        const QString text = e->text();
+        e->setReadOnly(false);
+        e->clear();
+        e->insert(text);
+        ASSERT_EQ(e->cursorPosition(), text.size());
+    }
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    code->setFocus();
+    ASSERT_TRUE(code->hasFocus());
+    QApplication::processEvents();
+
+    struct Paints : QObject {
+        QMap<QObject*, int> count;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++count[watched];
+            return false;
+        }
+    } paints;
+    for (TBVMaskEdit* e : {name, code, note})
+        e->installEventFilter(&paints);
+    show(0);
+    QApplication::processEvents();
+
+    EXPECT_EQ(paints.count.value(name), 0);
+    EXPECT_EQ(name->cursorPosition(), name->text().size());
+    EXPECT_EQ(code->cursorPosition(), 0);
+    EXPECT_EQ(note->cursorPosition(), 0);
+    EXPECT_GE(paints.count.value(note), 1);
+    for (TBVMaskEdit* e : {name, code, note}) {
+        EXPECT_FALSE(e->isModified());
+        e->setReadOnly(false);
+        EXPECT_FALSE(e->isUndoAvailable()) << e->objectName().toStdString();
+        EXPECT_FALSE(e->EditedByUser);
+    }
 }
 
 // A show that leaves the status text and a navigation button as they were paints neither again;
