@@ -144,14 +144,19 @@ bool AddRecord(TablePageEnv& env)
     const QList<QWidget*> controls = PageControls(ui);
 
     // A date that does not convert is written as its fallback, and the page shows what was written.
+    // One already in the form written stays as typed, its undo history with it.
+    const auto showWritten = [](TBVMaskEdit* edit, const QString& written) {
+        if (written != edit->text())
+            edit->setText(written);
+    };
     for (QWidget* w : controls) {
         auto* edit = qobject_cast<TBVMaskEdit*>(w);
         if (!writesValue(edit, s.KeyColumn) || IsNullMarker(edit->Hint))
             continue;
         if (edit->FieldType == ftDate)
-            edit->setText(DateTextOrDefault(edit->text()));
+            showWritten(edit, DateTextOrDefault(edit->text()));
         else if (edit->FieldType == ftDateTime)
-            edit->setText(DateTimeTextOrDefault(edit->text()));
+            showWritten(edit, DateTimeTextOrDefault(edit->text()));
         else if (RefuseNumberOutOfRange(edit))
             return false;  // nothing written; the page keeps what was typed
     }
