@@ -358,6 +358,17 @@ TEST(LongTextStatement, Lines)
                   QString::fromUtf8(c.sql));
 }
 
+// How often each watched widget was painted.
+struct PaintCounts : QObject {
+    QMap<QObject*, int> count;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count[watched];
+        return false;
+    }
+};
+
 } // namespace
 
 // A value repeated from the record before is left as shown; one the user moved in, selected,
@@ -461,15 +472,7 @@ TEST_F(RecordFixture, TextsShownAgainStayUnpainted)
     ASSERT_TRUE(code->hasFocus());
     QApplication::processEvents();
 
-    struct Paints : QObject {
-        QMap<QObject*, int> count;
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint)
-                ++count[watched];
-            return false;
-        }
-    } paints;
+    PaintCounts paints;
     for (TBVMaskEdit* e : {name, code, note})
         e->installEventFilter(&paints);
     show(0);
@@ -501,15 +504,7 @@ TEST_F(RecordFixture, UnchangedStatusAndButtonsStayUnpainted)
     show(0);
     QApplication::processEvents();
 
-    struct Paints : QObject {
-        QMap<QObject*, int> count;
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint)
-                ++count[watched];
-            return false;
-        }
-    } paints;
+    PaintCounts paints;
     for (QWidget* w : std::initializer_list<QWidget*>{&panel0, ui.BitBtn_First, ui.BitBtn_Next})
         w->installEventFilter(&paints);
 
