@@ -283,7 +283,7 @@ bool showsUntouched(const TBVMaskEdit* edit, const QString& text)
 // Setting the text also empties the undo history, so no earlier value can be brought back into
 // a record it does not belong to. The cursor goes to the start, unless the edit already shows
 // this very text whole and has no focus: there the move changes nothing on the screen, yet has
-// the edit painted again, which after an add or an update cost more than its statements.
+// the edit painted again, which after an add or an update cost about as much as its statements.
 void showText(TBVMaskEdit* edit, const QString& text)
 {
     if (showsUntouched(edit, text))
