@@ -271,13 +271,13 @@ void showPicture(Ui::TForm_Main& ui, TBVImage* image, Field& f)
     SetNullMarker(ui, image, image->Hint.toLower() == QLatin1String("null"));
 }
 
-// True when the edit shows this text as a show left it: cursor at the start, nothing selected,
-// nothing typed or undone since. Setting the same text again would leave it the same, after laying
-// the text out and painting it anew, and the columns that repeat from record to record are many.
-bool showsUntouched(const TBVMaskEdit* edit, const QString& text)
+// True when an edit holding the text to show is as a show left it: cursor at the start, nothing
+// selected, nothing typed or undone since. Setting the same text again would leave it the same,
+// after laying the text out and painting it anew, and the columns that repeat from record to
+// record are many.
+bool showsUntouched(const TBVMaskEdit* edit)
 {
-    return !edit->EditedByUser && edit->cursorPosition() == 0 && !edit->hasSelectedText() && !edit->isModified()
-           && edit->text() == text;
+    return !edit->EditedByUser && edit->cursorPosition() == 0 && !edit->hasSelectedText() && !edit->isModified();
 }
 
 // Setting the text also empties the undo history, so no earlier value can be brought back into
@@ -286,9 +286,10 @@ bool showsUntouched(const TBVMaskEdit* edit, const QString& text)
 // the edit painted again, which after an add or an update cost about as much as its statements.
 void showText(TBVMaskEdit* edit, const QString& text)
 {
-    if (showsUntouched(edit, text))
+    const bool sameText = edit->text() == text;
+    if (sameText && showsUntouched(edit))
         return;
-    const bool sameView = !edit->hasFocus() && edit->text() == text && edit->showsWholeText();
+    const bool sameView = sameText && !edit->hasFocus() && edit->showsWholeText();
     edit->setText(text);
     if (!sameView)
         edit->setCursorPosition(0);
