@@ -199,8 +199,12 @@ bool AddRecord(TablePageEnv& env)
                 query.close();
                 query.sql().clear();
                 found = notFound.isEmpty();
-                if (found && s.KeyControl)
+                if (found && s.KeyControl) {
                     s.KeyControl->setText(key.value);
+                    // As a display leaves it, so the one that follows finds it shown and sets it
+                    // no second time.
+                    s.KeyControl->setCursorPosition(0);
+                }
                 break;
             case KeyKind::Unique:
                 key.name = PageKeyColumn(s);

@@ -26,6 +26,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <vector>
 #include <stdexcept>
 
 using namespace platform::engine;
@@ -546,10 +547,25 @@ bool ShowRecord(TablePageEnv& env)
         memoKeyValue = KeyValueLiteral(keyType, v);
     }
 
-    const QList<QWidget*> controls = PageControls(ui);
-    // What each control shows from here on is the stored record, to tell the user's changes by.
-    for (QWidget* w : controls)
+    // The data controls with the names their columns are matched by, taken once for the record
+    // instead of once for each of its fields.
+    struct DataControl {
+        TBVImage* image = nullptr;
+        TBVMaskEdit* edit = nullptr;
+        TBVMemo* memo = nullptr;
+        QString name;  // upper case for pictures and memos, lower case for edits
+    };
+    std::vector<DataControl> dataControls;
+    for (QWidget* w : PageControls(ui)) {
+        // What each control shows from here on is the stored record, to tell the user's changes by.
         ForgetShownValue(w);
+        if (auto* image = qobject_cast<TBVImage*>(w))
+            dataControls.push_back({image, nullptr, nullptr, image->objectName().mid(6).toUpper()});
+        else if (auto* edit = qobject_cast<TBVMaskEdit*>(w))
+            dataControls.push_back({nullptr, edit, nullptr, edit->FieldName.toLower()});
+        else if (auto* memo = qobject_cast<TBVMemo*>(w))
+            dataControls.push_back({nullptr, nullptr, memo, memo->FieldName.toUpper()});
+    }
     QString header;
     QString memoFailure;
     for (int i = 0; i < query.fieldCount(); ++i) {
@@ -562,15 +578,15 @@ bool ShowRecord(TablePageEnv& env)
         TBVMaskEdit* firstEdit = nullptr;
         bool hasMemo = false;
 
-        for (QWidget* w : controls) {
-            if (auto* image = qobject_cast<TBVImage*>(w)) {
-                if (image->objectName().mid(6).toUpper() != upper)
+        for (const DataControl& c : dataControls) {
+            if (TBVImage* image = c.image) {
+                if (c.name != upper)
                     continue;
                 picture = true;
                 showPicture(ui, image, f);
                 RememberShownValue(image);
-            } else if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
-                if (edit->FieldName.toLower() != lower)
+            } else if (TBVMaskEdit* edit = c.edit) {
+                if (c.name != lower)
                     continue;
                 showValue(ui, edit, f);
                 RememberShownValue(edit, StoredValueCondition(edit, f));
@@ -578,8 +594,8 @@ bool ShowRecord(TablePageEnv& env)
                     keyControl = true;
                 else if (!firstEdit)
                     firstEdit = edit;
-            } else if (auto* memo = qobject_cast<TBVMemo*>(w)) {
-                if (memo->FieldName.toUpper() != upper)
+            } else if (TBVMemo* memo = c.memo) {
+                if (c.name != upper)
                     continue;
                 hasMemo = true;
                 try {

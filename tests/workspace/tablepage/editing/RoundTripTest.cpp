@@ -79,6 +79,8 @@ TEST_P(RoundTrip, SerialKey)
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     ASSERT_EQ(state.RecordKeys, (QStringList{"1", "2"}));
     EXPECT_EQ(state.RecordIndex, 1);
+    EXPECT_EQ(edit("id")->text(), QStringLiteral("2"));
+    EXPECT_EQ(edit("id")->cursorPosition(), 0) << "the new key is shown as every shown value is";
     EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("QVEDIT_PEOPLE  Record  2 of 2          ")));
     EXPECT_EQ(rows("SELECT name, city, active, joined FROM qvedit_people WHERE id = 2"),
               QStringList{"IT'S NEW||False|12/31/9999"});
