@@ -26,8 +26,8 @@
 #include <QStatusBar>
 
 #include <algorithm>
-#include <vector>
 #include <stdexcept>
+#include <vector>
 
 using namespace platform::engine;
 
@@ -560,11 +560,11 @@ bool ShowRecord(TablePageEnv& env)
         // What each control shows from here on is the stored record, to tell the user's changes by.
         ForgetShownValue(w);
         if (auto* image = qobject_cast<TBVImage*>(w))
-            dataControls.push_back({image, nullptr, nullptr, image->objectName().mid(6).toUpper()});
+            dataControls.push_back({image, nullptr, nullptr, columnOf(w).toUpper()});
         else if (auto* edit = qobject_cast<TBVMaskEdit*>(w))
-            dataControls.push_back({nullptr, edit, nullptr, edit->FieldName.toLower()});
+            dataControls.push_back({nullptr, edit, nullptr, columnOf(w).toLower()});
         else if (auto* memo = qobject_cast<TBVMemo*>(w))
-            dataControls.push_back({nullptr, nullptr, memo, memo->FieldName.toUpper()});
+            dataControls.push_back({nullptr, nullptr, memo, columnOf(w).toUpper()});
     }
     QString header;
     QString memoFailure;
