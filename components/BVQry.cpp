@@ -1,6 +1,7 @@
 #include "components/BVQry.h"
 
 #include "components/BVValid.h"
+#include "platform/engine/SqlDialect.h"
 
 #include <QStringList>
 
@@ -17,8 +18,10 @@ constexpr int ftBlob = 15;
 constexpr int ftMemo = 16;
 constexpr int ftGraphic = 17;
 
-QString doubled(QString s) {
-    return s.replace(u'\'', QStringLiteral("''"));
+// A value between quotes, written as the connection's dialect reads it back unchanged: a quote
+// doubled, and a backslash where the dialect would take it for an escape.
+QString literal(const QString& s) {
+    return platform::engine::SqlStringLiteral(s);
 }
 
 // An optional sign and ASCII digits, blanks around them allowed as the validators allow them.
@@ -44,9 +47,7 @@ QString shown(QString criterion) {
 }
 
 [[noreturn]] void refuse(const QString& criterion, const QString& field, const QString& why) {
-    throw CriterionRefused(QStringLiteral("The criterion \"") + shown(criterion) + QStringLiteral("\" typed into ")
-                           + field + QStringLiteral(" cannot be run: ") + why
-                           + QStringLiteral("\r\n\r\nNothing was sent to the database."));
+    throw CriterionRefused::because(criterion, field, why);
 }
 
 // Writes each value of one criterion in the literal form of its column: between quotes (inner
@@ -59,12 +60,12 @@ public:
 
     QString operator()(const QString& value) const {
         if (!quote_.isEmpty())
-            return quote_ + doubled(value) + quote_;
+            return literal(value);
         const bool whole = type_ == ftSmallint || type_ == ftInteger || type_ == ftBoolean;
         if (whole ? isWholeNumber(value) : IsValidFloat(value))
             return value;
         if (type_ == ftAutoInc)
-            return u'\'' + doubled(value) + u'\'';
+            return literal(value);
         const QString kind = whole ? QStringLiteral(" is not a whole number.") : QStringLiteral(" is not a number.");
         if (value.trimmed().isEmpty())
             refuse(criterion_, field_, QStringLiteral("a number is missing in it."));
@@ -113,6 +114,12 @@ QStringList listItems(const QString& inside, const Values& value) {
 
 CriterionRefused::CriterionRefused(const QString& message) : std::runtime_error(message.toStdString()) {}
 
+CriterionRefused CriterionRefused::because(const QString& criterion, const QString& field, const QString& why) {
+    return CriterionRefused(QStringLiteral("The criterion \"") + shown(criterion) + QStringLiteral("\" typed into ")
+                            + field + QStringLiteral(" cannot be run: ") + why
+                            + QStringLiteral("\r\n\r\nNothing was sent to the database."));
+}
+
 QString QuoteForType(int FieldType) {
     return (FieldType == ftString || FieldType == ftDate) ? QStringLiteral("'") : QString();
 }
@@ -142,11 +149,11 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
         if (T.startsWith(u'!')) {
             QString rest = T.mid(1);
             rest.replace(u'*', u'%');
-            return F + QStringLiteral(" NOT LIKE '") + doubled(rest) + u'\'';
+            return F + QStringLiteral(" NOT LIKE ") + literal(rest);
         }
         QString pattern = T;
         pattern.replace(u'*', u'%');
-        return F + QStringLiteral(" LIKE '") + doubled(pattern) + u'\'';
+        return F + QStringLiteral(" LIKE ") + literal(pattern);
     }
 
     const Values value(T, F, FieldType);
@@ -160,7 +167,7 @@ QString CriterionToSql(const QString& Criterion, const QString& FieldName, int F
         else
             pattern.replace(u'?', u'_');
         if (text)
-            return F + QStringLiteral(" LIKE '") + doubled(pattern) + u'\'';
+            return F + QStringLiteral(" LIKE ") + literal(pattern);
         return F + QStringLiteral(" = ") + value(pattern);
     }
 

@@ -14,13 +14,17 @@ QString QuoteForType(int FieldType);
 class CriterionRefused : public std::runtime_error {
 public:
     explicit CriterionRefused(const QString& message);
+    // "The criterion "..." typed into field cannot be run: " + why, and that nothing was sent.
+    static CriterionRefused because(const QString& criterion, const QString& field, const QString& why);
     QString message() const { return QString::fromUtf8(what()); }
 };
 
 // Criterion: the text as typed, not trimmed and its case kept; the caller has removed one
 // enclosing pair of quotes and turned the word null into " IS NULL" itself.
-// Every single quote of a value written between quotes is doubled here, so pass the text as the
-// user typed it, not pre-doubled: O'Brien on a string column gives name = 'O''Brien'.
+// Every value written between quotes is a literal of the connection's dialect (SqlStringLiteral:
+// quotes doubled, and on PostgreSQL a backslash written so that no setting takes it for an
+// escape), so pass the text as the user typed it, not pre-doubled: O'Brien on a string column
+// gives name = 'O''Brien'.
 // FieldName is copied unchanged (already quoted when it holds a blank).
 // Gives the empty text for an empty criterion, for a date (9) criterion that is no valid date
 // (see IsValidDate), and for types that have no condition form here: date and time (11), blob

@@ -56,6 +56,7 @@ void Database::setConnected(bool connect)
         connection_.reset();  // frees the statements of every dataset on it
         inTransaction_ = false;
         dbmsName_.clear();
+        dialect_ = SqlDialect{};
         return;
     }
     if (connected())
@@ -89,6 +90,7 @@ void Database::setConnected(bool connect)
     user_ = user;
     password_ = password;
     dbmsName_.clear();
+    detectDialect();
 }
 
 odbc::Connection& Database::connection()
@@ -107,6 +109,7 @@ odbc::Connection& Database::connection()
             throw toEngineError(e);
         }
         connection_ = std::move(c);  // frees what was still open on the dead link
+        detectDialect();
         if (onReconnect_)
             onReconnect_(dsn_);
     }
@@ -178,6 +181,59 @@ QString Database::dbmsName()
         }
     }
     return dbmsName_;
+}
+
+namespace {
+
+// The first value of the first row of a statement run on c.
+QString firstValue(odbc::Connection& c, const QString& sql)
+{
+    odbc::Statement statement(c);
+    statement.execDirect(wide(sql));
+    QString value;
+    if (statement.fetch())
+        statement.getText(1, value);
+    return value;
+}
+
+} // namespace
+
+void Database::detectDialect()
+{
+    odbc::Connection& c = *connection_;
+    dialect_ = SqlDialect{};
+    try {
+        dbmsName_ = qstr(c.infoText(SQL_DBMS_NAME));
+        dialect_.product = SqlProductOf(dbmsName_);
+    } catch (const odbc::Error&) {
+        // A driver that does not say gets the reading of an unknown product.
+    }
+    if (dialect_.product == SqlProduct::MySQL) {
+        // A mode that cannot be read leaves backslash escapes on: a literal written for them
+        // may store a doubled backslash, one written without them could end early.
+        try {
+            const QString mode = firstValue(c, QStringLiteral("SELECT @@SESSION.sql_mode")).toUpper();
+            const QStringList modes = mode.split(QLatin1Char(','));
+            dialect_.noBackslashEscapes = modes.contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
+            dialect_.ansiQuotes = modes.contains(QLatin1String("ANSI_QUOTES")) || modes.contains(QLatin1String("ANSI"));
+        } catch (const odbc::Error&) {
+        }
+    }
+    SetCurrentSqlDialect(dialect_);
+}
+
+SqlReading Database::sessionReading()
+{
+    const std::vector<SqlReading> readings = PossibleReadings(dialect_);
+    if (dialect_.product != SqlProduct::PostgreSQL)
+        return readings.front();
+    QString setting;
+    try {
+        setting = firstValue(connection(), QStringLiteral("SHOW standard_conforming_strings"));
+    } catch (const odbc::Error& e) {
+        throw toEngineError(e);
+    }
+    return PostgreSqlReading(setting.trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive) != 0);
 }
 
 bool Database::linkLost() const

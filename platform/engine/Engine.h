@@ -3,6 +3,7 @@
 // component, query and table datasets and their fields. Every failure is an EngineError whose
 // message is the driver's own text.
 #include "platform/engine/FieldTypes.h"
+#include "platform/engine/SqlDialect.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -122,6 +123,13 @@ public:
 
     // The product name the driver reports (SQL_DBMS_NAME), e.g. "SQLite", "PostgreSQL".
     QString dbmsName();
+    // The dialect of the connection, found when it was made: its product and, for MySQL, the
+    // session's sql_mode. Connecting makes it the program's CurrentSqlDialect().
+    const SqlDialect& dialect() const { return dialect_; }
+    // The reading of statement text of the session as it is now. For PostgreSQL this asks the
+    // server for standard_conforming_strings, which a session may change at any time (one round
+    // trip); throws the driver's text when that fails. Other products: their first reading.
+    SqlReading sessionReading();
     // True when the link to the server is found broken.
     bool linkLost() const;
 
@@ -133,7 +141,9 @@ private:
     QStringList params_;
     bool keepConnection_ = false;
     bool inTransaction_ = false;
+    void detectDialect();
     QString dbmsName_;  // of the connection made
+    SqlDialect dialect_;
     std::unique_ptr<odbc::Connection> connection_;
     QString dsn_, user_, password_;  // of the connection made
     std::function<void(const QString&)> onReconnect_;

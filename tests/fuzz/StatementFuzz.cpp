@@ -1,12 +1,15 @@
 // Statement collection of the SQL page: any box text gives trimmed lines, none of them a comment
-// line, sent each followed by CR LF; the kind and the count statement come from it. The check for
-// one statement agrees with a plain split where nothing quotes, and never splits a literal.
+// line, sent each followed by CR LF; the kind comes from it. Every reading cuts any text into
+// tokens that cover it, agrees with a plain split where nothing quotes, and takes any value
+// written as a literal of its dialect for one literal.
 #include "Check.h"
+#include "platform/engine/SqlDialect.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
-#include "workspace/sqlpage/StatementCheck.h"
 
 #include <algorithm>
 #include <cstdint>
+
+using namespace platform::engine;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -29,24 +32,43 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected += line + QStringLiteral("\r\n");
     FUZZ_CHECK(statement == expected, statement);
     FUZZ_CHECK(StatementKind(statement).size() <= 6, statement);
-    FUZZ_CHECK(CountStatement(statement).startsWith(QStringLiteral("SELECT Count(*) FROM ")), statement);
 
-    // Without quote or comment marks, a text is one statement when at most one of its pieces
-    // between ";" holds more than blanks.
-    static const QString marks = QStringLiteral("'\"`[$-/");
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return marks.contains(c); })) {
-        const QStringList pieces = text.split(u';');
-        const auto filled = std::count_if(pieces.begin(), pieces.end(), [](const QString& piece) {
-            return std::any_of(piece.begin(), piece.end(),
-                               [](QChar c) { return !QStringLiteral(" \t\n\r\f\v").contains(c); });
-        });
-        FUZZ_CHECK(HoldsOneStatement(text) == (filled <= 1), text);
-    }
-    // Anything without a backslash, written as one literal, stays one statement.
-    if (!text.contains(u'\\')) {
-        QString literal = text;
-        literal.replace(u'\'', QStringLiteral("''"));
-        FUZZ_CHECK(HoldsOneStatement(QStringLiteral("SELECT '") + literal + QStringLiteral("';")), text);
+    SqlDialect mysqlStrict{SqlProduct::MySQL, true, true};
+    const SqlDialect dialects[] = {{SqlProduct::SQLite}, {SqlProduct::PostgreSQL}, {SqlProduct::MySQL}, mysqlStrict,
+                                   {SqlProduct::SqlServer}};
+    static const QString marks = QStringLiteral("'\"`[$-/#");
+    const bool unmarked = std::none_of(text.begin(), text.end(), [](QChar c) { return marks.contains(c); });
+    for (const SqlDialect& dialect : dialects) {
+        for (const SqlReading& reading : PossibleReadings(dialect)) {
+            // The tokens follow one another without gap to the end of the text.
+            SqlLexer lexer(text, reading);
+            SqlToken token;
+            qsizetype at = 0;
+            while (lexer.next(token)) {
+                FUZZ_CHECK(token.begin == at && token.end > token.begin, text);
+                at = token.end;
+            }
+            FUZZ_CHECK(at == text.size(), text);
+
+            // Without quote or comment marks, a text is one statement when at most one of its
+            // pieces between ";" holds more than blanks.
+            if (unmarked) {
+                const QStringList pieces = text.split(u';');
+                const auto filled = std::count_if(pieces.begin(), pieces.end(), [](const QString& piece) {
+                    return std::any_of(piece.begin(), piece.end(),
+                                       [](QChar c) { return !QStringLiteral(" \t\n\r\f\v").contains(c); });
+                });
+                FUZZ_CHECK(HoldsOneStatement(text, reading) == (filled <= 1), text);
+            }
+
+            // Any text written as a literal of the dialect is one literal, whatever follows it.
+            const QString literal = SqlStringLiteral(text, dialect);
+            const QString query = QStringLiteral("SELECT ") + literal + QStringLiteral(";\n'; DELETE FROM t; --");
+            SqlLexer words(query, reading);
+            FUZZ_CHECK(words.next(token) && words.next(token) && words.next(token), query);
+            FUZZ_CHECK(token.kind == SqlToken::Literal && query.mid(token.begin, token.end - token.begin) == literal,
+                       query);
+        }
     }
     return 0;
 }

@@ -267,28 +267,44 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
     return true;
 }
 
-// The count and the question before an UPDATE or DELETE; true when the statement may run.
-bool confirmChange(SqlPageEnv& env, const QString& text, const QString& kind)
+// An UPDATE or DELETE runs in a transaction, and the question asks about the rows it changed
+// there: the number confirmed is the number written, whatever the statement's comments and
+// literals hold. Yes commits; any other answer rolls back. False when a failure was reported.
+bool runConfirmed(SqlPageEnv& env, platform::engine::Database& database, const QString& text, const QString& kind)
 {
     Query& query = env.query;
-    setQueryText(query, CountStatement(text));
+    setQueryText(query, text);
     int count = 0;
     try {
-        query.open();
-        if (query.eof() || query.fieldCount() == 0)
-            throw EngineError(QStringLiteral("The count statement returned no row."));
-        count = query.fields(0).asInteger();
-        query.close();
-    } catch (const std::exception&) {
-        query.close();
+        database.startTransaction();
+        query.execSQL();
+        count = query.rowsAffected();
+        if (count < 0)
+            throw EngineError(QStringLiteral("The driver did not tell how many records the statement changed."));
+    } catch (const EngineError& error) {
+        database.rollback();
         AppMessageDlg(QStringLiteral("The query would result in an error and cannot be executed.") + kCrLf + kCrLf
-                          + queryText(query),
+                          + error.message() + kCrLf + kCrLf + queryText(query),
                       mtWarning, mbOK);
         return false;
     }
-    return platform::modal::messageBox(env.window, QMessageBox::Question, QStringLiteral("Confirm"),
-                                       ConfirmationText(kind.toLower(), count), QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+    const int answer =
+        platform::modal::messageBox(env.window, QMessageBox::Question, QStringLiteral("Confirm"),
+                                    ConfirmationText(kind.toLower(), count), QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        database.rollback();
+        return true;
+    }
+    try {
+        database.commit();
+    } catch (const EngineError& error) {
+        AppMessageDlg(QStringLiteral("The ") + kind.toLower() + QStringLiteral(" could not be committed, and nothing was "
+                                                                               "stored.")
+                          + kCrLf + kCrLf + error.message() + kCrLf + kCrLf + queryText(query),
+                      mtError, mbOK);
+        return false;
+    }
+    return true;
 }
 
 void runStatement(SqlPageEnv& env)
@@ -304,22 +320,32 @@ void runStatement(SqlPageEnv& env)
     state.StatementLines = CollectStatementLines(boxLines(*env.ui.Memo_SQL), selectedText(*env.ui.Memo_SQL));
     const QString text = StatementText(state.StatementLines);
     const QString kind = StatementKind(text);
-    if (RefuseStatementText(text, kind))
-        return;
-
-    if (kind == QLatin1String("SELECT")) {
-        if (!listRows(env, text, showFieldNames))
-            return;
-    } else if (kind == QLatin1String("INSERT")) {
-        if (!executeStatement(env, text))
-            return;
-    } else if (kind == QLatin1String("UPDATE") || kind == QLatin1String("DELETE")) {
-        if (confirmChange(env, text, kind) && !executeStatement(env, text))
-            return;
-    } else {
+    const bool select = kind == QLatin1String("SELECT");
+    const bool change = kind == QLatin1String("UPDATE") || kind == QLatin1String("DELETE");
+    if (!select && !change && kind != QLatin1String("INSERT")) {
         AppMessageDlg(QStringLiteral("Only INSERT, UPDATE, DELETE and SELECT statements are supported.") + kCrLf
                           + kCrLf + text,
                       mtError, mbOK);
+        return;
+    }
+    platform::engine::Database* database = platform::engine::Session::instance().findDatabase(env.query.databaseName());
+    if (!database) {
+        // Reported as the statement's own failure would be: nothing can be sent.
+        AppMessageDlg(QStringLiteral("The database '") + env.query.databaseName() + QStringLiteral("' is not connected.")
+                          + kCrLf + kCrLf + text,
+                      mtError, mbOK);
+        return;
+    }
+    if (RefuseStatementText(text, *database))
+        return;
+
+    if (select) {
+        if (!listRows(env, text, showFieldNames))
+            return;
+    } else if (change) {
+        if (!runConfirmed(env, *database, text, kind))
+            return;
+    } else if (!executeStatement(env, text)) {
         return;
     }
     showResultsTop(env);
@@ -429,24 +455,6 @@ QString StatementText(const QStringList& lines)
 QString StatementKind(const QString& statementText)
 {
     return statementText.trimmed().toUpper().left(6);
-}
-
-QString CountStatement(const QString& statementText)
-{
-    // Positions are found without regard to case, but the parts are cut from the text as typed:
-    // quoted values in the WHERE part must keep their case to be counted right.
-    const QString work = statementText.trimmed().replace(kCrLf, QStringLiteral(" "));
-    const qsizetype where = work.indexOf(QLatin1String("WHERE "), 0, Qt::CaseInsensitive);
-    const QString wherePart = where < 0 ? QString() : work.mid(where);
-
-    QString table;
-    if (const qsizetype from = work.indexOf(QLatin1String("FROM "), 0, Qt::CaseInsensitive); from >= 0)
-        table = work.mid(from + 5).trimmed();
-    else if (const qsizetype update = work.indexOf(QLatin1String("UPDATE "), 0, Qt::CaseInsensitive); update >= 0)
-        table = work.mid(update + 7).trimmed();
-    if (const qsizetype blank = table.indexOf(QLatin1Char(' ')); blank >= 0)
-        table.truncate(blank);
-    return QStringLiteral("SELECT Count(*) FROM ") + table + QLatin1Char(' ') + wherePart;
 }
 
 QString ConfirmationText(const QString& kind, int count)

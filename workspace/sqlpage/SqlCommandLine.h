@@ -1,7 +1,8 @@
 #pragma once
 // The SQL Command Line page: runs the statement typed into Memo_SQL on the window's query, lists
-// a SELECT as text in Memo_Results, asks before an UPDATE or DELETE with the count of rows it will
-// touch, and shows the caret position of the focused box in status-bar panel 1.
+// a SELECT as text in Memo_Results, runs an UPDATE or DELETE in a transaction that is kept only
+// when the user confirms the count of rows it changed, and shows the caret position of the
+// focused box in status-bar panel 1.
 #include <QString>
 #include <QStringList>
 #include <Qt>
@@ -41,8 +42,6 @@ QStringList CollectStatementLines(const QStringList& boxLines, const QString& se
 QString StatementText(const QStringList& lines);
 // The first six characters of the trimmed, upper-cased text.
 QString StatementKind(const QString& statementText);
-// "SELECT Count(*) FROM " + table + " " + WHERE part, both cut from the text as typed.
-QString CountStatement(const QString& statementText);
 QString ConfirmationText(const QString& kind, int count);
 // The lines one row adds to the listing: one line of values each closed by "|", or, with field
 // names, one line per field (name padded to 20, value in single quotes) and three empty lines.

@@ -42,11 +42,7 @@ using platform::engine::FieldType;
 
 namespace {
 
-QString quoted(QString value)
-{
-    value.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + value + QLatin1Char('\'');
-}
+QString quoted(const QString& value) { return SqlLiteral(platform::engine::ftString, value); }
 
 // The translator doubles the quotes of what it writes, so a criterion only gets its enclosing pair.
 QString enclosed(const QString& value) { return QLatin1Char('\'') + value + QLatin1Char('\''); }
@@ -95,6 +91,21 @@ QString floatTerm(const QString& name, const Field& field)
     const QString exponent = QStringLiteral("e") + QString::number(E - 15);
     return name + QStringLiteral(" BETWEEN ") + QString::number(10 * M - 5) + exponent + QStringLiteral(" AND ")
            + QString::number(10 * M + 5) + exponent;
+}
+
+// A date or date-and-time criterion that is no valid one is refused: passed over, it would leave
+// the query without that condition and so find records the user did not ask for.
+void checkDateCriterion(TBVMaskEdit* edit, const QString& text)
+{
+    const int type = edit->fieldTypeCode();
+    QString why;
+    if (type == platform::engine::ftDate && !IsValidDate(text))
+        why = QStringLiteral("it is not a valid date (month/day/year).");
+    else if (type == platform::engine::ftDateTime && !IsValidDateTime(text))
+        why = QStringLiteral("it is not a valid date and time (month/day/year hours:minutes:seconds).");
+    if (!why.isEmpty())
+        throw QueryRefused(CriterionRefused::because(edit->displayText(), QuoteIfBlank(edit->FieldName), why).message(),
+                           edit);
 }
 
 // What a control gives as criterion: its text, or nothing when it holds only its empty mask.
@@ -202,7 +213,11 @@ void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QStrin
             rest.remove(0, 1);
         if (rest.endsWith(QLatin1Char('\'')))
             rest.chop(1);
-        if (rest.toLower() == QLatin1String("null")) {
+        if (rest.isEmpty()) {
+            // Quotes typed into the key with nothing between them would give no condition at all,
+            // and so every record.
+            throw CriterionRefused::because(Value, FieldName, QStringLiteral("nothing is left of it inside its quotes."));
+        } else if (rest.toLower() == QLatin1String("null")) {
             condition = FieldName + QStringLiteral(" IS NULL");
         } else if (FieldType == platform::engine::ftBoolean && (rest == QLatin1String("0") || rest == QLatin1String("1"))) {
             // Quoted: PostgreSQL has no boolean = integer, while '1' converts on every database.
@@ -247,12 +262,18 @@ void BuildQueryStatement(TablePageEnv& env)
     // The criteria cannot end the SELECT, but an appended text can: "1=1; DELETE FROM x" would run
     // its DELETE on a server that takes several statements in one text.
     const QString text = StatementText(query.sql());
-    if (!HoldsOneStatement(text)) {
+    platform::engine::Database* database = platform::engine::Session::instance().findDatabase(query.databaseName());
+    const StatementCount count = database ? CountStatements(text, *database) : StatementCount::One;
+    if (count != StatementCount::One) {
         refused();
-        throw QueryRefused(QStringLiteral("The query would hold more than one statement (a \";\" outside quotes and "
-                                          "comments is followed by more), so it was not run. Only its SELECT may be "
-                                          "sent; look at the text added with Append SQL.\r\n\r\nNothing was sent "
-                                          "to the database.\r\n\r\n")
+        const QString what = count == StatementCount::Several
+                                 ? QStringLiteral("The query would hold more than one statement (a \";\" outside "
+                                                  "quotes and comments is followed by more), so it was not run.")
+                                 : QStringLiteral("The query might hold more than one statement (databases read its "
+                                                  "quotes and comments differently, and which reading is this "
+                                                  "database's could not be told), so it was not run.");
+        throw QueryRefused(what + QStringLiteral(" Only its SELECT may be sent; look at the text added with Append "
+                                                 "SQL.\r\n\r\nNothing was sent to the database.\r\n\r\n")
                                + text,
                            nullptr);
     }
@@ -283,6 +304,7 @@ static void fillQueryStatement(TablePageEnv& env)
     if (chosen) {
         const QString text = criterionText(chosen);
         if (!text.isEmpty()) {
+            checkDateCriterion(chosen, text);
             addControlTerm(state, query, chosen, QuoteIfBlank(chosen->FieldName), text, chosen->fieldTypeCode(), false);
             keyTerm = true;
         }
@@ -298,11 +320,10 @@ static void fillQueryStatement(TablePageEnv& env)
                 const QString text = criterionText(edit);
                 const QString name = QuoteIfBlank(edit->FieldName);
                 const int type = edit->fieldTypeCode();
-                if (type == platform::engine::ftDate) {
-                    if (IsValidDate(text) || markedNull)
-                        addControlTerm(state, query, edit, name, text, type, markedNull);
-                } else if (type == platform::engine::ftDateTime) {
-                    if (IsValidDateTime(text) || markedNull)
+                if (type == platform::engine::ftDate || type == platform::engine::ftDateTime) {
+                    if (!markedNull && !text.isEmpty())
+                        checkDateCriterion(edit, text);
+                    if (!text.isEmpty() || markedNull)
                         addControlTerm(state, query, edit, name, text, type, markedNull);
                 } else if (type == platform::engine::ftBoolean) {
                     if (!text.isEmpty() || markedNull) {

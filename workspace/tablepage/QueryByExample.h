@@ -26,8 +26,9 @@ void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QStrin
                   const QString& Value, int FieldType, bool IsNull);
 
 // Fills the SQL lines of the window's Query from the page, the appended text and the sort order.
-// Throws QueryRefused, with the lines emptied, for a criterion the translator refuses and for a
-// statement that is not one statement (an appended text holding ";").
+// Throws QueryRefused, with the lines emptied, for a criterion the translator refuses, a date or
+// date and time that is none, quotes alone typed into the key, and a statement that is not one
+// statement as the connection reads it (an appended text holding ";").
 void BuildQueryStatement(TablePageEnv& env);
 
 // The key of the current row of a table with neither key nor unique column: "WHERE a=.. AND .."

@@ -98,11 +98,10 @@ QString BooleanToBit(const QString& Value)
 QString SqlLiteral(int FieldType, const QString& Value)
 {
     switch (FieldType) {
-    case ftString: {
-        QString v = Value;
-        v.replace(QLatin1Char('\''), QStringLiteral("''"));
-        return QLatin1Char('\'') + v + QLatin1Char('\'');
-    }
+    case ftString:
+        // Written for the connection's dialect: a backslash in a stored value must not end the
+        // literal on a server that takes it for an escape.
+        return SqlStringLiteral(Value);
     case ftSmallint:
     case ftInteger:
         return IntegerTextOrDefault(Value).trimmed();

@@ -34,7 +34,8 @@ bool RefuseNumberOutOfRange(TBVMaskEdit* Edit);
 // "0"/"1" unchanged; "true" (any case, blanks around) gives "1"; anything else "0".
 QString BooleanToBit(const QString& Value);
 
-// The literal of Value by field type: 1 quoted with inner quotes doubled, 2/3 integer, 5 bit,
+// The literal of Value by field type: 1 quoted with inner quotes doubled (SqlStringLiteral of the
+// connection's dialect: E'..' on PostgreSQL for a value holding a backslash), 2/3 integer, 5 bit,
 // 6 float, 9 {d '...'}, 11 {ts '...'}, any other type empty. A date-and-time text that does not
 // convert throws std::invalid_argument (callers test with IsValidDateTime first).
 QString SqlLiteral(int FieldType, const QString& Value);

@@ -201,9 +201,9 @@ TEST_P(CommandLine, FailuresAreReported)
          "Only INSERT, UPDATE, DELETE and SELECT statements are supported.\r\n\r\nexplain select 1\r\n"},
         {"empty box", "// nothing but a comment", {},
          "Only INSERT, UPDATE, DELETE and SELECT statements are supported.\r\n\r\n"},
-        {"count statement fails", "delete sqlpage_people where id = 1", {},
-         "The query would result in an error and cannot be executed.\r\n\r\n"
-         "SELECT Count(*) FROM  where id = 1\r\n"},
+        {"change fails", "delete from sqlpage_missing where id = 1",
+         "The query would result in an error and cannot be executed.\r\n\r\n",
+         "\r\n\r\ndelete from sqlpage_missing where id = 1\r\n"},
         {"no such table", "select * from sqlpage_missing", "", "\r\n\r\nselect * from sqlpage_missing\r\n"},
         {"bad insert", "insert into sqlpage_missing values (1)", "", "\r\n\r\ninsert into sqlpage_missing values (1)\r\n"},
     };
@@ -215,6 +215,7 @@ TEST_P(CommandLine, FailuresAreReported)
             EXPECT_EQ(asked[0].text, shown(c.message)) << c.what;
         } else {
             // The driver's own text, then the statement.
+            EXPECT_TRUE(asked[0].text.startsWith(shown(c.messageStart))) << c.what;
             EXPECT_TRUE(asked[0].text.endsWith(shown(c.message).mid(1))) << c.what << ": " << asked[0].text.toStdString();
             EXPECT_TRUE(asked[0].text.contains(QStringLiteral("sqlpage_missing"), Qt::CaseInsensitive)) << c.what;
             EXPECT_GT(asked[0].text.indexOf(QLatin1Char('\n')), 0) << c.what;
@@ -564,6 +565,54 @@ TEST_F(SqlBoxes, ConnectionRefusesOtherUsesWhileRowsAreRead)
     after.sql() << QStringLiteral("select 5");
     after.open();
     EXPECT_EQ(after.fields(0).asInteger(), 5);
+}
+
+} // namespace
+
+namespace {
+
+// The number asked is the number of rows the statement changes, found by running it in a
+// transaction: neither a WHERE in a comment or literal nor a subquery's FROM can change it, and
+// any answer but Yes leaves every row as it was.
+TEST_P(CommandLine, TheNumberAskedIsTheNumberWritten)
+{
+    const auto rows = [&] {
+        QStringList all;
+        platform::engine::Query q;
+        q.setDatabaseName(form.Database.databaseName());
+        q.sql() << QStringLiteral("SELECT id, name, city FROM sqlpage_people ORDER BY id");
+        for (q.open(); !q.eof(); q.next())
+            all << q.fields(0).asString() + u'|' + q.fields(1).asString() + u'|' + q.fields(2).asString();
+        return all;
+    };
+    const QStringList before = rows();
+    const struct {
+        const char* text;
+        int asked;
+    } cases[] = {
+        {"DELETE FROM sqlpage_people -- WHERE id = -1", 3},
+        {"DELETE FROM sqlpage_people WHERE id = 99", 0},
+        {"UPDATE sqlpage_people SET city = (SELECT max(name) FROM sqlpage_people) WHERE id = 1", 1},
+        {"UPDATE sqlpage_people SET city = ' WHERE 1=0; --' /* WHERE id = 1 */ WHERE id <= 2", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString text = QString::fromUtf8(c.text);
+        const QString kind = text.left(6).toLower();
+        run(text, QMessageBox::No);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].text, ConfirmationText(kind, c.asked));
+        EXPECT_EQ(rows(), before);
+    }
+    EXPECT_FALSE(form.Database.inTransaction());
+
+    run(QString::fromUtf8(cases[3].text), QMessageBox::Yes);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM sqlpage_people WHERE city = ' WHERE 1=0; --'")), 2);
+    run(QString::fromUtf8(cases[0].text), QMessageBox::Yes);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, ConfirmationText(QStringLiteral("delete"), 3));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM sqlpage_people")), 0);
+    EXPECT_FALSE(form.Database.inTransaction());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The SQL page's text rules: which lines make the statement, its kind, the count statement before
-// an UPDATE or DELETE, the two listing layouts and the caret text.
+// The SQL page's text rules: which lines make the statement, its kind, the question before an
+// UPDATE or DELETE, the two listing layouts and the caret text.
 #include "workspace/sqlpage/SqlCommandLine.h"
 
 #include <QPlainTextEdit>
@@ -57,27 +57,6 @@ TEST(SqlStatement, KindIsTheFirstSixCharacters)
     };
     for (const auto& c : cases)
         EXPECT_EQ(StatementKind(c.text), c.kind) << c.text.toStdString();
-}
-
-TEST(SqlStatement, CountStatementIsCutFromTheTextAsTyped)
-{
-    const struct {
-        QString statement;
-        QString count;
-    } cases[] = {
-        // Quoted values keep their case, or a case-sensitive database counts other rows.
-        {"delete from people where name = 'Smith'\r\n", "SELECT Count(*) FROM people where name = 'Smith'"},
-        {"DELETE FROM t\r\n", "SELECT Count(*) FROM t "},
-        {"  update   Orders set qty = 2 WHERE id = 7\r\n", "SELECT Count(*) FROM Orders WHERE id = 7"},
-        {"DELETE\r\nFROM t\r\nWHERE a = 1\r\nAND b = 'x'\r\n", "SELECT Count(*) FROM t WHERE a = 1 AND b = 'x'"},
-        {"UPDATE t SET a = (SELECT max(b) FROM u) WHERE c = 2\r\n",
-         "SELECT Count(*) FROM u) WHERE c = 2"},  // the subquery's table: the count then fails
-        {"DELETE t WHERE a = 1\r\n", "SELECT Count(*) FROM  WHERE a = 1"},
-        {"delete from \"My Table\" where x = 1\r\n", "SELECT Count(*) FROM \"My where x = 1"},
-        {"update t set note = 'nowhere'\r\n", "SELECT Count(*) FROM t "},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CountStatement(c.statement), c.count) << c.statement.toStdString();
 }
 
 TEST(SqlStatement, ConfirmationText)

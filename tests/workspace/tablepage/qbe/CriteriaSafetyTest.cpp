@@ -140,3 +140,164 @@ TEST_F(CriteriaSafety, AppendedTextCannotAddAStatement)
 }
 
 } // namespace
+
+namespace {
+
+enum class Strings { Sqlite, PgStandard, PgBackslash };
+
+// Criteria holding backslashes and quotes search for what was typed, on SQLite and on PostgreSQL
+// with standard_conforming_strings on and off (a logged role each), and the literals the page
+// writes from stored values select their own rows: on PostgreSQL nothing but SELECTs is sent.
+class LiteralCriteria : public QbeWindow, public ::testing::WithParamInterface<Strings> {
+protected:
+    void SetUp() override
+    {
+        QbeWindow::SetUp();
+        if (GetParam() == Strings::Sqlite) {
+            connectSqlite();
+        } else {
+            QV_REQUIRE_PG();
+            const bool on = GetParam() == Strings::PgStandard;
+            const QString role = on ? QStringLiteral("qv_qbe_strings_on") : QStringLiteral("qv_qbe_strings_off");
+            const testsupport::PgLogin login = testsupport::pgLoggedRole(role);
+            testsupport::pgExec(QStringLiteral("ALTER ROLE %1 SET standard_conforming_strings = %2")
+                                    .arg(role, on ? QStringLiteral("on") : QStringLiteral("off")));
+            connect(testsupport::pg().dsn, QStringLiteral("POSTGRESQL"), login.user, login.password);
+            prefix = on ? QStringLiteral("qbe_on_") : QStringLiteral("qbe_off_");
+            platform::engine::Query pid;
+            pid.setDatabaseName(form.Database.databaseName());
+            pid.sql() << QStringLiteral("SELECT pg_backend_pid()");
+            pid.open();
+            backend = pid.fields(0).asInteger();
+        }
+        recreate(table(QStringLiteral("people")), QStringLiteral("id INTEGER PRIMARY KEY, name VARCHAR(80), note TEXT"));
+        recreate(table(QStringLiteral("plain")), QStringLiteral("name VARCHAR(80), code VARCHAR(10)"));
+        recreate(table(QStringLiteral("victim")), QStringLiteral("id INTEGER"));
+        exec({QStringLiteral("INSERT INTO %1 VALUES (1, 'Ann', 'a'), (2, ?, 'x'), (3, ?, 'y')").arg(table("people")),
+              QStringLiteral("INSERT INTO %1 VALUES (?, 'p'), (?, 'q'), ('z', 'r')").arg(table("plain")),
+              QStringLiteral("INSERT INTO %1 VALUES (1), (2), (3), (4), (5)").arg(table("victim"))},
+             {QStringLiteral("\\'OR 1=1--"), QStringLiteral("a\\")});
+    }
+    void TearDown() override
+    {
+        if (form.Database.connected())
+            exec({QStringLiteral("DROP TABLE IF EXISTS ") + table("people"),
+                  QStringLiteral("DROP TABLE IF EXISTS ") + table("plain"),
+                  QStringLiteral("DROP TABLE IF EXISTS ") + table("victim")});
+        QbeWindow::TearDown();
+    }
+    QString table(const QString& name) const { return prefix + name; }
+    // Runs statements whose "?" markers take the values, so the rows hold them exactly.
+    void exec(const QStringList& statements, const QStringList& values = {})
+    {
+        for (QString sql : statements) {
+            QStringList params;
+            while (sql.contains(u'?')) {
+                const QString name = QStringLiteral("p") + QString::number(params.size());
+                sql.replace(sql.indexOf(u'?'), 1, u':' + name);
+                params << name;
+            }
+            platform::engine::Query q;
+            q.setDatabaseName(form.Database.databaseName());
+            q.sql() << sql;
+            for (qsizetype i = 0; i < params.size(); ++i)
+                q.paramByName(params[i]).setString(values[i % values.size()]);
+            q.execSQL();
+        }
+    }
+    int count(const QString& name)
+    {
+        platform::engine::Query q;
+        q.setDatabaseName(form.Database.databaseName());
+        q.sql() << QStringLiteral("SELECT count(*) FROM ") + table(name);
+        q.open();
+        return q.fields(0).asInteger();
+    }
+    // Runs a query with one criterion; what the page sent, on PostgreSQL.
+    QStringList search(const QString& field, const QString& criterion)
+    {
+        query();
+        if (TBVMemo* m = memo(field))
+            m->setPlainText(criterion);
+        else
+            type(field, criterion);
+        messages.clear();
+        if (!backend) {
+            execute();
+            return {};
+        }
+        testsupport::PgStatementLog log(backend);
+        execute();
+        return log.statements();
+    }
+    QString prefix = QStringLiteral("qbe_lit_");
+    int backend = 0;
+};
+
+TEST_P(LiteralCriteria, CriteriaSearchForWhatWasTyped)
+{
+    form.state().SerialFields = {table(QStringLiteral("people")).toUpper() + QStringLiteral("=ID")};
+    choose(table(QStringLiteral("people")));
+    const struct {
+        const char* field;
+        const char* criterion;
+        QStringList keys;  // the records found
+    } cases[] = {
+        {"name", "\\'OR 1=1--", {"2"}},
+        {"name", "\\'OR 1=1 AND $$\"\\\"$$=$$\"\\\"$$; DELETE FROM @victim; --", {}},
+        {"name", "a\\", {"3"}},
+        {"name", "a\\|Ann", {"1", "3"}},
+        {"name", "[a\\,Ann]", {"1", "3"}},
+        {"name", "!a\\", {"1", "2"}},
+        {"name", "*\\'OR*", {"2"}},
+        {"name", "a\\:b", {"3"}},
+        {"note", "\\'; DELETE FROM @victim; --", {}},
+        {"id", "'3'", {"3"}},
+    };
+    for (const auto& c : cases) {
+        const QString criterion = QString::fromUtf8(c.criterion).replace(u'@', prefix);
+        SCOPED_TRACE(std::string(c.field) + ": " + criterion.toStdString());
+        const QStringList sent = search(QString::fromUtf8(c.field), criterion);
+        QStringList keys = form.state().RecordKeys;
+        keys.sort();
+        EXPECT_EQ(keys, c.keys);
+        EXPECT_EQ(messages.size(), c.keys.isEmpty() ? 1 : 0) << messages.join(u'\n').toStdString();
+        for (const QString& statement : sent)
+            EXPECT_TRUE(statement.startsWith(QStringLiteral("SELECT "))) << statement.toStdString();
+        if (backend)
+            EXPECT_FALSE(sent.isEmpty());
+        EXPECT_EQ(count(QStringLiteral("victim")), 5);
+    }
+    EXPECT_EQ(count(QStringLiteral("people")), 3);
+}
+
+// A table without key columns keeps each record as a clause over its values: one holding a
+// backslash, or a backslash before a quote, selects that record alone.
+TEST_P(LiteralCriteria, KeyClausesOfStoredValuesSelectTheirOwnRecord)
+{
+    choose(table(QStringLiteral("plain")));
+    search(QStringLiteral("code"), QString());
+    ASSERT_EQ(form.state().RecordKeys.size(), 3);
+    QStringList shown;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            QTest::mouseClick(ui.BitBtn_Next, Qt::LeftButton);
+        shown << edit(QStringLiteral("name"))->text() + u'|' + edit(QStringLiteral("code"))->text();
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"\\'OR 1=1--|p", "a\\|q", "z|r"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Strings, LiteralCriteria,
+                         ::testing::Values(Strings::Sqlite, Strings::PgStandard, Strings::PgBackslash),
+                         [](const ::testing::TestParamInfo<Strings>& info) {
+                             switch (info.param) {
+                             case Strings::Sqlite: return std::string("SQLite");
+                             case Strings::PgStandard: return std::string("PgStandardStrings");
+                             case Strings::PgBackslash: return std::string("PgBackslashEscapes");
+                             }
+                             return std::string();
+                         });
+
+} // namespace
