@@ -11,6 +11,7 @@
 #include "workspace/PageControl.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
+#include "workspace/sqlpage/StatementCheck.h"
 #include "workspace/tools/TableName.h"
 #include "workspace/tablepage/TablePage.h"
 #include "workspace/sqlpage/TextEditor.h"
@@ -265,8 +266,21 @@ void MenuItem_FromScreenClick(TForm_Main& form)
                 AppMessageDlg(QStringLiteral("Line %1: ").arg(i + 1) + row.error, mtError, mbOK);
                 continue;
             }
+            const QString insert = DelimitedInsertStatement(s.ImportTable, columns.items, row.items);
+            // A value the line quotes is checked as quotes, not as the database reads them: where
+            // a backslash escapes, 'a\' runs on into the next value and could end the INSERT.
+            platform::engine::Database* database =
+                platform::engine::Session::instance().findDatabase(form.Query.databaseName());
+            if (database && CountStatements(insert, *database) != StatementCount::One) {
+                AppMessageDlg(QStringLiteral("Line %1: This line was not inserted: as this database reads its quotes,\r\n"
+                                             "the INSERT made of it would be more than one statement:\r\n")
+                                      .arg(i + 1)
+                                  + lines[i],
+                              mtError, mbOK);
+                continue;
+            }
             form.Query.sql().clear();
-            form.Query.sql() << DelimitedInsertStatement(s.ImportTable, columns.items, row.items);
+            form.Query.sql() << insert;
             try {
                 form.Query.execSQL();
                 ++inserted;

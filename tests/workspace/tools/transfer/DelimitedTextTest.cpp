@@ -3,6 +3,7 @@
 #include "Fixture.h"
 
 #include "demo/DemoMaker.h"
+#include "tests/support/PgStatementLog.h"
 #include "workspace/tools/DelimitedText.h"
 
 #include <QTemporaryDir>
@@ -275,6 +276,40 @@ TEST_F(Delimited, FromFileLoadsTheFileIntoTheBoxFirst)
     form.MenuItem_FromFileClick(ui.MenuItem_FromFile);
     EXPECT_EQ(messages, QStringList{QStringLiteral("0 row(s) inserted.")});
     EXPECT_EQ(count(QStringLiteral("xfer_t")), 2);
+}
+
+} // namespace
+
+namespace {
+
+// Where a backslash escapes inside quotes (PostgreSQL with standard_conforming_strings off), a
+// value the line quotes as 'a\' runs on into the next one: a line whose INSERT would then be two
+// statements is refused unsent, and the lines around it go in.
+TEST_F(Delimited, ALineWhoseQuotesEndTheInsertEarlyIsNotSent)
+{
+    QV_REQUIRE_PG();
+    const QString role = QStringLiteral("qv_xfer_strings_off");
+    const testsupport::PgLogin login = testsupport::pgLoggedRole(role);
+    testsupport::pgExec(QStringLiteral("ALTER ROLE %1 SET standard_conforming_strings = off").arg(role));
+    connect(testsupport::pg().dsn, QStringLiteral("POSTGRESQL"), login.user, login.password);
+    recreate(QStringLiteral("xfer_off_t"), QStringLiteral("id INTEGER, name VARCHAR(30), note VARCHAR(60)"));
+    recreate(QStringLiteral("xfer_off_victim"), QStringLiteral("id INTEGER"));
+    exec({QStringLiteral("INSERT INTO xfer_off_victim VALUES (1), (2)")});
+    ui.Memo_Results->setPlainText(QStringList{
+        QStringLiteral("id|name|note|"),
+        QStringLiteral("1|'a\\'|', 2); DELETE FROM xfer_off_victim; --'|"),
+        QStringLiteral("2|'b'|'c'|"),
+    }.join(QLatin1Char('\n')));
+    importInto(QStringLiteral("xfer_off_t"));
+
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Line 2: This line was not inserted: as this database reads its "
+                                                      "quotes,")))
+        << messages[0].toStdString();
+    EXPECT_EQ(messages[1], QStringLiteral("1 row(s) inserted."));
+    EXPECT_EQ(count(QStringLiteral("xfer_off_victim")), 2);
+    EXPECT_EQ(count(QStringLiteral("xfer_off_t")), 1);
+    exec({QStringLiteral("DROP TABLE xfer_off_t"), QStringLiteral("DROP TABLE xfer_off_victim")});
 }
 
 } // namespace
