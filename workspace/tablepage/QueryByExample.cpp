@@ -10,6 +10,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/ExactReals.h"
 #include "workspace/tablepage/RecordDisplay.h"
 #include "workspace/tablepage/SortOrdr.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -26,6 +27,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -33,7 +35,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -56,45 +57,39 @@ bool isMarkedNull(const QString& hint) { return hint == QLatin1String("null"); }
 // How often a running walk paints its count.
 constexpr qint64 kCountPaintMs = 100;
 
-// The term that selects a floating-point value's own row. A single-precision value is written as
-// the shortest text of that single (quoted, so the database reads it in the column's own type: a
-// double of the same text differs from it). A double is written as the shortest text that reads
-// back to it; but a driver may hand doubles over rounded to 15 significant digits (the SQLite
-// driver does), and then no text of the value fetched equals the value stored, so a value that
-// has 15 digits or fewer selects what rounds to it at 15 digits.
+// The term that selects a floating-point value's own row: the shortest text that reads back to
+// the double fetched, or a DECIMAL's digits as the driver gave them. A single-precision value is
+// written as the shortest text of that single, quoted, so that the database reads it in the
+// column's own type: a double of the same text differs from it.
 QString floatTerm(const QString& name, const Field& field)
 {
-    // The ODBC type codes of the fetched column.
-    constexpr int kSqlFloat = 6, kSqlReal = 7, kSqlDouble = 8;
-    const double value = field.asFloat();
-    if (!std::isfinite(value))
-        return name + QLatin1Char('=') + quoted(field.asString());
-    char text[64];
-    if (field.sqlType() == kSqlReal) {
-        const auto end = std::to_chars(text, text + sizeof text, float(value)).ptr;
+    constexpr int kSqlReal = 7;  // the ODBC type code of a single-precision column
+    if (field.sqlType() == kSqlReal && std::isfinite(field.asFloat())) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, float(field.asFloat())).ptr;
         return name + QLatin1Char('=') + quoted(QString::fromLatin1(text, int(end - text)));
     }
-    if (value == 0 || (field.sqlType() != kSqlDouble && field.sqlType() != kSqlFloat))
-        return name + QLatin1Char('=') + field.asString();
-    // Significant digits of the shortest text: those of its mantissa in scientific form.
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-    const std::string shortest(text, end);
-    const std::string mantissa = shortest.substr(0, shortest.find('e'));
-    const auto digits = std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits > 15)
-        return name + QLatin1Char('=') + field.asString();
-    // The value at 15 digits is M x 10^(E-14); what rounds to it lies within half a unit of the
-    // last digit: (10M -+ 5) x 10^(E-15).
-    std::snprintf(text, sizeof text, "%.14e", value);
-    const std::string rounded(text);
-    const std::size_t e = rounded.find('e');
-    std::string m = rounded.substr(0, e);
-    m.erase(std::remove(m.begin(), m.end(), '.'), m.end());
-    const long long M = std::stoll(m);
-    const int E = std::stoi(rounded.substr(e + 1));
-    const QString exponent = QStringLiteral("e") + QString::number(E - 15);
-    return name + QStringLiteral(" BETWEEN ") + QString::number(10 * M - 5) + exponent + QStringLiteral(" AND ")
-           + QString::number(10 * M + 5) + exponent;
+    // Infinities and NaN are no literal: only their text is.
+    static const QRegularExpression number(QStringLiteral("^-?[0-9.]+([eE][+-]?[0-9]+)?$"));
+    const QString text = field.asString();
+    return name + QLatin1Char('=') + (number.match(text).hasMatch() ? text : quoted(text));
+}
+
+bool isFloatColumn(const ColumnList& columns, const QString& name)
+{
+    const QString lower = name.toLower();
+    for (const auto& [column, object] : columns)
+        if (column == lower && object)
+            return object->ColumnType == platform::engine::ftFloat;
+    return false;
+}
+
+// The columns of a key-less table's rows: all of them ("SELECT * "), but on SQLite, whose driver
+// rounds a REAL to 15 digits, with each float column as SQLite's own text of it, from which the
+// row's key clause selects that row alone.
+QString keyClauseSelectList(TablePageEnv& env)
+{
+    return RecordSelectList(env.state.ColumnList, DbmsNameOf(env.databaseName), env.state.KeyColumn);
 }
 
 // What a control gives as criterion: its text, or nothing when it holds only its empty mask.
@@ -270,6 +265,8 @@ static void fillQueryStatement(TablePageEnv& env)
         query.sql() << QStringLiteral("SELECT rowid, ") + QuoteTableName(state.CurrentTable) + QStringLiteral(".* ");
     else if (!state.KeyColumn.isEmpty())
         query.sql() << QStringLiteral("SELECT ") + QuoteIfBlank(state.KeyColumn);
+    else if (const QString list = keyClauseSelectList(env); !list.isEmpty())
+        query.sql() << QStringLiteral("SELECT ") + list + QLatin1Char(' ');
     else
         query.sql() << QStringLiteral("SELECT * ");
     query.sql() << QStringLiteral("FROM ") + QuoteTableName(state.CurrentTable);
@@ -332,7 +329,7 @@ static void fillQueryStatement(TablePageEnv& env)
     }
 }
 
-QString RowKeyClause(platform::engine::DataSet& Query)
+QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns)
 {
     QString clause;
     for (int i = 0; i < Query.fieldCount(); ++i) {
@@ -345,6 +342,8 @@ QString RowKeyClause(platform::engine::DataSet& Query)
         QString term;
         if (field.isNull()) {
             term = name + QStringLiteral(" IS NULL");
+        } else if (Columns && IsPrintedReal(field) && isFloatColumn(*Columns, field.fieldName())) {
+            term = PrintedRealTerm(name, field.storedText());
         } else if (type == platform::engine::ftString) {
             term = name + QLatin1Char('=') + quoted(field.asString());
         } else if (type == platform::engine::ftDate) {
@@ -411,7 +410,7 @@ void ExecuteQuery(TablePageEnv& env)
             sincePaint.start();
             int n = 0;
             while (!query.eof() && state.ContinueQuery) {
-                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query));
+                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query, &state.ColumnList));
                 ++n;
                 if (n % 100 == 0) {
                     if (sincePaint.elapsed() >= kCountPaintMs) {
