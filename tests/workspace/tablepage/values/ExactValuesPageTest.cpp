@@ -142,6 +142,13 @@ TEST_P(ExactPage, NumericDigitsShownComparedAndWritten)
     changeShown(QStringLiteral("amount"), QStringLiteral("-98765432109876543210.0000000001"));
     EXPECT_EQ(rows(stored), (QStringList{"b|-98765432109876543210.0000000001", "a|12345678901234567890.1234567892"}));
     EXPECT_EQ(edit(QStringLiteral("amount"))->text(), QStringLiteral("-98765432109876543210.0000000001"));
+
+    // The SQL page lists the same digits.
+    ui.PageControl->setCurrentWidget(ui.TabSheet_CommandLine);
+    ui.Memo_SQL->setPlainText(QStringLiteral("SELECT amount FROM xv_num ORDER BY amount"));
+    click(ui.BitBtn_Execute2);
+    EXPECT_EQ(ui.Memo_Results->toPlainText(),
+              QStringLiteral("-98765432109876543210.0000000001|\n12345678901234567890.1234567892|"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("\n")).toStdString();
 }
 
