@@ -435,8 +435,7 @@ bool driverHasWideCalls(SQLHDBC dbc)
 void Connection::chooseTextCalls()
 {
     narrowText_ = false;
-    // The SQLite driver loses a surrogate pair in statement text even where it was built with
-    // wide calls; its narrow calls take UTF-8 exactly.
+    // The SQLite driver reads UTF-8 through its narrow calls exactly, whichever calls its build has.
     try {
         if (lowerEquals(infoText(SQL_DBMS_NAME), u"sqlite")) {
             narrowText_ = true;
@@ -688,8 +687,8 @@ Column Statement::describe(int column)
         }
         name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
     }
-    // The SQLite driver gives the length in UTF-8 bytes: a name outside ASCII comes with NULs
-    // after its real end.
+    // Through the wide calls a narrow driver's length may count UTF-8 bytes: a name outside ASCII
+    // then comes with NULs after its real end.
     const std::size_t end = name.find(u'\0');
     if (end != std::u16string::npos)
         name.resize(end);

@@ -17,11 +17,16 @@ bool ReadsRealsAsPrintedText(const QString& DbmsName)
     return DbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
 }
 
-QString PrintedRealColumn(const QString& Name)
+QString PrintedRealExpression(const QString& Name)
 {
     // Only a REAL goes through printf, which makes 0.0 of NULL and of any text.
     return QStringLiteral("CASE WHEN typeof(") + Name + QStringLiteral(")='real' THEN ") + kPrintf + Name
-           + QStringLiteral(") ELSE ") + Name + QStringLiteral(" END AS ") + Name;
+           + QStringLiteral(") ELSE ") + Name + QStringLiteral(" END");
+}
+
+QString PrintedRealColumn(const QString& Name)
+{
+    return PrintedRealExpression(Name) + QStringLiteral(" AS ") + Name;
 }
 
 bool IsPrintedReal(const Field& Field)

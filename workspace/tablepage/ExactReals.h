@@ -12,11 +12,14 @@ namespace platform::engine { class Field; }
 // True for the product name of a database whose REAL values go through these texts.
 bool ReadsRealsAsPrintedText(const QString& DbmsName);
 
-// The select-list item that fetches the column Name (already quoted as a statement writes it)
-// under its own name: SQLite's 21-digit text of a REAL, any other value as it is stored.
+// The expression of SQLite's 21-digit text of a REAL in the column Name (already quoted as a
+// statement writes it), and any other value as it is stored.
+QString PrintedRealExpression(const QString& Name);
+// The same as a select-list item under the column's own name. (A sort order naming the column
+// then sorts by the text: a query that sorts selects the bare expression beside the column.)
 QString PrintedRealColumn(const QString& Name);
 
-// True when Field holds such a 21-digit text, fetched by PrintedRealColumn.
+// True when Field holds such a 21-digit text, fetched by PrintedRealExpression.
 bool IsPrintedReal(const platform::engine::Field& Field);
 
 // The condition that selects the REAL whose 21-digit text is Printed, and nothing else.

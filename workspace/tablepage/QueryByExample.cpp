@@ -75,21 +75,39 @@ QString floatTerm(const QString& name, const Field& field)
     return name + QLatin1Char('=') + (number.match(text).hasMatch() ? text : quoted(text));
 }
 
-bool isFloatColumn(const ColumnList& columns, const QString& name)
+// Beside "*" in the rows of a table without keys on SQLite, whose driver rounds a REAL to 15
+// digits: SQLite's own text of each float column, in column order, from which a row's key clause
+// selects that row alone. Unnamed, so that a sort order naming a column still sorts by its number.
+QStringList exactRealTexts(TablePageEnv& env)
 {
-    const QString lower = name.toLower();
-    for (const auto& [column, object] : columns)
-        if (column == lower && object)
-            return object->ColumnType == platform::engine::ftFloat;
-    return false;
+    QStringList texts;
+    if (!ReadsRealsAsPrintedText(DbmsNameOf(env.databaseName)))
+        return texts;
+    for (const auto& [lower, column] : env.state.ColumnList)
+        if (column && column->ColumnType == platform::engine::ftFloat)
+            texts << PrintedRealExpression(QuoteIfBlank(column->ColumnName));
+    return texts;
 }
 
-// The columns of a key-less table's rows: all of them ("SELECT * "), but on SQLite, whose driver
-// rounds a REAL to 15 digits, with each float column as SQLite's own text of it, from which the
-// row's key clause selects that row alone.
-QString keyClauseSelectList(TablePageEnv& env)
+// The exact texts that exactRealTexts added after the table's fields, by the field of the float
+// column each stands for; empty when the fields are not those of Columns followed by them.
+std::vector<const Field*> exactRealsOf(platform::engine::DataSet& query, const ColumnList& columns, int& tableFields)
 {
-    return RecordSelectList(env.state.ColumnList, DbmsNameOf(env.databaseName), env.state.KeyColumn);
+    std::vector<int> floats;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].second && columns[i].second->ColumnType == platform::engine::ftFloat)
+            floats.push_back(int(i));
+    const int n = int(columns.size());
+    if (floats.empty() || query.fieldCount() != n + int(floats.size()))
+        return {};
+    for (int i = 0; i < n; ++i)
+        if (query.fields(i).fieldName().toLower() != columns[std::size_t(i)].first)
+            return {};
+    std::vector<const Field*> exact(std::size_t(n), nullptr);
+    for (std::size_t k = 0; k < floats.size(); ++k)
+        exact[std::size_t(floats[k])] = &query.fields(n + int(k));
+    tableFields = n;
+    return exact;
 }
 
 // What a control gives as criterion: its text, or nothing when it holds only its empty mask.
@@ -265,8 +283,8 @@ static void fillQueryStatement(TablePageEnv& env)
         query.sql() << QStringLiteral("SELECT rowid, ") + QuoteTableName(state.CurrentTable) + QStringLiteral(".* ");
     else if (!state.KeyColumn.isEmpty())
         query.sql() << QStringLiteral("SELECT ") + QuoteIfBlank(state.KeyColumn);
-    else if (const QString list = keyClauseSelectList(env); !list.isEmpty())
-        query.sql() << QStringLiteral("SELECT ") + list + QLatin1Char(' ');
+    else if (const QStringList exact = exactRealTexts(env); !exact.isEmpty())
+        query.sql() << QStringLiteral("SELECT *, ") + exact.join(QStringLiteral(", ")) + QLatin1Char(' ');
     else
         query.sql() << QStringLiteral("SELECT * ");
     query.sql() << QStringLiteral("FROM ") + QuoteTableName(state.CurrentTable);
@@ -331,8 +349,10 @@ static void fillQueryStatement(TablePageEnv& env)
 
 QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns)
 {
+    int fields = Query.fieldCount();
+    const std::vector<const Field*> exact = Columns ? exactRealsOf(Query, *Columns, fields) : std::vector<const Field*>();
     QString clause;
-    for (int i = 0; i < Query.fieldCount(); ++i) {
+    for (int i = 0; i < fields; ++i) {
         const Field& field = Query.fields(i);
         const FieldType type = field.dataType();
         if (type == platform::engine::ftDateTime || type == platform::engine::ftBlob
@@ -342,8 +362,10 @@ QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns
         QString term;
         if (field.isNull()) {
             term = name + QStringLiteral(" IS NULL");
-        } else if (Columns && IsPrintedReal(field) && isFloatColumn(*Columns, field.fieldName())) {
-            term = PrintedRealTerm(name, field.storedText());
+        } else if (const Field* stored = exact.empty() ? nullptr : exact[std::size_t(i)]; stored && !stored->isNull()) {
+            // A value that is no REAL (an integer or a text SQLite keeps in the column) as its text.
+            term = IsPrintedReal(*stored) ? PrintedRealTerm(name, stored->storedText())
+                                          : name + QLatin1Char('=') + quoted(stored->storedText());
         } else if (type == platform::engine::ftString) {
             term = name + QLatin1Char('=') + quoted(field.asString());
         } else if (type == platform::engine::ftDate) {

@@ -34,7 +34,8 @@ void BuildQueryStatement(TablePageEnv& env);
 
 // The key of the current row of a table with neither key nor unique column: "WHERE a=.. AND .."
 // over its values (date-and-time, blob and memo fields left out); empty when none is left. Columns,
-// when given, names the float columns that may come as SQLite's own text of a REAL (ExactReals.h).
+// when given, are the table's columns: the fields after theirs are then SQLite's own texts of the
+// float columns' REALs (ExactReals.h), which the clause compares instead.
 QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns = nullptr);
 
 // Builds and runs the statement, walks the result gathering RecordKeys while ContinueQuery holds,

@@ -3,8 +3,10 @@
 // BMP on SQLite; each write read back from the database.
 #include "tests/workspace/tablepage/qbe/Fixture.h"
 
-#include <cmath>
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -117,6 +119,20 @@ TEST_P(ExactPage, HugeDoublesSelectTheirOwnKeylessRecord)
             EXPECT_EQ(qtyOf(values[j]), j <= i ? QString::number(10 + j) : QStringLiteral("1"))
                 << shortest(values[j]).toStdString();
     }
+
+    // Sorted by that column, the records come in the order of their numbers.
+    form.state().OrderBy = QStringLiteral("x");
+    form.state().UseSortOrder = true;
+    runQuery();
+    QStringList order, expected;
+    click(ui.BitBtn_First);
+    for (int i = 0; i < form.state().RecordKeys.size(); ++i, click(ui.BitBtn_Next))
+        order << edit(QStringLiteral("x"))->text();
+    std::vector<double> sorted(std::begin(values), std::end(values));
+    std::sort(sorted.begin(), sorted.end());
+    for (double v : sorted)
+        expected << shortest(v);
+    EXPECT_EQ(order, expected);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QStringLiteral("\n")).toStdString();
 }
 
