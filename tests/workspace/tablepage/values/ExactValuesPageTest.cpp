@@ -40,21 +40,6 @@ protected:
         }
         return false;
     }
-    QStringList rows(const QString& sql)
-    {
-        platform::engine::Query q;
-        q.setDatabaseName(form.Database.databaseName());
-        q.sql() << sql;
-        q.open();
-        QStringList out;
-        for (; !q.eof(); q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                values << q.fields(i).asString();
-            out << values.join(QLatin1Char('|'));
-        }
-        return out;
-    }
     // The stored UTF-8 bytes of a text column, in hex.
     QString hexOf(const QString& column) const
     {
