@@ -159,8 +159,9 @@ public:
     int sqlType() const { return sqlType_; }
     bool isNull() const { return isNull_; }
     // The value as text: dates "MM/dd/yyyy", timestamps "MM/dd/yyyy hh:mm:ss", booleans
-    // "True"/"False", numbers in plain decimal; NULL gives "". A date the database holds in a form
-    // that is no date (SQLite keeps any text) comes as it is stored.
+    // "True"/"False", numbers in plain decimal (DECIMAL and NUMERIC with the digits the driver
+    // gives); NULL gives "". A date the database holds in a form that is no date (SQLite keeps any
+    // text) comes as it is stored.
     QString asString() const;
     // Appends asString() to out without making a text of its own.
     void appendText(QString& out) const;

@@ -246,6 +246,10 @@ long long Field::asLargeInt() const
         const long long v = text_.trimmed().toLongLong(&ok);
         if (ok)
             return v;
+        // A DECIMAL's digits round as a double's would.
+        const double d = type_ == ftFloat ? text_.trimmed().toDouble(&ok) : 0;
+        if (ok && std::fabs(d) < 9.2e18)
+            return std::llround(d);
         break;
     }
     default:

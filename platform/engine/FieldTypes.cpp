@@ -20,7 +20,8 @@ struct Row {
 };
 
 // Wide types arrive narrowed. BIGINT is an integer: the page writes integers of 64 bits exactly,
-// and a double would lose those past 2^53.
+// and a double would lose those past 2^53. DECIMAL and NUMERIC are floats fetched as the driver's
+// text: a double would round away all but about 16 of their digits.
 constexpr Row kTypes[] = {
     {SQL_CHAR,           ftString,   Size::ColumnPlusOne, 0, ValueKind::Text},
     {SQL_VARCHAR,        ftString,   Size::ColumnPlusOne, 0, ValueKind::Text},
@@ -32,8 +33,8 @@ constexpr Row kTypes[] = {
     {SQL_REAL,           ftFloat,    Size::Fixed,         8, ValueKind::Float},
     {SQL_FLOAT,          ftFloat,    Size::Fixed,         8, ValueKind::Float},
     {SQL_DOUBLE,         ftFloat,    Size::Fixed,         8, ValueKind::Float},
-    {SQL_DECIMAL,        ftFloat,    Size::Fixed,         8, ValueKind::Float},
-    {SQL_NUMERIC,        ftFloat,    Size::Fixed,         8, ValueKind::Float},
+    {SQL_DECIMAL,        ftFloat,    Size::Fixed,         8, ValueKind::Text},
+    {SQL_NUMERIC,        ftFloat,    Size::Fixed,         8, ValueKind::Text},
     {SQL_BIT,            ftBoolean,  Size::Fixed,         2, ValueKind::Boolean},
     {SQL_DATE,           ftDate,     Size::Fixed,         4, ValueKind::Date},
     {SQL_TYPE_DATE,      ftDate,     Size::Fixed,         4, ValueKind::Date},

@@ -20,7 +20,7 @@ enum FieldType : int {
 
 // How a column's values are fetched from the driver.
 enum class ValueKind : unsigned char {
-    Text,      // SQL_C_WCHAR
+    Text,      // SQL_C_WCHAR (also DECIMAL and NUMERIC, whose digits a double would not hold)
     Integer,   // SQL_C_SBIGINT
     Float,     // SQL_C_DOUBLE
     Boolean,   // SQL_C_BIT

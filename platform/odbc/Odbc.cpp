@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstring>
+#include <dlfcn.h>
 #include <langinfo.h>
 #include <cstdint>
 
@@ -18,6 +19,45 @@ const SQLWCHAR* w(std::u16string_view s)
 }
 
 SQLWCHAR* wm(std::u16string_view s) { return const_cast<SQLWCHAR*>(w(s)); }
+
+SQLCHAR* nm(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool isUtf8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        std::size_t n = 0;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            n = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size())
+            return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const unsigned char d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp < 0xE000))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
 
 bool lowerEquals(std::u16string_view a, std::u16string_view b)
 {
@@ -137,7 +177,23 @@ std::string Error::join(const std::vector<Diagnostic>& records)
     return text.empty() ? std::string("The ODBC call failed without a message.") : text;
 }
 
-void raise(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc)
+std::u16string repairByteWiseText(std::u16string text)
+{
+    bool high = false;
+    for (char16_t c : text) {
+        if (c > 0xFF)
+            return text;
+        high = high || c >= 0x80;
+    }
+    if (!high)
+        return text;
+    std::string bytes(text.begin(), text.end());
+    if (!isUtf8(bytes))
+        return text;
+    return fromUtf8(bytes);
+}
+
+void raise(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, bool narrowDriver)
 {
     if (rc == SQL_INVALID_HANDLE)
         throw Error("HY000", "Invalid ODBC handle.");
@@ -160,6 +216,8 @@ void raise(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc)
         text.resize(std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(length, 0)), text.size()));
         while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == 0))
             text.pop_back();
+        if (narrowDriver)
+            text = repairByteWiseText(std::move(text));
         std::u16string st(reinterpret_cast<const char16_t*>(state), 5);
         records.push_back({toUtf8(st), long(native), toUtf8(text)});
     }
@@ -296,7 +354,7 @@ void Connection::endTransaction(bool commit)
     const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK);
     if (!SQL_SUCCEEDED(rc)) {
         try {
-            raise(SQL_HANDLE_DBC, dbc_, rc);
+            raise(SQL_HANDLE_DBC, dbc_, rc, narrowText_);
         } catch (const Error& error) {
             if (saysLinkIsGone(error))
                 lost_ = true;
@@ -317,6 +375,7 @@ void Connection::connect(std::u16string_view dsn, std::u16string_view user, std:
     if (!SQL_SUCCEEDED(rc))
         raise(SQL_HANDLE_DBC, dbc_, rc);
     connected_ = true;
+    chooseTextCalls();
 }
 
 void Connection::driverConnect(std::u16string_view connectionString)
@@ -331,6 +390,7 @@ void Connection::driverConnect(std::u16string_view connectionString)
     if (!SQL_SUCCEEDED(rc))
         raise(SQL_HANDLE_DBC, dbc_, rc);
     connected_ = true;
+    chooseTextCalls();
 }
 
 void Connection::disconnect()
@@ -343,12 +403,48 @@ void Connection::disconnect()
         return;
     connected_ = false;
     lost_ = false;
+    narrowText_ = false;
     const SQLRETURN rc = SQLDisconnect(dbc_);
     if (!SQL_SUCCEEDED(rc)) {
         // An open transaction keeps some drivers connected: roll it back and try once more.
         SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
         SQLDisconnect(dbc_);
     }
+}
+
+namespace {
+
+// Whether the driver library of a connection has the wide calls, from the library handle the
+// connection reports (SQL_DRIVER_HLIB). unixODBC loads drivers through libltdl, whose handle only
+// lt_dlsym reads; the function is looked up where the driver manager brought it in. True when it
+// cannot be told: the wide calls are then used as before.
+bool driverHasWideCalls(SQLHDBC dbc)
+{
+    SQLPOINTER library = nullptr;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_DRIVER_HLIB, &library, sizeof library, nullptr)) || !library)
+        return true;
+    using Lookup = void* (*)(void*, const char*);
+    static const Lookup lookup = reinterpret_cast<Lookup>(dlsym(RTLD_DEFAULT, "lt_dlsym"));
+    if (!lookup)
+        return true;
+    return lookup(library, "SQLExecDirectW") != nullptr;
+}
+
+} // namespace
+
+void Connection::chooseTextCalls()
+{
+    narrowText_ = false;
+    // The SQLite driver reads UTF-8 through its narrow calls exactly, whichever calls its build has.
+    try {
+        if (lowerEquals(infoText(SQL_DBMS_NAME), u"sqlite")) {
+            narrowText_ = true;
+            return;
+        }
+    } catch (const Error&) {
+        // A driver that does not say: its library decides.
+    }
+    narrowText_ = !driverHasWideCalls(dbc_);
 }
 
 std::u16string Connection::infoText(SQLUSMALLINT infoType)
@@ -430,7 +526,7 @@ void Statement::fail(SQLRETURN rc) const
     if (stmt_ == SQL_NULL_HSTMT)
         throw Error("08003", "Connection not open");
     try {
-        raise(SQL_HANDLE_STMT, stmt_, rc);
+        raise(SQL_HANDLE_STMT, stmt_, rc, narrow());
     } catch (const Error& error) {
         // Some drivers stop telling that the link is dead (psqlODBC after a catalogue call):
         // the failure itself is then the only word of it.
@@ -450,6 +546,11 @@ void Statement::prepare(std::u16string_view sql)
 {
     if (!valid())
         fail(SQL_ERROR);
+    if (narrow()) {
+        std::string text = toUtf8(sql);
+        check(SQLPrepare(stmt_, nm(text), SQLINTEGER(text.size())));
+        return;
+    }
     check(SQLPrepareW(stmt_, wm(sql), SQLINTEGER(sql.size())));
 }
 
@@ -507,7 +608,13 @@ bool Statement::execDirect(std::u16string_view sql)
 {
     if (!valid())
         fail(SQL_ERROR);
-    const SQLRETURN rc = SQLExecDirectW(stmt_, wm(sql), SQLINTEGER(sql.size()));
+    SQLRETURN rc;
+    if (narrow()) {
+        std::string text = toUtf8(sql);
+        rc = SQLExecDirect(stmt_, nm(text), SQLINTEGER(text.size()));
+    } else {
+        rc = SQLExecDirectW(stmt_, wm(sql), SQLINTEGER(sql.size()));
+    }
     if (rc == SQL_NO_DATA)
         return false;
     check(rc);
@@ -525,6 +632,15 @@ void Statement::tables(const std::u16string* schemaPattern, const std::u16string
 {
     if (!valid())
         fail(SQL_ERROR);
+    if (narrow()) {
+        std::string schema = schemaPattern ? toUtf8(*schemaPattern) : std::string();
+        std::string table = tablePattern ? toUtf8(*tablePattern) : std::string();
+        std::string types = toUtf8(tableTypes);
+        check(SQLTables(stmt_, nullptr, 0, schemaPattern ? nm(schema) : nullptr, SQLSMALLINT(schema.size()),
+                        tablePattern ? nm(table) : nullptr, SQLSMALLINT(table.size()), nm(types),
+                        SQLSMALLINT(types.size())));
+        return;
+    }
     check(SQLTablesW(stmt_, nullptr, 0,
                      schemaPattern ? wm(*schemaPattern) : nullptr, schemaPattern ? SQLSMALLINT(schemaPattern->size()) : 0,
                      tablePattern ? wm(*tablePattern) : nullptr, tablePattern ? SQLSMALLINT(tablePattern->size()) : 0,
@@ -545,19 +661,34 @@ Column Statement::describe(int column)
     if (!valid())
         fail(SQL_ERROR);
     Column c;
-    std::u16string name(256, u'\0');
+    std::u16string name;
     SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
     SQLULEN size = 0;
-    check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
-                          SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
-    if (std::size_t(nameLength) >= name.size()) {
-        name.assign(std::size_t(nameLength) + 1, u'\0');
+    if (narrow()) {
+        // The driver's own bytes: the driver manager would take a name outside the BMP apart.
+        std::string bytes(256, '\0');
+        check(SQLDescribeCol(stmt_, SQLUSMALLINT(column), nm(bytes), SQLSMALLINT(bytes.size()), &nameLength, &type,
+                             &size, &digits, &nullable));
+        if (std::size_t(nameLength) >= bytes.size()) {
+            bytes.assign(std::size_t(nameLength) + 1, '\0');
+            check(SQLDescribeCol(stmt_, SQLUSMALLINT(column), nm(bytes), SQLSMALLINT(bytes.size()), &nameLength,
+                                 &type, &size, &digits, &nullable));
+        }
+        bytes.resize(std::min(bytes.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+        name = fromUtf8(bytes);
+    } else {
+        name.assign(256, u'\0');
         check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
                               SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
+        if (std::size_t(nameLength) >= name.size()) {
+            name.assign(std::size_t(nameLength) + 1, u'\0');
+            check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
+                                  SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
+        }
+        name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
     }
-    name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
-    // The SQLite driver gives the length in UTF-8 bytes: a name outside ASCII comes with NULs
-    // after its real end.
+    // Through the wide calls a narrow driver's length may count UTF-8 bytes: a name outside ASCII
+    // then comes with NULs after its real end.
     const std::size_t end = name.find(u'\0');
     if (end != std::u16string::npos)
         name.resize(end);

@@ -1,7 +1,9 @@
 #pragma once
-// RAII wrapper of the ODBC C API (unixODBC), always through the wide-character calls so any text
-// survives. Every failing call throws Error with the SQLSTATE, native code and message text of the
-// driver's diagnostic records. Text is UTF-16 (char16_t, the SQLWCHAR of unixODBC); no Qt here.
+// RAII wrapper of the ODBC C API (unixODBC), through the wide-character calls so any text survives,
+// but for statement text and column names to a driver that has no wide calls of its own (see
+// Connection::narrowText). Every failing call throws Error with the SQLSTATE, native code and
+// message text of the driver's diagnostic records. Text is UTF-16 (char16_t, the SQLWCHAR of
+// unixODBC); no Qt here.
 #include <sql.h>
 #include <sqlext.h>
 
@@ -45,7 +47,14 @@ private:
 };
 
 // Reads the diagnostic records of a handle after a failed call and throws them as Error.
-[[noreturn]] void raise(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc);
+// narrowDriver: the handle belongs to a connection whose driver speaks UTF-8 through the narrow
+// calls (its messages may come through the driver manager one unit a byte).
+[[noreturn]] void raise(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, bool narrowDriver = false);
+
+// The driver manager turns a narrow driver's UTF-8 text into UTF-16 through UCS-2; text holding
+// a character outside the BMP then comes one unit a byte. Such text is read back as the UTF-8 it
+// was; any other text is left as it is.
+std::u16string repairByteWiseText(std::u16string text);
 
 struct DataSource {
     std::u16string name;
@@ -105,11 +114,19 @@ public:
     // Has the next use of the connection treat the link as broken (a rollback that failed).
     void markLost() { lost_ = true; }
 
+    // True when statement text and column names go as UTF-8 through the narrow calls: for a
+    // driver that has no wide calls (the driver manager would convert them through UCS-2, which
+    // loses every character outside the BMP) and for the SQLite driver, whatever its build.
+    // Decided at connect from the driver library the connection loaded and the product it names.
+    bool narrowText() const { return narrowText_; }
+
 private:
     friend class Statement;
     void allocate();
+    void chooseTextCalls();
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
+    bool narrowText_ = false;
     bool lost_ = false;  // a statement failed because the link is gone
     int timeout_ = kDefaultTimeout;
     std::vector<Statement*> statements_;
@@ -175,6 +192,7 @@ private:
     friend class Connection;
     struct Param;
     void check(SQLRETURN rc) const;
+    bool narrow() const { return connection_ && connection_->narrowText_; }
     void release();
     Param& param(int index);
     void putLongData(Param& p);

@@ -10,6 +10,7 @@
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
 #include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/ExactReals.h"
 #include "workspace/tablepage/RecordDisplay.h"
 #include "workspace/tablepage/SortOrdr.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -26,6 +27,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -33,7 +35,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -52,45 +53,57 @@ bool isMarkedNull(const QString& hint) { return hint == QLatin1String("null"); }
 // How often a running walk paints its count.
 constexpr qint64 kCountPaintMs = 100;
 
-// The term that selects a floating-point value's own row. A single-precision value is written as
-// the shortest text of that single (quoted, so the database reads it in the column's own type: a
-// double of the same text differs from it). A double is written as the shortest text that reads
-// back to it; but a driver may hand doubles over rounded to 15 significant digits (the SQLite
-// driver does), and then no text of the value fetched equals the value stored, so a value that
-// has 15 digits or fewer selects what rounds to it at 15 digits.
+// The term that selects a floating-point value's own row: the shortest text that reads back to
+// the double fetched, or a DECIMAL's digits as the driver gave them. A single-precision value is
+// written as the shortest text of that single, quoted, so that the database reads it in the
+// column's own type: a double of the same text differs from it.
 QString floatTerm(const QString& name, const Field& field)
 {
-    // The ODBC type codes of the fetched column.
-    constexpr int kSqlFloat = 6, kSqlReal = 7, kSqlDouble = 8;
-    const double value = field.asFloat();
-    if (!std::isfinite(value))
-        return name + QLatin1Char('=') + quoted(field.asString());
-    char text[64];
-    if (field.sqlType() == kSqlReal) {
-        const auto end = std::to_chars(text, text + sizeof text, float(value)).ptr;
+    constexpr int kSqlReal = 7;  // the ODBC type code of a single-precision column
+    if (field.sqlType() == kSqlReal && std::isfinite(field.asFloat())) {
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, float(field.asFloat())).ptr;
         return name + QLatin1Char('=') + quoted(QString::fromLatin1(text, int(end - text)));
     }
-    if (value == 0 || (field.sqlType() != kSqlDouble && field.sqlType() != kSqlFloat))
-        return name + QLatin1Char('=') + field.asString();
-    // Significant digits of the shortest text: those of its mantissa in scientific form.
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-    const std::string shortest(text, end);
-    const std::string mantissa = shortest.substr(0, shortest.find('e'));
-    const auto digits = std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits > 15)
-        return name + QLatin1Char('=') + field.asString();
-    // The value at 15 digits is M x 10^(E-14); what rounds to it lies within half a unit of the
-    // last digit: (10M -+ 5) x 10^(E-15).
-    std::snprintf(text, sizeof text, "%.14e", value);
-    const std::string rounded(text);
-    const std::size_t e = rounded.find('e');
-    std::string m = rounded.substr(0, e);
-    m.erase(std::remove(m.begin(), m.end(), '.'), m.end());
-    const long long M = std::stoll(m);
-    const int E = std::stoi(rounded.substr(e + 1));
-    const QString exponent = QStringLiteral("e") + QString::number(E - 15);
-    return name + QStringLiteral(" BETWEEN ") + QString::number(10 * M - 5) + exponent + QStringLiteral(" AND ")
-           + QString::number(10 * M + 5) + exponent;
+    // Infinities and NaN are no literal: only their text is.
+    static const QRegularExpression number(QStringLiteral("^-?[0-9.]+([eE][+-]?[0-9]+)?$"));
+    const QString text = field.asString();
+    return name + QLatin1Char('=') + (number.match(text).hasMatch() ? text : quoted(text));
+}
+
+// Beside "*" in the rows of a table without keys on SQLite, whose driver rounds a REAL to 15
+// digits: SQLite's own text of each float column, in column order, from which a row's key clause
+// selects that row alone. Unnamed, so that a sort order naming a column still sorts by its number.
+QStringList exactRealTexts(TablePageEnv& env)
+{
+    QStringList texts;
+    if (!ReadsRealsAsPrintedText(DbmsNameOf(env.databaseName)))
+        return texts;
+    for (const auto& [lower, column] : env.state.ColumnList)
+        if (column && column->ColumnType == platform::engine::ftFloat)
+            texts << PrintedRealExpression(QuoteIfBlank(column->ColumnName));
+    return texts;
+}
+
+// The exact texts that exactRealTexts added after the table's fields, by the field of the float
+// column each stands for; empty when the fields are not those of Columns followed by them.
+std::vector<const Field*> exactRealsOf(platform::engine::DataSet& query, const ColumnList& columns, int& tableFields)
+{
+    std::vector<int> floats;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].second && columns[i].second->ColumnType == platform::engine::ftFloat)
+            floats.push_back(int(i));
+    const int n = int(columns.size());
+    if (floats.empty() || query.fieldCount() != n + int(floats.size()))
+        return {};
+    for (int i = 0; i < n; ++i)
+        if (query.fields(i).fieldName().toLower() != columns[std::size_t(i)].first)
+            return {};
+    std::vector<const Field*> exact(std::size_t(n), nullptr);
+    for (std::size_t k = 0; k < floats.size(); ++k)
+        exact[std::size_t(floats[k])] = &query.fields(n + int(k));
+    tableFields = n;
+    return exact;
 }
 
 // A date or date-and-time criterion that is no valid one is refused: passed over, it would leave
@@ -291,6 +304,8 @@ static void fillQueryStatement(TablePageEnv& env)
         query.sql() << QStringLiteral("SELECT rowid, ") + QuoteTableName(state.CurrentTable) + QStringLiteral(".* ");
     else if (!state.KeyColumn.isEmpty())
         query.sql() << QStringLiteral("SELECT ") + QuoteIfBlank(state.KeyColumn);
+    else if (const QStringList exact = exactRealTexts(env); !exact.isEmpty())
+        query.sql() << QStringLiteral("SELECT *, ") + exact.join(QStringLiteral(", ")) + QLatin1Char(' ');
     else
         query.sql() << QStringLiteral("SELECT * ");
     query.sql() << QStringLiteral("FROM ") + QuoteTableName(state.CurrentTable);
@@ -353,10 +368,12 @@ static void fillQueryStatement(TablePageEnv& env)
     }
 }
 
-QString RowKeyClause(platform::engine::DataSet& Query)
+QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns)
 {
+    int fields = Query.fieldCount();
+    const std::vector<const Field*> exact = Columns ? exactRealsOf(Query, *Columns, fields) : std::vector<const Field*>();
     QString clause;
-    for (int i = 0; i < Query.fieldCount(); ++i) {
+    for (int i = 0; i < fields; ++i) {
         const Field& field = Query.fields(i);
         const FieldType type = field.dataType();
         if (type == platform::engine::ftDateTime || type == platform::engine::ftBlob
@@ -366,6 +383,10 @@ QString RowKeyClause(platform::engine::DataSet& Query)
         QString term;
         if (field.isNull()) {
             term = name + QStringLiteral(" IS NULL");
+        } else if (const Field* stored = exact.empty() ? nullptr : exact[std::size_t(i)]; stored && !stored->isNull()) {
+            // A value that is no REAL (an integer or a text SQLite keeps in the column) as its text.
+            term = IsPrintedReal(*stored) ? PrintedRealTerm(name, stored->storedText())
+                                          : name + QLatin1Char('=') + quoted(stored->storedText());
         } else if (type == platform::engine::ftString) {
             term = name + QLatin1Char('=') + quoted(field.asString());
         } else if (type == platform::engine::ftDate) {
@@ -432,7 +453,7 @@ void ExecuteQuery(TablePageEnv& env)
             sincePaint.start();
             int n = 0;
             while (!query.eof() && state.ContinueQuery) {
-                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query));
+                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query, &state.ColumnList));
                 ++n;
                 if (n % 100 == 0) {
                     if (sincePaint.elapsed() >= kCountPaintMs) {

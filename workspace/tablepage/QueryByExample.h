@@ -1,6 +1,8 @@
 #pragma once
 // Query by example: one SELECT built from what was typed into the Table page, run once, and one
 // record key kept per row found, so every later record is fetched again by its key.
+#include "workspace/tablepage/ColumnList.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -32,8 +34,10 @@ void AddWhereTerm(MainState& state, platform::engine::Query& Query, const QStrin
 void BuildQueryStatement(TablePageEnv& env);
 
 // The key of the current row of a table with neither key nor unique column: "WHERE a=.. AND .."
-// over its values (date-and-time, blob and memo fields left out); empty when none is left.
-QString RowKeyClause(platform::engine::DataSet& Query);
+// over its values (date-and-time, blob and memo fields left out); empty when none is left. Columns,
+// when given, are the table's columns: the fields after theirs are then SQLite's own texts of the
+// float columns' REALs (ExactReals.h), which the clause compares instead.
+QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns = nullptr);
 
 // Builds and runs the statement, walks the result gathering RecordKeys while ContinueQuery holds,
 // and shows the first record found. A QueryRefused from the build passes to the caller with the

@@ -9,6 +9,7 @@
 #include "platform/imaging/Imaging.h"
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/ExactReals.h"
 #include "workspace/tablepage/LongText.h"
 #include "workspace/tablepage/ShownValues.h"
 #include "workspace/tablepage/TablePage.h"
@@ -190,7 +191,7 @@ QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QStr
 
 QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn)
 {
-    if (DbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+    if (!ReadsRealsAsPrintedText(DbmsName))
         return {};
     const bool floats = std::any_of(Columns.begin(), Columns.end(),
                                     [](const auto& c) { return c.second && c.second->ColumnType == ftFloat; });
@@ -201,14 +202,20 @@ QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, con
         if (!column || (KeyColumn == QLatin1String("rowid") && lower == QLatin1String("rowid")))
             continue;  // the row identifier is selected on its own
         const QString name = QuoteIfBlank(column->ColumnName);
-        // Only a stored double goes through printf, which makes 0.0 of NULL and of any text.
-        names << (column->ColumnType == ftFloat ? QStringLiteral("CASE WHEN typeof(") + name
-                                                      + QStringLiteral(")='real' THEN printf('%!.17g', ") + name
-                                                      + QStringLiteral(") ELSE ") + name + QStringLiteral(" END AS ")
-                                                      + name
-                                                : name);
+        names << (column->ColumnType == ftFloat ? PrintedRealColumn(name) : name);
     }
     return names.join(QStringLiteral(", "));
+}
+
+QString DbmsNameOf(const QString& DatabaseName)
+{
+    try {
+        if (Database* database = Session::instance().findDatabase(DatabaseName))
+            return database->dbmsName();
+    } catch (const EngineError&) {
+        // The statement that follows meets the same failure and reports it.
+    }
+    return {};
 }
 
 namespace {
@@ -464,15 +471,7 @@ bool ShowRecord(TablePageEnv& env)
         keyType = columnTypeOf(s, s.UniqueColumn);
     }
     const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
-    QString dbms;
-    try {
-        if (Database* database = Session::instance().findDatabase(env.databaseName))
-            dbms = database->dbmsName();
-    } catch (const EngineError&) {
-        // The fetch below meets the same failure and reports it.
-    }
-
-    const QString selectList = RecordSelectList(s.ColumnList, dbms, s.KeyColumn);
+    const QString selectList = RecordSelectList(s.ColumnList, DbmsNameOf(env.databaseName), s.KeyColumn);
     // The statement with the key written in: sent when the key cannot be bound, and shown with a
     // failure either way. Built only then, as the prepared road needs it for nothing else.
     auto literalLines = [&] {

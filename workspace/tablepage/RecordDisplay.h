@@ -41,8 +41,11 @@ QStringList PreparedRecordStatementLines(const QString& CurrentTable, const QStr
                                          const QString& UniqueColumn, const QString& SelectList = QString());
 // The columns a record is fetched with. Empty (all of them, "*") but on SQLite with a float
 // column: its driver hands a double over with 15 digits only, so every column is named and each
-// float column is fetched as SQLite's own text of all its digits (under its own name).
+// float column is fetched as SQLite's own 21-digit text of it, under its own name (ExactReals.h).
 QString RecordSelectList(const ColumnList& Columns, const QString& DbmsName, const QString& KeyColumn);
+// The product name of the connected database DatabaseName (SQL_DBMS_NAME); empty when it is not
+// connected or does not say.
+QString DbmsNameOf(const QString& DatabaseName);
 // The right-hand side of "key = ..." for the key value v: v bare when the column is numeric and
 // v is a number, else a quoted literal (dates as escape literals).
 QString KeyValueLiteral(int KeyColumnType, const QString& v);

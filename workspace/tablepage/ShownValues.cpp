@@ -6,6 +6,7 @@
 #include "platform/engine/Engine.h"
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/ExactReals.h"
 #include "workspace/tablepage/RecordStatements.h"
 #include "workspace/tablepage/ValueChecks.h"
 
@@ -142,6 +143,10 @@ QString StoredValueCondition(const TBVMaskEdit* Edit, const Field& Field)
                                                      : quoted(stored));
     }
     case ftFloat:
+        if (IsPrintedReal(Field))
+            return PrintedRealTerm(name, Field.storedText());
+        // A number quoted: the database reads it in the column's own type, exactly (PostgreSQL's
+        // real, double and numeric alike).
         return name + QLatin1Char('=') + quoted(FloatFieldText(Field));
     case ftBoolean:
         return name + QStringLiteral("='") + BooleanToBit(Field.asString()) + QLatin1Char('\'');

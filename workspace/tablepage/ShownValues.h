@@ -22,14 +22,17 @@ void MarkPictureChanged(QWidget* Image);
 // The StoredCondition remembered for Control.
 QString StoredCondition(const QWidget* Control);
 
-// A float column's value as the page shows it: the shortest text that reads back as the stored
-// double, also when it arrives as text (SQLite's own text of it, which has all its digits); an
-// integer and a text that is no number come as they are.
+// A float column's value as the page shows it: a double as the shortest text that reads back as
+// it, also when it arrives as text (SQLite's own 21-digit text of it, ExactReals.h); a DECIMAL or
+// NUMERIC with the very digits the driver gives; an integer and a text that is no number as they
+// come.
 QString FloatFieldText(const platform::engine::Field& Field);
 
 // The condition that selects the stored value of Field in the column of Edit, written exactly as
 // stored (not as shown): "name IS NULL"; text quoted; numbers as read (a float column's value in
-// the shortest text that reads back as the same double, quoted so that a single-precision column
-// compares it in its own type); booleans '0' or '1'; a date as {d '...'} when it is stored as a
-// plain date, else as the text stored. Date-times select nothing (empty), as in the query's keys.
+// the shortest text that reads back as the same double, or a DECIMAL's own digits, quoted so that
+// the database reads it in the column's own type; SQLite's REAL by its own text of it, since SQLite
+// does not read every decimal back to the double it came from); booleans '0' or '1'; a date as
+// {d '...'} when it is stored as a plain date, else as the text stored. Date-times select nothing
+// (empty), as in the query's keys.
 QString StoredValueCondition(const TBVMaskEdit* Edit, const platform::engine::Field& Field);

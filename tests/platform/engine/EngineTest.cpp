@@ -1,5 +1,6 @@
 #include "platform/engine/Engine.h"
 #include "platform/ini/IniFile.h"
+#include "platform/odbc/Odbc.h"
 #include "tests/support/Support.h"
 
 #include <QFile>
@@ -169,7 +170,8 @@ TEST_P(EngineOnDriver, TextValuesAndNulls)
         {"tx", QStringLiteral("memo \u00e4")},
         {"bo", QStringLiteral("True")},
         {"bi", QStringLiteral("9007199254740993")},
-        {"nu", QStringLiteral("12.5")},
+        // A NUMERIC with the digits the driver gives; SQLite keeps it as a double.
+        {"nu", pg ? QStringLiteral("12.50") : QStringLiteral("12.5")},
     };
     for (const auto& e : expected) {
         EXPECT_FALSE(q.fieldByName(QLatin1String(e.field)).isNull()) << e.field;
@@ -807,4 +809,106 @@ TEST(EngineDates, ClockTextAsTheLocaleWritesIt)
         EXPECT_EQ(ClockText(day, &time, ClockOrder::Shown), at.toString(QStringLiteral("MM/dd/yyyy hh:mm:ss")));
         EXPECT_EQ(ClockText(day, &time, ClockOrder::Odbc), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     }
+}
+
+// The driver manager hands a narrow driver's UTF-8 over through UCS-2: a text with a character
+// outside the BMP arrives one unit a byte, and only such a text is read back as UTF-8.
+TEST(OdbcText, ByteWiseTextReadsBackAsItsUtf8)
+{
+    auto units = [](std::initializer_list<int> list) {
+        std::u16string s;
+        for (int u : list)
+            s.push_back(char16_t(u));
+        return s;
+    };
+    const struct { std::u16string given, expected; } cases[] = {
+        {units({'x', 0xF0, 0x9F, 0x98, 0x80, 'y'}), u"x\U0001F600y"},
+        {units({0xC3, 0xA9, ' ', 0xF0, 0x9F, 0x98, 0x80}), u"\u00e9 \U0001F600"},
+        {u"no such table: t", u"no such table: t"},
+        {u"d\u00e9j\u00e0 \u20ac", u"d\u00e9j\u00e0 \u20ac"},          // converted as it should be
+        {units({0xE9, 'x'}), u"\u00e9x"},                                // Latin-1 that is no UTF-8
+        {units({0xC0, 0x80}), units({0xC0, 0x80})},                      // overlong
+        {units({0xED, 0xA0, 0x80}), units({0xED, 0xA0, 0x80})},          // a surrogate
+        {units({0xF0, 0x9F, 0x98}), units({0xF0, 0x9F, 0x98})},          // cut short
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(platform::odbc::repairByteWiseText(c.given) == c.expected)
+            << platform::odbc::toUtf8(c.given);
+}
+
+// Statement text goes as UTF-8 through the narrow calls to the SQLite driver, which has no wide
+// calls (the driver manager would take a surrogate pair apart), and wide to psqlODBC.
+TEST_P(EngineOnDriver, CharactersOutsideTheBmpInStatementsNamesAndMessages)
+{
+    EXPECT_EQ(db.connection().narrowText(), !pg);
+    recreate(QStringLiteral("et_emoji"), QStringLiteral("id integer, \"n\U0001F600\" varchar(20), memo text"),
+             QStringLiteral("id integer, \"n\U0001F600\" varchar(20), memo text"));
+    const QString smile = QStringLiteral("\U0001F600");
+    // Literal text, then literal text beside a bound parameter (the prepared road).
+    exec(QStringLiteral("INSERT INTO et_emoji VALUES (1, 'x") + smile + QStringLiteral("y', 'memo ") + smile
+         + QStringLiteral("')"));
+    Query ins;
+    ins.setDatabaseName(db.databaseName());
+    ins.sql() << QStringLiteral("INSERT INTO et_emoji VALUES (:id, 'p") + smile + QStringLiteral("', :memo)");
+    ins.paramByName(QStringLiteral("id")).setInteger(2);
+    ins.paramByName(QStringLiteral("memo")).setMemo(smile + smile);
+    ins.execSQL();
+
+    const QString hex = pg ? QStringLiteral("encode(convert_to(\"n\U0001F600\", 'UTF8'), 'hex')")
+                           : QStringLiteral("lower(hex(\"n\U0001F600\"))");
+    EXPECT_EQ(values(db, QStringLiteral("SELECT ") + hex + QStringLiteral(" FROM et_emoji ORDER BY id")),
+              (QStringList{"78f09f988079", "70f09f9880"}));
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT \"n\U0001F600\", memo FROM et_emoji WHERE \"n\U0001F600\" = 'x") + smile
+                   + QStringLiteral("y' OR memo LIKE '%") + smile + smile + QStringLiteral("%' ORDER BY id");
+    q.open();
+    EXPECT_EQ(q.fields(0).fieldName(), QStringLiteral("n\U0001F600"));
+    QStringList found;
+    for (; !q.eof(); q.next())
+        found << q.fields(0).asString() + QLatin1Char('/') + q.fields(1).asString();
+    EXPECT_EQ(found, (QStringList{QStringLiteral("x") + smile + QStringLiteral("y/memo ") + smile,
+                                  QStringLiteral("p") + smile + QLatin1Char('/') + smile + smile}));
+    // Names outside ASCII but inside the BMP still come whole, without the padding SQLite gave them.
+    q.close();
+    q.sql().clear();
+    q.sql() << QStringLiteral("SELECT id AS \"\u00fcn\u00efc\u00f8d\u00e9\" FROM et_emoji");
+    q.open();
+    EXPECT_EQ(q.fields(0).fieldName(), QStringLiteral("\u00fcn\u00efc\u00f8d\u00e9"));
+    try {
+        values(db, QStringLiteral("SELECT * FROM nosuch") + smile);
+        ADD_FAILURE() << "no error";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("nosuch") + smile)) << e.message().toStdString();
+    }
+}
+
+// DECIMAL and NUMERIC keep the digits the driver gives, however many: a double would hold about 16.
+TEST_P(EngineOnDriver, DecimalsKeepTheDriversDigits)
+{
+    if (!pg)
+        GTEST_SKIP() << "SQLite keeps a NUMERIC as a double or an integer";
+    recreate(QStringLiteral("et_numeric"), QString(), QStringLiteral("k integer, n numeric(38,10), free numeric"));
+    exec(QStringLiteral("INSERT INTO et_numeric VALUES (1, 12345678901234567890.1234567891, "
+                        "3.14159265358979323846264338327950288), (2, -0.0000000001, 0.1), (3, 12.5, 1e-30)"));
+    Query q;
+    q.setDatabaseName(db.databaseName());
+    q.sql() << QStringLiteral("SELECT n, free FROM et_numeric ORDER BY k");
+    q.open();
+    EXPECT_EQ(q.fields(0).dataType(), ftFloat);
+    EXPECT_EQ(q.fields(0).dataSize(), 8);
+    QStringList shown;
+    for (; !q.eof(); q.next()) {
+        QString line;
+        q.fields(0).appendText(line);
+        shown << line + QLatin1Char('|') + q.fields(1).asString();
+    }
+    EXPECT_EQ(shown, (QStringList{"12345678901234567890.1234567891|3.14159265358979323846264338327950288",
+                                  "-0.0000000001|0.1", "12.5000000000|0.000000000000000000000000000001"}));
+    q.close();
+    q.open();
+    EXPECT_DOUBLE_EQ(q.fields(0).asFloat(), 12345678901234567890.1234567891);
+    q.next();
+    q.next();
+    EXPECT_EQ(q.fields(0).asInteger(), 13);  // rounded as a double's would be
 }

@@ -116,6 +116,22 @@ protected:
         exec({QStringLiteral("DROP TABLE IF EXISTS ") + name,
               QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns + QLatin1Char(')')});
     }
+    // The rows of a statement, each as its values' texts joined by "|".
+    QStringList rows(const QString& sql)
+    {
+        platform::engine::Query q;
+        q.setDatabaseName(form.Database.databaseName());
+        q.sql() << sql;
+        q.open();
+        QStringList out;
+        for (; !q.eof(); q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.fieldCount(); ++i)
+                values << q.fields(i).asString();
+            out << values.join(QLatin1Char('|'));
+        }
+        return out;
+    }
 
     // Chooses the table through Select Table.
     void choose(const QString& table)
