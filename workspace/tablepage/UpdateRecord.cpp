@@ -253,6 +253,7 @@ bool UpdateShownRecord(TablePageEnv& env)
         // Nothing to show again: the page keeps what the user typed, as no stored record.
         AppMessageDlg(ChangedByAnotherUser(QStringLiteral("U")), mtError, mbOK);
         s.RecordShown = false;
+        setStatus(env, PageStatusText(s, true, GetConnectionText(s, ui.StatusBar)));
         return false;
     }
     if (!failure.isEmpty()) {

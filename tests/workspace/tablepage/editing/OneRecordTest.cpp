@@ -300,6 +300,8 @@ TEST_P(OneRecord, AnotherUsersChangeStoresNothing)
         EXPECT_EQ(edit("city")->text(), QStringLiteral("Galway")) << "the typed values stay";
         EXPECT_EQ(memo("note")->toPlainText(), QStringLiteral("mine"));
         EXPECT_FALSE(ui.BitBtn_Update->isEnabled()) << "the page holds no stored record";
+        EXPECT_TRUE(panel0.text().startsWith(QStringLiteral("QVONE_OTHER  Record  1 of 1          ")))
+            << panel0.text().toStdString();
         show(0);  // browsing on shows what is stored
     }
 }
