@@ -43,8 +43,23 @@ QStringList matchConditions(const QList<QWidget*>& Controls)
     return conditions;
 }
 
-const QString kNotFoundAgain = QStringLiteral(
-    "The record was added but not found again: its long text and pictures were not stored.");
+// Every memo goes in with the record, and every picture loaded or marked null.
+LongValues addedLongValues(const QList<QWidget*>& Controls)
+{
+    return LongValues(MemosToStore(Controls, QString(), false), PicturesToStore(Controls, false));
+}
+
+// How the database of the page's connection tells which row an INSERT wrote.
+AddedKeyWay addedKeyWay(const TablePageEnv& env)
+{
+    try {
+        if (Database* database = Session::instance().findDatabase(env.databaseName))
+            return AddedKeyWayFor(database->dbmsName());
+    } catch (const EngineError&) {
+        // The INSERT meets the same failure and reports it.
+    }
+    return AddedKeyWay::Search;
+}
 
 } // namespace
 
@@ -93,8 +108,19 @@ void SetMaskEditDefaults(TablePageEnv& env)
     }
 }
 
-QStringList InsertStatementLines(const QString& Table, const QString& KeyColumn, const QList<QWidget*>& Controls)
+AddedKeyWay AddedKeyWayFor(const QString& DbmsName)
 {
+    if (DbmsName.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        return AddedKeyWay::Returning;
+    if (DbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
+        return AddedKeyWay::LastRowId;
+    return AddedKeyWay::Search;
+}
+
+QStringList InsertStatementLines(const QString& Table, const QString& KeyColumn, const QList<QWidget*>& Controls,
+                                 bool ReturningKey)
+{
+    const LongValues withRecord = addedLongValues(Controls);
     QStringList names, values;
     for (QWidget* w : Controls) {
         if (auto* edit = qobject_cast<TBVMaskEdit*>(w)) {
@@ -102,10 +128,9 @@ QStringList InsertStatementLines(const QString& Table, const QString& KeyColumn,
                 continue;
             names << QuoteIfBlank(edit->FieldName);
             values << EditLiteral(edit);
-        } else if (auto* memo = qobject_cast<TBVMemo*>(w)) {
-            // The text follows by a statement of its own.
-            names << QuoteIfBlank(memo->FieldName);
-            values << QStringLiteral("''");
+        } else if (withRecord.contains(w)) {
+            names << QuoteIfBlank(LongValueColumn(w));
+            values << withRecord.term(w);
         }
     }
     QStringList lines{QStringLiteral("INSERT INTO ") + QuoteTableName(Table) + QLatin1Char('(')};
@@ -113,20 +138,66 @@ QStringList InsertStatementLines(const QString& Table, const QString& KeyColumn,
         lines << names.at(i) + (i + 1 < names.size() ? QStringLiteral(",") : QStringLiteral(") VALUES("));
     for (int i = 0; i < values.size(); ++i)
         lines << values.at(i) + (i + 1 < values.size() ? QStringLiteral(",") : QStringLiteral(")"));
+    if (ReturningKey && !KeyColumn.isEmpty())
+        lines.last() += QStringLiteral(" RETURNING ") + QuoteIfBlank(KeyColumn);
     return lines;
 }
 
-QStringList LocateStatementLines(const QString& Table, const QString& KeyColumn, const QList<QWidget*>& Controls)
+QStringList LocateStatementLines(const QString& Table, const QString& KeyColumn, const QList<QWidget*>& Controls,
+                                 AddedKeyWay Way)
 {
+    const QString head = QStringLiteral("SELECT ") + QuoteIfBlank(KeyColumn) + QStringLiteral(" FROM ") + QuoteTableName(Table);
+    switch (Way) {
+    case AddedKeyWay::Returning:
+        return {};
+    case AddedKeyWay::LastRowId:
+        // last_insert_rowid() is the connection's own: no other program's row can answer it.
+        return {head + QStringLiteral(" WHERE rowid = last_insert_rowid()")};
+    case AddedKeyWay::Search:
+        break;
+    }
     const QStringList conditions = matchConditions(Controls);
-    QString head = QStringLiteral("SELECT MAX(") + QuoteIfBlank(KeyColumn) + QStringLiteral(") FROM ")
-                   + QuoteTableName(Table);
     if (conditions.isEmpty())
         return {head};
     QStringList lines{head + QStringLiteral(" WHERE ")};
     for (int i = 0; i < conditions.size(); ++i)
         lines << (i == 0 ? QString() : QStringLiteral(" AND ")) + conditions.at(i);
     return lines;
+}
+
+QString LocateAddedKey(Query& query, AddedKeyWay Way, const QString& Table, const QString& KeyColumn,
+                       const QList<QWidget*>& Controls, QString& Value)
+{
+    query.close();
+    query.sql() = LocateStatementLines(Table, KeyColumn, Controls, Way);
+    int rows = 0;
+    QString failure;
+    try {
+        query.open();
+        for (; !query.eof(); query.next())
+            if (++rows == 1 && !query.fields(0).isNull())
+                Value = query.fields(0).asString();
+    } catch (const std::exception& error) {
+        query.close();
+        // A table without SQLite's row identifier is searched by the values written.
+        if (Way == AddedKeyWay::LastRowId)
+            return LocateAddedKey(query, AddedKeyWay::Search, Table, KeyColumn, Controls, Value);
+        failure = QString::fromUtf8(error.what()) + QStringLiteral("\r\n");
+    }
+    const QString sql = query.sql().join(QStringLiteral("\r\n"));
+    query.close();
+    query.sql().clear();
+    if (!failure.isEmpty() || rows == 0 || Value.isEmpty()) {
+        Value.clear();
+        return failure + QStringLiteral("The record was added, but it was not found again to be shown.\r\n") + sql;
+    }
+    if (rows > 1) {
+        Value.clear();
+        return QStringLiteral("The record was added, but ") + QString::number(rows) + QStringLiteral(" records of the ")
+               + Table.toUpper() + QStringLiteral(" table hold its values: it cannot be told apart from them to be shown.\r\n")
+               + sql;
+    }
+    return {};
 }
 
 QString AddedRecordClause(const QList<QWidget*>& Controls)
@@ -161,89 +232,67 @@ bool AddRecord(TablePageEnv& env)
             return false;  // nothing written; the page keeps what was typed
     }
 
-    const QList<TBVImage*> pictures = PicturesToStore(controls, false);
-    const QList<TBVMemo*> memos = MemosToStore(controls, QString(), false);
-    const QStringList keysBefore = s.RecordKeys;
-    const int indexBefore = s.RecordIndex;
-    const QString keyTextBefore = s.KeyControl ? s.KeyControl->text() : QString();
-
+    // Long text and pictures go in with the INSERT: they can land in no other row, whatever the
+    // record is found again by.
+    const LongValues withRecord = addedLongValues(controls);
     RecordKey key;
     key.kind = PageKeyKind(s);
-    bool found = false;
-    QString failure, notFound;
-    try {
-        RecordWrite write(env.databaseName, 1 + int(pictures.size() + memos.size()));
-        query.close();
-        query.sql().clear();
-        query.sql() << InsertStatementLines(s.CurrentTable, s.KeyColumn, controls);
-        failure = RunDml(query, s.CurrentTable, QStringLiteral("A"));
-        query.close();
-        query.sql().clear();
+    const AddedKeyWay way = key.kind == KeyKind::Serial ? addedKeyWay(env) : AddedKeyWay::Search;
+    const bool returning = way == AddedKeyWay::Returning;
 
-        if (failure.isEmpty()) {
-            switch (key.kind) {
-            case KeyKind::Serial:
-                key.name = s.KeyColumn;
-                query.sql() << LocateStatementLines(s.CurrentTable, s.KeyColumn, controls);
-                try {
-                    query.open();
-                    if (query.eof() || query.fieldCount() == 0 || query.fields(0).isNull())
-                        notFound = kNotFoundAgain;
-                    else
-                        key.value = query.fields(0).asString();
-                } catch (const std::exception& error) {
-                    notFound = QString::fromUtf8(error.what());
-                }
-                if (!notFound.isEmpty())
-                    notFound += QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n"));
-                query.close();
-                query.sql().clear();
-                found = notFound.isEmpty();
-                if (found && s.KeyControl) {
-                    s.KeyControl->setText(key.value);
-                    // As a display leaves it, so the one that follows finds it shown and sets it
-                    // no second time.
-                    s.KeyControl->setCursorPosition(0);
-                }
-                break;
-            case KeyKind::Unique:
-                key.name = PageKeyColumn(s);
-                key.value = s.UniqueControl ? s.UniqueControl->text() : QString();
-                found = true;
-                break;
-            case KeyKind::Clause:
-                key.value = AddedRecordClause(controls);
-                found = !key.value.isEmpty();
-                if (!found)
-                    notFound = kNotFoundAgain;
-                break;
-            }
-        }
-        if (failure.isEmpty() && found) {
-            s.RecordKeys << key.value;
-            s.RecordIndex = s.RecordKeys.size() - 1;
-            failure = SavePagePictures(env, pictures, key);
-            if (failure.isEmpty())
-                failure = SavePageMemos(env, memos, key);
-        }
-        // A record not found again keeps its INSERT: it is there, without its long text and pictures.
-        if (failure.isEmpty())
-            failure = write.commit(s.CurrentTable, QStringLiteral("A"));
-    } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
+    query.close();
+    query.sql().clear();
+    query.sql() << InsertStatementLines(s.CurrentTable, s.KeyColumn, controls, returning);
+    QString failure = RunRecordStatement(query, withRecord, s.CurrentTable, QStringLiteral("A"), returning);
+    if (failure.isEmpty()) {
+        // A trigger may keep the row out without an error: then nothing is there to find.
+        const bool stored = returning ? !query.eof() : query.rowsAffected() != 0;
+        if (!stored)
+            failure = DmlFailureText(s.CurrentTable, QStringLiteral("A"), QStringLiteral("The database stored no record."),
+                                     query.sql().join(QStringLiteral("\r\n")));
+        else if (returning && !query.fields(0).isNull())
+            key.value = query.fields(0).asString();
     }
-
+    query.close();
+    query.sql().clear();
     if (!failure.isEmpty()) {
         // Nothing was added: the page keeps what was typed.
-        s.RecordKeys = keysBefore;
-        s.RecordIndex = indexBefore;
-        if (s.KeyControl)
-            s.KeyControl->setText(keyTextBefore);
         ReportNothingStored(failure, QStringLiteral("Nothing was stored: the record was not added."));
         return false;
     }
-    if (!notFound.isEmpty())
+
+    QString notFound;
+    switch (key.kind) {
+    case KeyKind::Serial:
+        key.name = s.KeyColumn;
+        if (returning && key.value.isEmpty())
+            notFound = QStringLiteral("The record was added, but it was not found again to be shown.");
+        else if (!returning)
+            notFound = LocateAddedKey(query, way, s.CurrentTable, s.KeyColumn, controls, key.value);
+        if (notFound.isEmpty() && s.KeyControl) {
+            s.KeyControl->setText(key.value);
+            // As a display leaves it, so the one that follows finds it shown and sets it no
+            // second time.
+            s.KeyControl->setCursorPosition(0);
+        }
+        break;
+    case KeyKind::Unique:
+        key.name = PageKeyColumn(s);
+        key.value = s.UniqueControl ? s.UniqueControl->text() : QString();
+        break;
+    case KeyKind::Clause:
+        key.value = AddedRecordClause(controls);
+        if (key.value.isEmpty())
+            notFound = QStringLiteral("The record was added, but it was not found again to be shown.");
+        break;
+    }
+    const bool found = notFound.isEmpty();
+    if (found) {
+        s.RecordKeys << key.value;
+        s.RecordIndex = s.RecordKeys.size() - 1;
+    } else {
         AppMessageDlg(notFound, mtError, mbOK);
+    }
 
     ShowRecord(env);
     if (found) {

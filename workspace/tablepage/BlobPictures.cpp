@@ -181,6 +181,26 @@ QStringList ImageUpdateStatementLines(const QString& FieldName, const QString& T
             KeyField.isEmpty() ? KeyValue : QStringLiteral("WHERE ") + KeyField + QStringLiteral(" = ") + KeyValue};
 }
 
+// The stored form of a picture: the bytes it was read as, else the picture encoded as Format.
+static QByteArray PictureBytes(quint8 Format, const QImage& Graphic, const QByteArray& Encoded)
+{
+    return Encoded.isEmpty() ? imaging::encode(Graphic, static_cast<imaging::Format>(Format)) : Encoded;
+}
+
+bool PictureWritesNull(const TBVImage* Image)
+{
+    return Image && (Image->Hint == QLatin1String("null") || !Image->hasPicture());
+}
+
+void BindPicture(platform::engine::Param& Param, const TBVImage* Image)
+{
+    if (PictureWritesNull(Image))
+        Param.clear();
+    else
+        // A picture shown from the column and left alone goes back as the very bytes it came as.
+        Param.setBlob(PictureBytes(Image->ImageFormat, Image->picture().toImage(), Image->StoredImage));
+}
+
 QString StoreImageField(const QString& DatabaseName, quint8 Format, const QImage& Graphic, const QString& FieldName,
                         const QString& TableName, const QString& KeyField, const QString& KeyValue, bool SetNull,
                         const QByteArray& Encoded)
@@ -194,8 +214,7 @@ QString StoreImageField(const QString& DatabaseName, quint8 Format, const QImage
     try {
         query.sql() << ImageUpdateStatementLines(FieldName, TableName, KeyField, KeyValue, writeNull);
         if (!writeNull)
-            query.paramByName(QStringLiteral("IMAGE"))
-                .setBlob(Encoded.isEmpty() ? imaging::encode(Graphic, static_cast<imaging::Format>(Format)) : Encoded);
+            query.paramByName(QStringLiteral("IMAGE")).setBlob(PictureBytes(Format, Graphic, Encoded));
         query.execSQL();
         return {};
     } catch (const std::exception& error) {
@@ -230,26 +249,4 @@ QList<TBVImage*> PicturesToStore(const QList<QWidget*>& Controls, bool ChangedOn
             pictures << image;
     }
     return pictures;
-}
-
-QString SavePagePictures(TablePageEnv& env, const QList<TBVImage*>& Pictures, const RecordKey& Key)
-{
-    const MainState& s = env.state;
-    if (Pictures.isEmpty())
-        return {};
-    if (Key.value.isEmpty())
-        return QStringLiteral("The record has no key to store its pictures by.");
-    const bool clause = Key.kind == KeyKind::Clause;
-    const QString keyField = clause ? QString() : QuoteIfBlank(Key.name);
-    const QString keyValue = clause ? Key.value : KeyLiteral(s, Key.name, Key.value);
-    for (TBVImage* image : Pictures) {
-        // A picture shown from the column and left alone goes back as the very bytes it came as.
-        const QString failure =
-            StoreImageField(env.databaseName, image->ImageFormat, image->picture().toImage(),
-                            QuoteIfBlank(ImageColumnName(image)), s.CurrentTable, keyField, keyValue,
-                            image->Hint == QLatin1String("null"), image->StoredImage);
-        if (!failure.isEmpty())
-            return failure;
-    }
-    return {};
 }

@@ -10,9 +10,9 @@
 class QObject;
 class QWidget;
 class TBVImage;
-struct RecordKey;
 struct TablePageEnv;
 namespace Ui { class TForm_Main; }
+namespace platform::engine { class Param; }
 
 // The popup's commands act on the picture control the popup was opened on.
 void PopupMenu_ImagesPopup(TablePageEnv& env);
@@ -46,6 +46,8 @@ bool SaveImageField(const QString& DatabaseName, quint8 Format, const QImage& Gr
 // The picture controls among the page's Controls a record write stores: those with a picture
 // format or a null mark, with ChangedOnly only those the user loaded or set null.
 QList<TBVImage*> PicturesToStore(const QList<QWidget*>& Controls, bool ChangedOnly);
-// Stores Pictures in the record with Key. Stops at the first failure and gives its text; empty
-// when all were stored.
-QString SavePagePictures(TablePageEnv& env, const QList<TBVImage*>& Pictures, const RecordKey& Key);
+// What a record statement writes for Image: NULL for a picture marked null or emptied, else its
+// bytes (those it was read as while unchanged, else the picture encoded in its ImageFormat).
+bool PictureWritesNull(const TBVImage* Image);
+// Param := that value, as long binary. Throws the codec's error when the picture cannot be encoded.
+void BindPicture(platform::engine::Param& Param, const TBVImage* Image);

@@ -150,6 +150,23 @@ QString MemoUpdateStatement(const QString& Table, const QString& FieldName, cons
     return head + QStringLiteral("WHERE ") + QuoteIfBlank(KeyName) + QStringLiteral(" = ") + value;
 }
 
+bool MemoWritesNull(const TBVMemo* Memo)
+{
+    // A memo that holds text is no null, whatever brought the text in (a paste with the mouse).
+    return Memo && Memo->Hint.toLower() == QLatin1String("null") && Memo->toPlainText().isEmpty();
+}
+
+QString MemoTextToStore(const TBVMemo* Memo)
+{
+    if (!Memo)
+        return {};
+    const QString text = Memo->toPlainText();
+    const QVariant stored = Memo->property(kStoredText);
+    if (stored.isValid() && boxLineBreaks(stored.toString()) == text)
+        return stored.toString();
+    return text;
+}
+
 QString StoreMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const QString& FieldName,
                       const QString& KeyName, const QString& KeyValue)
 {
@@ -164,27 +181,20 @@ QString StoreMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, co
     const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
     query.sql() << MemoUpdateStatement(Table, FieldName, KeyName, KeyValue, clause, dbType);
 
-    QString text = Memo->toPlainText();
-    // A memo that holds text is no null, whatever brought the text in (a paste with the mouse).
-    const bool isNull = Memo->Hint.toLower() == QLatin1String("null") && text.isEmpty();
-    const QVariant stored = Memo->property(kStoredText);
-    if (stored.isValid() && boxLineBreaks(stored.toString()) == text)
-        text = stored.toString();
-
     QString failure;
     try {
         platform::engine::Param& p = query.paramByName(QStringLiteral("MemoText"));
-        if (isNull)
+        if (MemoWritesNull(Memo))
             p.clear();
         else
-            p.setMemo(text);
+            p.setMemo(MemoTextToStore(Memo));
         query.execSQL();
     } catch (const platform::engine::EngineError& e) {
         failure = QStringLiteral("An error occurred when updating a memo field.\r\n") + e.message()
                   + QStringLiteral("\r\n") + query.sql().join(QStringLiteral("\r\n"));
     }
     query.close();
-    SetNullMarker(env.ui, Memo, isNull);
+    SetNullMarker(env.ui, Memo, MemoWritesNull(Memo));
     return failure;
 }
 
@@ -208,21 +218,4 @@ QList<TBVMemo*> MemosToStore(const QList<QWidget*>& Controls, const QString& Ski
             memos << memo;
     }
     return memos;
-}
-
-QString SavePageMemos(TablePageEnv& env, const QList<TBVMemo*>& Memos, const RecordKey& Key)
-{
-    const MainState& s = env.state;
-    QString keyName, keyValue;
-    if (Key.kind != KeyKind::Clause) {
-        keyName = Key.name;
-        // The row identifier's value goes in raw: the statement quotes it where the database needs.
-        keyValue = Key.name == QLatin1String("rowid") ? Key.value : KeyLiteral(s, Key.name, Key.value);
-    }
-    for (TBVMemo* memo : Memos) {
-        const QString failure = StoreMemoText(env, memo, s.CurrentTable, QuoteIfBlank(memo->FieldName), keyName, keyValue);
-        if (!failure.isEmpty())
-            return failure;
-    }
-    return {};
 }

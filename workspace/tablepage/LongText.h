@@ -6,7 +6,6 @@
 
 class QWidget;
 class TBVMemo;
-struct RecordKey;
 struct TablePageEnv;
 
 // "Provider=MSDASQL.1;Password=...;User ID=...;Data Source=..." of the current database.
@@ -42,6 +41,7 @@ bool SaveMemoText(TablePageEnv& env, TBVMemo* Memo, const QString& Table, const 
 // The memos among the page's Controls a record write stores: all but the column SkipField
 // (compared in upper case; empty skips none), with ChangedOnly only those the user changed.
 QList<TBVMemo*> MemosToStore(const QList<QWidget*>& Controls, const QString& SkipField, bool ChangedOnly);
-// Stores Memos in the record with Key, one statement each; a Clause key stores by the entry of
-// RecordKeys at RecordIndex. Stops at the first failure and gives its text; empty when all stored.
-QString SavePageMemos(TablePageEnv& env, const QList<TBVMemo*>& Memos, const RecordKey& Key);
+// What a record statement writes for Memo: NULL for a memo marked null and empty, else its exact
+// text (text the user did not change keeps its own line breaks).
+bool MemoWritesNull(const TBVMemo* Memo);
+QString MemoTextToStore(const TBVMemo* Memo);

@@ -2,11 +2,18 @@
 
 #include "app/MainState.h"
 #include "components/BVMaskEdit.h"
+#include "components/BVMemo.h"
+#include "components/BVValid.h"
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
+#include "workspace/tablepage/BVImage.h"
+#include "workspace/tablepage/BlobPictures.h"
 #include "workspace/tablepage/ColumnList.h"
+#include "workspace/tablepage/LongText.h"
 #include "workspace/tablepage/RecordDisplay.h"
 #include "workspace/tablepage/ValueChecks.h"
+
+#include <algorithm>
 
 using namespace platform::engine;
 
@@ -92,9 +99,15 @@ QString EditLiteral(const TBVMaskEdit* edit)
         return SqlLiteral(ftDate, text);
     case ftDateTime:
         return SqlLiteral(ftDateTime, DateTimeTextOrDefault(text));
+    case ftFloat: {
+        const QString number = SqlLiteral(ftFloat, text);
+        const auto value = StrToFloat(number);
+        if (number.startsWith(QLatin1Char('-')) && value && *value == 0)
+            return QLatin1Char('\'') + number + QLatin1Char('\'');
+        return number;
+    }
     case ftSmallint:
     case ftInteger:
-    case ftFloat:
     case ftString:
         return SqlLiteral(edit->FieldType, text);
     default:
@@ -130,22 +143,31 @@ QString failurePhrase(const QString& Kind)
     return Kind;
 }
 
-QString failureText(const QString& Table, const QString& Kind, const QString& Message, const QString& Sql)
+} // namespace
+
+QString DmlFailureText(const QString& Table, const QString& Kind, const QString& Message, const QString& Sql)
 {
     return QStringLiteral("An error occured ") + failurePhrase(Kind) + QStringLiteral(" the ") + Table
            + QStringLiteral(" table.") + QStringLiteral("\r") + Message + QStringLiteral("\r\n\r\n") + Sql;
 }
 
-} // namespace
+QString RunRecordStatement(Query& Query, const LongValues& Long, const QString& Table, const QString& Kind, bool Opens)
+{
+    try {
+        Long.bind(Query);
+        if (Opens)
+            Query.open();
+        else
+            Query.execSQL();
+        return {};
+    } catch (const std::exception& error) {
+        return DmlFailureText(Table, Kind, QString::fromUtf8(error.what()), Query.sql().join(QStringLiteral("\r\n")));
+    }
+}
 
 QString RunDml(Query& Query, const QString& Table, const QString& Kind)
 {
-    try {
-        Query.execSQL();
-        return {};
-    } catch (const std::exception& error) {
-        return failureText(Table, Kind, QString::fromUtf8(error.what()), Query.sql().join(QStringLiteral("\r\n")));
-    }
+    return RunRecordStatement(Query, {}, Table, Kind);
 }
 
 bool ExecuteDml(Query& Query, const QString& Table, const QString& Kind)
@@ -156,10 +178,61 @@ bool ExecuteDml(Query& Query, const QString& Table, const QString& Kind)
     return failure.isEmpty();
 }
 
-RecordWrite::RecordWrite(const QString& DatabaseName, int Statements)
+namespace {
+
+QString memoParameter(qsizetype index)
 {
-    if (Statements < 2)
-        return;
+    return index == 0 ? QStringLiteral("MemoText") : QStringLiteral("MemoText") + QString::number(index + 1);
+}
+
+QString pictureParameter(qsizetype index)
+{
+    return index == 0 ? QStringLiteral("IMAGE") : QStringLiteral("IMAGE") + QString::number(index + 1);
+}
+
+} // namespace
+
+LongValues::LongValues(QList<TBVMemo*> Memos, QList<TBVImage*> Pictures)
+    : memos_(std::move(Memos)), pictures_(std::move(Pictures))
+{
+}
+
+bool LongValues::contains(const QWidget* Control) const
+{
+    return std::find(memos_.begin(), memos_.end(), Control) != memos_.end()
+           || std::find(pictures_.begin(), pictures_.end(), Control) != pictures_.end();
+}
+
+QString LongValues::term(const QWidget* Control) const
+{
+    for (qsizetype i = 0; i < memos_.size(); ++i)
+        if (memos_.at(i) == Control)
+            return MemoWritesNull(memos_.at(i)) ? QStringLiteral("null") : QLatin1Char(':') + memoParameter(i);
+    for (qsizetype i = 0; i < pictures_.size(); ++i)
+        if (pictures_.at(i) == Control)
+            return PictureWritesNull(pictures_.at(i)) ? QStringLiteral("null") : QLatin1Char(':') + pictureParameter(i);
+    return {};
+}
+
+void LongValues::bind(Query& Query) const
+{
+    for (qsizetype i = 0; i < memos_.size(); ++i)
+        if (!MemoWritesNull(memos_.at(i)))
+            Query.paramByName(memoParameter(i)).setMemo(MemoTextToStore(memos_.at(i)));
+    for (qsizetype i = 0; i < pictures_.size(); ++i)
+        if (!PictureWritesNull(pictures_.at(i)))
+            BindPicture(Query.paramByName(pictureParameter(i)), pictures_.at(i));
+}
+
+QString LongValueColumn(const QWidget* Control)
+{
+    if (auto* memo = qobject_cast<const TBVMemo*>(Control))
+        return memo->FieldName;
+    return ImageColumnName(qobject_cast<const TBVImage*>(Control));
+}
+
+RecordWrite::RecordWrite(const QString& DatabaseName)
+{
     Database* database = Session::instance().findDatabase(DatabaseName);
     if (!database)
         throw EngineError(QStringLiteral("The database '%1' is not connected.").arg(DatabaseName));
@@ -182,7 +255,7 @@ QString RecordWrite::commit(const QString& Table, const QString& Kind)
         database->commit();
         return {};
     } catch (const std::exception& error) {
-        return failureText(Table, Kind, QString::fromUtf8(error.what()), QStringLiteral("COMMIT"));
+        return DmlFailureText(Table, Kind, QString::fromUtf8(error.what()), QStringLiteral("COMMIT"));
     }
 }
 
@@ -191,6 +264,23 @@ void RecordWrite::rollback()
     if (database_)
         database_->rollback();
     database_ = nullptr;
+}
+
+QString ChangedByAnotherUser(const QString& Kind)
+{
+    return Kind.toUpper() == QLatin1String("D")
+               ? QStringLiteral("The record was changed or removed by another user; nothing was deleted.")
+               : QStringLiteral("The record was changed or removed by another user; nothing was stored.");
+}
+
+QString TooManyRowsFailure(int Affected, int Meant, const QString& Table, const QString& Kind, const QString& Sql)
+{
+    const QString verb = Kind.toUpper() == QLatin1String("D") ? QStringLiteral("deleted") : QStringLiteral("changed");
+    // More than Meant, which is at least one: always more than one record.
+    return DmlFailureText(Table, Kind,
+                          QStringLiteral("The statement would have ") + verb + QLatin1Char(' ') + QString::number(Affected)
+                              + QStringLiteral(" records, not the ") + QString::number(Meant) + QStringLiteral(" meant."),
+                          Sql);
 }
 
 void ReportNothingStored(const QString& Failure, const QString& NothingStored)

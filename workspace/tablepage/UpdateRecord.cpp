@@ -92,13 +92,13 @@ int countRows(Query& query, const QString& Table, const QString& Clause)
 }
 
 // A record known only by its values cannot be told apart from other rows holding the same
-// values: acting on it acts on all of them. True when the clause selects one row, or the user
-// agrees to Action ("delete", "change") every row it selects.
-bool ConfirmIdenticalRows(Query& query, const QString& Table, const QString& Clause, const QString& Action)
+// values: acting on it acts on all of them. The number of rows the clause selects when it is one
+// or the user agrees to Action ("delete", "change") every one of them; 0 when the user declines.
+int ConfirmIdenticalRows(Query& query, const QString& Table, const QString& Clause, const QString& Action)
 {
     const int matching = countRows(query, Table, Clause);
     if (matching <= 1)
-        return true;
+        return 1;
     const QString n = QString::number(matching);
     // Asked with the ordinary pointer, also while Execute shows the busy one.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -108,7 +108,14 @@ bool ConfirmIdenticalRows(Query& query, const QString& Table, const QString& Cla
                              + Action + QStringLiteral(" all ") + n + QStringLiteral(" of them?");
     const bool agreed = AppMessageDlg(question, mtConfirmation, mbYes | mbNo) == mrYes;
     QGuiApplication::restoreOverrideCursor();
-    return agreed;
+    return agreed ? matching : 0;
+}
+
+// The rows an UPDATE or DELETE of the record with Key is meant to meet: those the user agreed to
+// for a record known by its values, else one. 0 when the user declined.
+int RowsMeant(Query& query, const QString& Table, const RecordKey& Key, const QString& Action)
+{
+    return Key.kind == KeyKind::Clause ? ConfirmIdenticalRows(query, Table, Key.value, Action) : 1;
 }
 
 } // namespace
@@ -119,10 +126,14 @@ QString NoUpdateFieldOf(const MainState& state, const QString& Table)
 }
 
 QStringList UpdateStatementLines(const QString& Table, const QString& NoUpdateField, const QList<QWidget*>& Controls,
-                                 const QString& KeyCondition)
+                                 const QString& KeyCondition, const LongValues& Long)
 {
     QStringList terms;
     for (QWidget* w : Controls) {
+        if (Long.contains(w)) {
+            terms << QuoteIfBlank(LongValueColumn(w)) + QStringLiteral(" = ") + Long.term(w);
+            continue;
+        }
         auto* edit = qobject_cast<TBVMaskEdit*>(w);
         if (!writesChange(edit, NoUpdateField))
             continue;
@@ -193,21 +204,23 @@ bool UpdateShownRecord(TablePageEnv& env)
     }
 
     // Refused, it ends as a refused UPDATE does: nothing written, the stored record shown again.
-    if (key.kind == KeyKind::Clause && !ConfirmIdenticalRows(query, s.CurrentTable, key.value, QStringLiteral("change"))) {
+    const int meant = RowsMeant(query, s.CurrentTable, key, QStringLiteral("change"));
+    if (meant == 0) {
         ShowRecord(env);
         return false;
     }
 
-    const QStringList lines = UpdateStatementLines(s.CurrentTable, noUpdate, controls, KeyCondition(s, key));
-    const QList<TBVImage*> pictures = PicturesToStore(controls, true);
-    const QList<TBVMemo*> memos = MemosToStore(controls, noUpdate, true);
-    const int statements = (lines.isEmpty() ? 0 : 1) + int(pictures.size()) + int(memos.size());
-    if (statements == 0) {
+    // Values, long text and pictures go in one statement under the condition that was counted, so
+    // that it writes no row but those: a second statement under the values just written could
+    // select another row that holds them.
+    const LongValues changedLong(MemosToStore(controls, noUpdate, true), PicturesToStore(controls, true));
+    const QStringList lines = UpdateStatementLines(s.CurrentTable, noUpdate, controls, KeyCondition(s, key), changedLong);
+    if (lines.isEmpty()) {
         ShowRecord(env);  // nothing changed, nothing sent
         return true;
     }
 
-    // Pictures and long text are stored under the key the record has once its values are written.
+    // The key the record has once its values are written.
     RecordKey written = key;
     if (key.kind == KeyKind::Unique && s.UniqueControl && ChangedByUser(s.UniqueControl)) {
         written.value = s.UniqueControl->text();
@@ -216,38 +229,42 @@ bool UpdateShownRecord(TablePageEnv& env)
             written.value = clause;
     }
 
-    const QStringList keysBefore = s.RecordKeys;
     QString failure;
+    bool noneMet = false;
     try {
-        RecordWrite write(env.databaseName, statements);
-        if (!lines.isEmpty()) {
-            query.close();
-            query.sql().clear();
-            query.sql() << lines;
-            failure = RunDml(query, s.CurrentTable, QStringLiteral("U"));
-            query.close();
-        }
-        if (failure.isEmpty()) {
-            // Every entry that selected one of the rows written now selects them by their values
-            // (the long text of a key-less record is stored by that entry).
-            if (key.kind == KeyKind::Clause)
-                std::replace(s.RecordKeys.begin(), s.RecordKeys.end(), key.value, written.value);
-            else if (key.kind == KeyKind::Unique)
-                s.RecordKeys[s.RecordIndex] = written.value;
-            failure = SavePagePictures(env, pictures, written);
-        }
-        if (failure.isEmpty())
-            failure = SavePageMemos(env, memos, written);
-        if (failure.isEmpty())
+        RecordWrite write(env.databaseName);
+        query.close();
+        query.sql().clear();
+        query.sql() << lines;
+        failure = RunRecordStatement(query, changedLong, s.CurrentTable, QStringLiteral("U"));
+        const int affected = query.rowsAffected();
+        query.close();
+        if (failure.isEmpty() && affected == 0)
+            noneMet = true;
+        else if (failure.isEmpty() && affected > meant)
+            failure = TooManyRowsFailure(affected, meant, s.CurrentTable, QStringLiteral("U"),
+                                         lines.join(QStringLiteral("\r\n")));
+        if (failure.isEmpty() && !noneMet)
             failure = write.commit(s.CurrentTable, QStringLiteral("U"));
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     }
-    if (!failure.isEmpty()) {
-        s.RecordKeys = keysBefore;
-        ReportNothingStored(failure, kNothingStored);
+    if (noneMet) {
+        // Nothing to show again: the page keeps what the user typed, as no stored record.
+        AppMessageDlg(ChangedByAnotherUser(QStringLiteral("U")), mtError, mbOK);
+        s.RecordShown = false;
+        setStatus(env, PageStatusText(s, true, GetConnectionText(s, ui.StatusBar)));
+        return false;
     }
-    // The page shows what is stored, whatever happened.
+    if (!failure.isEmpty()) {
+        ReportNothingStored(failure, kNothingStored);
+    } else if (key.kind == KeyKind::Clause) {
+        // Every entry that selected one of the rows written now selects them by their values.
+        std::replace(s.RecordKeys.begin(), s.RecordKeys.end(), key.value, written.value);
+    } else if (key.kind == KeyKind::Unique) {
+        s.RecordKeys[s.RecordIndex] = written.value;
+    }
+    // The page shows what is stored.
     ShowRecord(env);
     return failure.isEmpty();
 }
@@ -270,17 +287,37 @@ void BitBtn_RemoveClick(TablePageEnv& env, QObject*)
     const RecordKey key = ShownRecordKey(s);
 
     // A record known only by its values takes every row holding the same values with it.
-    if (key.kind == KeyKind::Clause && !ConfirmIdenticalRows(query, s.CurrentTable, key.value, QStringLiteral("delete"))) {
+    const int meant = RowsMeant(query, s.CurrentTable, key, QStringLiteral("delete"));
+    if (meant == 0) {
         SetButtons(s, ui);
         return;
     }
     setStatus(env, QStringLiteral("Deleting Record"));
 
-    query.close();
-    query.sql().clear();
-    query.sql() << QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) << KeyCondition(s, key);
-    const bool deleted = ExecuteDml(query, s.CurrentTable, QStringLiteral("D"));
-    query.close();
+    bool deleted = false;
+    try {
+        RecordWrite write(env.databaseName);
+        query.close();
+        query.sql().clear();
+        query.sql() << QStringLiteral("DELETE FROM ") + QuoteTableName(s.CurrentTable) << KeyCondition(s, key);
+        if (ExecuteDml(query, s.CurrentTable, QStringLiteral("D"))) {
+            const int affected = query.rowsAffected();
+            QString failure;
+            if (affected == 0)
+                AppMessageDlg(ChangedByAnotherUser(QStringLiteral("D")), mtError, mbOK);
+            else if (affected > meant)
+                failure = TooManyRowsFailure(affected, meant, s.CurrentTable, QStringLiteral("D"),
+                                             query.sql().join(QStringLiteral("\r\n")));
+            else
+                failure = write.commit(s.CurrentTable, QStringLiteral("D"));
+            deleted = affected != 0 && failure.isEmpty();
+            if (!failure.isEmpty())
+                ReportNothingStored(failure, QStringLiteral("Nothing was deleted."));
+        }
+        query.close();
+    } catch (const std::exception& error) {
+        AppMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+    }
     // The entry goes only with its record; for values shared by several rows, every entry that
     // selected one of them goes too.
     if (deleted && key.kind == KeyKind::Clause) {

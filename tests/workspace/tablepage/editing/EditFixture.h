@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -131,12 +132,15 @@ protected:
 
     QStringList messages;            // the texts shown, message window and standard boxes alike
     quint16 confirmAnswer = mrYes;   // the answer to a confirmation in the message window
+    std::function<void(const QString&)> onMessage;  // run as each message window is shown
     QString fileAnswer;              // the path a file dialog answers; empty: Cancel
     QStringList fileDialogs;         // the captions of the file dialogs shown
     platform::modal::ScopedResponder responder{[this](const platform::modal::Request& r) {
         platform::modal::Answer a;
         if (auto* msg = qobject_cast<TForm_SaveMsg*>(r.window)) {
             messages << msg->RichEdit->toPlainText();
+            if (onMessage)
+                onMessage(messages.last());
             a.result = msg->RichEdit->toPlainText().contains(QLatin1String("Are you sure")) ? int(confirmAnswer) : int(mrOk);
         } else if (r.kind == platform::modal::Kind::MessageBox) {
             messages << r.text;

@@ -45,9 +45,16 @@ TEST_F(Statements, AddWorkedExample)
     const QStringList insert{"INSERT INTO \"ORDERS\"(", "name,", "price,", "due) VALUES(", "'abc',", "12.5,",
                              "{d '9999-12-31'})"};
     EXPECT_EQ(InsertStatementLines(state.CurrentTable, state.KeyColumn, page()), insert);
-    const QStringList locate{"SELECT MAX(id) FROM \"ORDERS\" WHERE ", "name='abc'", " AND price='12.5'",
+    // The new key is what the database says it inserted; only where it says nothing is it
+    // searched for by the values written.
+    EXPECT_EQ(InsertStatementLines(state.CurrentTable, state.KeyColumn, page(), true).last(),
+              QStringLiteral("{d '9999-12-31'}) RETURNING id"));
+    EXPECT_TRUE(LocateStatementLines(state.CurrentTable, state.KeyColumn, page(), AddedKeyWay::Returning).isEmpty());
+    EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page(), AddedKeyWay::LastRowId),
+              QStringList{"SELECT id FROM \"ORDERS\" WHERE rowid = last_insert_rowid()"});
+    const QStringList search{"SELECT id FROM \"ORDERS\" WHERE ", "name='abc'", " AND price='12.5'",
                              " AND due={d '9999-12-31'}"};
-    EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page()), locate);
+    EXPECT_EQ(LocateStatementLines(state.CurrentTable, state.KeyColumn, page(), AddedKeyWay::Search), search);
 }
 
 // One value of each kind as written and as found again.

@@ -344,6 +344,8 @@ TEST_P(WholeUpdates, ARefusedLongTextStoresNothing)
                              "FOR EACH ROW EXECUTE FUNCTION qvedit_refuse()")});
     } else {
         exec({QStringLiteral("CREATE TRIGGER qvedit_refuse BEFORE UPDATE OF notes ON qvedit_notes "
+                             "WHEN NEW.notes = 'refused' BEGIN SELECT RAISE(ABORT, 'notes refused'); END"),
+              QStringLiteral("CREATE TRIGGER qvedit_refuse_new BEFORE INSERT ON qvedit_notes "
                              "WHEN NEW.notes = 'refused' BEGIN SELECT RAISE(ABORT, 'notes refused'); END")});
     }
     build(QStringLiteral("qvedit_notes"));
@@ -355,7 +357,7 @@ TEST_P(WholeUpdates, ARefusedLongTextStoresNothing)
     type("notes", "refused");
     execute();
     ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
-    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("An error occurred when updating a memo field.")));
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("An error occured when updating the qvedit_notes table.")));
     EXPECT_TRUE(messages.at(0).contains(QStringLiteral("notes refused")));
     EXPECT_TRUE(messages.at(0).endsWith(QStringLiteral("Nothing was stored: the record is as it was before the update.")))
         << messages.at(0).toStdString();
