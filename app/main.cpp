@@ -1,6 +1,7 @@
 // Program entry: the application object, the main window, the start-up sequence, the loop.
 #include "app/Application.h"
 #include "app/DisplayCheck.h"
+#include "app/FileSizeLimit.h"
 #include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
 #include "app/StartUp.h"
@@ -35,6 +36,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    app::IgnoreFileSizeLimitSignal();
     // Qt would abort with a plug-in message a user cannot act on.
     const QString noDisplay = app::MissingDisplayMessage(argc, argv);
     if (!noDisplay.isEmpty()) {
