@@ -4,6 +4,7 @@
 #include "app/FileSizeLimit.h"
 #include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
+#include "app/PrivateConfiguration.h"
 #include "app/StartUp.h"
 #include "platform/ini/AtomicFile.h"
 #include "platform/ini/ConfigFolder.h"
@@ -50,6 +51,8 @@ int main(int argc, char** argv)
     MapWindowsFonts();
     // A save that was killed leaves its temporary copy of the file (passwords and all) behind.
     platform::removeStaleTemporaryFiles(platform::configFolder());
+    for (const QString& warning : app::MakeConfigurationPrivate())
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
 
     auto mainWindow = std::make_unique<TForm_Main>();
 
