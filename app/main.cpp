@@ -1,8 +1,10 @@
 // Program entry: the application object, the main window, the start-up sequence, the loop.
 #include "app/Application.h"
 #include "app/DisplayCheck.h"
+#include "app/FileSizeLimit.h"
 #include "app/FontSubstitutes.h"
 #include "workspace/MainWindow.h"
+#include "app/PrivateConfiguration.h"
 #include "app/StartUp.h"
 #include "platform/ini/AtomicFile.h"
 #include "platform/ini/ConfigFolder.h"
@@ -35,6 +37,7 @@ public:
 
 int main(int argc, char** argv)
 {
+    app::IgnoreFileSizeLimitSignal();
     // Qt would abort with a plug-in message a user cannot act on.
     const QString noDisplay = app::MissingDisplayMessage(argc, argv);
     if (!noDisplay.isEmpty()) {
@@ -48,6 +51,8 @@ int main(int argc, char** argv)
     MapWindowsFonts();
     // A save that was killed leaves its temporary copy of the file (passwords and all) behind.
     platform::removeStaleTemporaryFiles(platform::configFolder());
+    for (const QString& warning : app::MakeConfigurationPrivate())
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
 
     auto mainWindow = std::make_unique<TForm_Main>();
 

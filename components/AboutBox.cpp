@@ -1,11 +1,12 @@
 #include "components/AboutBox.h"
+
+#include "components/DialogBehaviour.h"
 #include "components/CopyrightInfo.h"
 
 #include "platform/shell/Shell.h"
 #include "ui_AboutBox.h"
 
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 
@@ -164,8 +165,7 @@ void TForm_AboutBox::FormShow()
     RichEdit_Disclaimer->setPlainText(disclaimer_);
     RichEdit_Disclaimer->setVisible(true);
     setWindowTitle(QStringLiteral("About ") + applicationTitle_);
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CenterOnScreen(*this);
     BitBtn_OK->setFocus(Qt::OtherFocusReason);
 }
 

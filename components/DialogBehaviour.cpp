@@ -6,13 +6,25 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 void CenterOnScreen(QWidget& window)
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame is known once the window has been shown; before that it counts as none.
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    const QSize room = area.size() - frame;
+    if (window.width() > room.width() || window.height() > room.height())
+        window.resize(window.size().boundedTo(room).expandedTo(window.minimumSize()));
+    QRect outer(QPoint(), window.size() + frame);
+    outer.moveCenter(area.center());
+    // A window larger than the area, which cannot shrink, keeps its title bar and left edge on
+    // the screen.
+    outer.moveTopLeft(QPoint(std::max(outer.left(), area.left()), std::max(outer.top(), area.top())));
+    window.move(outer.topLeft());
 }
 
 bool EscapePressesCancel(QKeyEvent* event, QAbstractButton* cancel)

@@ -1,5 +1,7 @@
 #include "components/SaveMsgDlg.h"
 
+#include "components/DialogBehaviour.h"
+
 #include "platform/modal/Modal.h"
 #include "ui_SaveMsgDlg.h"
 
@@ -11,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QSaveFile>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextCursor>
@@ -361,8 +362,7 @@ void TForm_SaveMsg::FormShow()
 {
     closedItself_ = false;
     dialogResult_ = 2;
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CenterOnScreen(*this);
     RichEditEnter();
 }
 

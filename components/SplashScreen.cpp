@@ -1,4 +1,6 @@
 #include "components/SplashScreen.h"
+
+#include "components/DialogBehaviour.h"
 #include "components/CopyrightInfo.h"
 
 #include "platform/shell/Shell.h"
@@ -7,7 +9,6 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -117,8 +118,7 @@ void TForm_SplashScreen::showEvent(QShowEvent* event)
 
 void TForm_SplashScreen::FormShow()
 {
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    CenterOnScreen(*this);
     // A zero interval must never fire; a Qt timer of 0 would fire at once.
     if (interval_ > 0)
         Timer->start(interval_);

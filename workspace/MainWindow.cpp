@@ -258,6 +258,17 @@ void TForm_Main::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TForm_Main::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Placed again at the first show, when the frame it gains may be known: a window that only
+    // just fits the screen would otherwise reach past it by the frame.
+    if (!placedWithFrame_ && !event->spontaneous()) {
+        placedWithFrame_ = true;
+        CenterOnScreen(*this);
+    }
+}
+
 void TForm_Main::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);

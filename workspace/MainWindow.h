@@ -155,6 +155,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormClose
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;  // FormResize
     void wheelEvent(QWheelEvent* event) override;  // FormMouseWheel
     bool eventFilter(QObject* watched, QEvent* event) override;  // ScrollBoxMouseWheel, tool-bar edge
@@ -176,4 +177,5 @@ private:
     std::unique_ptr<DatabaseRegistry> registry_;
     TStatusPanel* panels_[2] = {nullptr, nullptr};
     int panelWidths_[2] = {792, 0};
+    bool placedWithFrame_ = false;
 };

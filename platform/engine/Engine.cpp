@@ -15,8 +15,8 @@ using detail::wide;
 
 // ---- EngineError -----------------------------------------------------------------------------
 
-EngineError::EngineError(const QString& message, const QString& sqlState)
-    : std::runtime_error(message.toStdString()), sqlState_(sqlState)
+EngineError::EngineError(const QString& message, const QString& sqlState, long nativeError)
+    : std::runtime_error(message.toStdString()), sqlState_(sqlState), nativeError_(nativeError)
 {
 }
 

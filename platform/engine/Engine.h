@@ -20,13 +20,16 @@ namespace platform::engine {
 
 class EngineError : public std::runtime_error {
 public:
-    explicit EngineError(const QString& message, const QString& sqlState = {});
+    explicit EngineError(const QString& message, const QString& sqlState = {}, long nativeError = 0);
     QString message() const { return QString::fromUtf8(what()); }
     const QString& sqlState() const { return sqlState_; }
+    // The driver's own code of the first diagnostic record; 0 when it gave none.
+    long nativeError() const { return nativeError_; }
     // The class name the program shows in "Error Type = " texts.
     virtual QString className() const { return QStringLiteral("EDBEngineError"); }
 private:
     QString sqlState_;
+    long nativeError_ = 0;
 };
 
 class Database;
@@ -64,6 +67,8 @@ public:
     void addAlias(const QString& name, const QString& driverName, const QStringList& params);
     void deleteAlias(const QString& name);  // a missing alias is not an error
     void saveConfigFile();
+    // The file, in the configuration folder, that saveConfigFile writes.
+    static QString configFileName();
     bool isAlias(const QString& name) const;               // stored or an ODBC data source
     QStringList aliasParams(const QString& name) const;    // stored "NAME=value" lines
     QString aliasDriver(const QString& name) const;

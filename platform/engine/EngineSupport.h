@@ -25,7 +25,7 @@ inline QString qstr(std::u16string_view s)
 
 inline EngineError toEngineError(const odbc::Error& e)
 {
-    return EngineError(QString::fromUtf8(e.what()), QString::fromStdString(e.sqlState()));
+    return EngineError(QString::fromUtf8(e.what()), QString::fromStdString(e.sqlState()), e.nativeError());
 }
 
 // The value of "name=value" among lines, names compared without regard to case.

@@ -108,6 +108,11 @@ void Session::deleteAlias(const QString& name)
                list.end());
 }
 
+QString Session::configFileName()
+{
+    return kAliasFile;
+}
+
 void Session::saveConfigFile()
 {
     d->ensureLoaded();

@@ -1,7 +1,12 @@
 #include "platform/ini/ConfigFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -37,6 +42,20 @@ QString resolveConfigFile(const QString& fileName)
             return folder + QLatin1Char('/') + entry;
     }
     return exact;
+}
+
+QString makeConfigFilePrivate(const QString& fileName)
+{
+    const QString path = resolveConfigFile(fileName);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    // A file that cannot even be looked at is no more open to others than the program can tell.
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 077) == 0)
+        return QString();
+    if (::chmod(name.constData(), st.st_mode & 0700) != 0)
+        return QStringLiteral("The configuration file \"%1\" is open to other users and cannot be made private: %2.")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    return QString();
 }
 
 } // namespace platform

@@ -138,6 +138,45 @@ QString ReachedDataSource(const QString& name)
     return name;
 }
 
+enum class StoreFault { None, DiskFull, WriteFailed };
+
+// Failures after which the target takes no more rows. SQLite also ends the transaction itself on
+// them, so statements sent after one would each be committed alone, beside the old rows.
+StoreFault StoreFaultOf(const std::exception& error, const QString& dbms)
+{
+    const auto* e = dynamic_cast<const EngineError*>(&error);
+    if (!e)
+        return StoreFault::None;
+    if (dbms.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        switch (e->nativeError() & 0xff) {
+        case 13:  // SQLITE_FULL
+            return StoreFault::DiskFull;
+        case 10:  // SQLITE_IOERR, which a file-size limit (EFBIG) gives too
+            return StoreFault::WriteFailed;
+        default:
+            return StoreFault::None;
+        }
+    }
+    if (e->sqlState() == QLatin1String("53100"))  // disk_full
+        return StoreFault::DiskFull;
+    if (e->sqlState() == QLatin1String("58030"))  // io_error
+        return StoreFault::WriteFailed;
+    return StoreFault::None;
+}
+
+// Ends the copy at a table whose target can take no more rows; the table keeps its old rows.
+struct StoreFailure : std::runtime_error {
+    StoreFailure(const std::exception& error, StoreFault kind) : std::runtime_error(error.what()), fault(kind) {}
+    StoreFault fault;
+};
+
+void throwIfStoreFault(const std::exception& error, const QString& dbms)
+{
+    const StoreFault fault = StoreFaultOf(error, dbms);
+    if (fault != StoreFault::None)
+        throw StoreFailure(error, fault);
+}
+
 } // namespace
 
 TForm_Copy::TForm_Copy(CopyEnv env, QWidget* parent)
@@ -299,20 +338,30 @@ void TForm_Copy::BitBtn_OKClick()
     }
     QStringList copied;
     for (const QString& T : selected) {
+        // The window stays open on what was done.
         try {
             if (copyTable(T))
                 copied << T;
+        } catch (const StoreFailure& failure) {
+            const QString head = failure.fault == StoreFault::DiskFull
+                                     ? QStringLiteral("The disk of the target database is full: the copy stopped at the ")
+                                     : QStringLiteral("The target database could not write to its disk: the copy stopped at the ");
+            reportCopyEnded(T, head + T + QStringLiteral(" table:"), QString::fromUtf8(failure.what()), copied, selected);
+            return;
         } catch (const std::exception& error) {
-            // The window stays open on what was done.
-            reportCopyEnded(T, QString::fromUtf8(error.what()), copied, selected);
+            const QString head = env_.Database->linkLost()
+                                     ? QStringLiteral("The connection to the database was lost while copying the ") + T
+                                           + QStringLiteral(" table:")
+                                     : QStringLiteral("The copy ended at the ") + T + QStringLiteral(" table:");
+            reportCopyEnded(T, head, QString::fromUtf8(error.what()), copied, selected);
             return;
         }
     }
     done(QDialog::Accepted);
 }
 
-void TForm_Copy::reportCopyEnded(const QString& T, const QString& error, const QStringList& copied,
-                                 const QStringList& selected)
+void TForm_Copy::reportCopyEnded(const QString& T, const QString& head, const QString& error,
+                                 const QStringList& copied, const QStringList& selected)
 {
     QStringList kept;
     for (const QString& t : selected) {
@@ -320,10 +369,6 @@ void TForm_Copy::reportCopyEnded(const QString& T, const QString& error, const Q
             kept << t;
     }
     auto names = [](const QStringList& list) { return list.isEmpty() ? QStringLiteral("none") : list.join(QStringLiteral(", ")); };
-    const QString head = env_.Database->linkLost()
-                             ? QStringLiteral("The connection to the database was lost while copying the ") + T
-                                   + QStringLiteral(" table:")
-                             : QStringLiteral("The copy ended at the ") + T + QStringLiteral(" table:");
     setStatus(QStringLiteral("The copy ended at the ") + T + QStringLiteral(" table."));
     AppMessageDlg(head + kCrLf + error + kCrLf + kCrLf + QStringLiteral("Tables copied: ") + names(copied) + kCrLf
                       + QStringLiteral("Tables that kept their old rows: ") + names(kept),
@@ -388,6 +433,7 @@ bool TForm_Copy::copyTable(const QString& T)
     // The target's rows are replaced in one transaction: it ends with the copied rows, or, when
     // the copy of the table fails, with its old rows.
     Database& target = *env_.Database;
+    const QString dbms = target.dbmsName();
     target.startTransaction();
     struct RollbackUnlessDone {
         Database& db;
@@ -400,6 +446,7 @@ bool TForm_Copy::copyTable(const QString& T)
         Query_SQL.execSQL();
     } catch (const std::exception& error) {
         Query_SQL.close();
+        throwIfStoreFault(error, dbms);
         if (target.linkLost())
             throw;
         // Inserting now would add the rows to those still there.
@@ -427,6 +474,7 @@ bool TForm_Copy::copyTable(const QString& T)
             Query_SQL.execSQL();
             ++Count;
         } catch (const std::exception& error) {
+            throwIfStoreFault(error, dbms);
             // A lost link fails every row after it: the copy ends, the server has undone the table.
             if (target.linkLost())
                 throw;
@@ -441,6 +489,8 @@ bool TForm_Copy::copyTable(const QString& T)
     try {
         target.commit();
     } catch (const std::exception& error) {
+        // The commit's own rollback may have dropped the link: the cause comes first.
+        throwIfStoreFault(error, dbms);
         if (target.linkLost())
             throw;
         setStatus(keptOldRows(T));

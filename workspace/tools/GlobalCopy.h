@@ -93,13 +93,13 @@ private:
     bool databasesDiffer() const;
     // Copies one table in one transaction on the target; true when it was copied. A table whose
     // databases cannot be reached, whose DELETE or commit fails, is reported and keeps its old
-    // rows. Throws, the table keeping its old rows, when the connection is lost or the source
-    // cannot be read: that ends the copy.
+    // rows. Throws, the table keeping its old rows, when the connection is lost, the target's disk
+    // is full or cannot be written, or the source cannot be read: that ends the copy.
     bool copyTable(const QString& T);
-    // The one message that ends a copy: why, and which tables were copied and which kept their
-    // old rows.
-    void reportCopyEnded(const QString& T, const QString& error, const QStringList& copied,
-                         const QStringList& selected);
+    // The one message that ends a copy: why (head, then the error's text), and which tables were
+    // copied and which kept their old rows.
+    void reportCopyEnded(const QString& T, const QString& head, const QString& error,
+                         const QStringList& copied, const QStringList& selected);
     void setStatus(const QString& text);
 
     std::unique_ptr<Ui::TForm_Copy> ui;

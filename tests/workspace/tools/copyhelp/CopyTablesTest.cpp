@@ -1,4 +1,5 @@
 #include "app/DatabaseRegistry.h"
+#include "app/FileSizeLimit.h"
 #include "components/BVComboBox.h"
 #include "components/SaveMsgDlg.h"
 #include "platform/engine/Engine.h"
@@ -11,6 +12,7 @@
 #include "ui_Main.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -18,6 +20,14 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <functional>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <ostream>
 
@@ -514,6 +524,158 @@ TEST_F(CopyTables, TargetIsReachedWithItsOwnLogin)
     ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(messages[0].contains(QStringLiteral("password authentication failed"))) << messages[0].toStdString();
     expectBackOnSource();
+}
+
+// A target that can take no more rows (its disk full, or a file-size limit reached) in the middle
+// of the second of three tables: that table and the one after it keep their old rows exactly, the
+// first stays copied, and one message says why the copy stopped.
+class CopyOntoLimitedTarget : public CopyTables {
+protected:
+    // The target's tables with their old rows; cpt_big is made with the given options.
+    static QStringList targetTables(const QString& bigOptions = {})
+    {
+        return {QStringLiteral("DROP TABLE IF EXISTS cpt_a_first"), QStringLiteral("DROP TABLE IF EXISTS cpt_big"),
+                QStringLiteral("DROP TABLE IF EXISTS cpt_c_last"),
+                QStringLiteral("CREATE TABLE cpt_a_first (id INTEGER, v VARCHAR(10))"),
+                QStringLiteral("INSERT INTO cpt_a_first VALUES (9, 'old')"),
+                QStringLiteral("CREATE TABLE cpt_big (id INTEGER, v VARCHAR(200))") + bigOptions,
+                QStringLiteral("INSERT INTO cpt_big VALUES (-1, 'old ''one'''), (-2, 'zwei \u00fc'), (-3, NULL)"),
+                QStringLiteral("CREATE TABLE cpt_c_last (id INTEGER, v VARCHAR(10))"),
+                QStringLiteral("INSERT INTO cpt_c_last VALUES (9, 'old')")};
+    }
+
+    // Copies the three tables onto the configured database dsn, which holds targetTables(), once
+    // limit() has run.
+    void copyOnto(const QString& dsn, const QStringList& login, const std::function<void()>& limit,
+                  const QString& head, const QString& driverText)
+    {
+        execSql(QStringLiteral("qv_cp_src"),
+                {QStringLiteral("DROP TABLE IF EXISTS cpt_a_first"), QStringLiteral("DROP TABLE IF EXISTS cpt_big"),
+                 QStringLiteral("DROP TABLE IF EXISTS cpt_c_last"),
+                 QStringLiteral("CREATE TABLE cpt_a_first (id INTEGER, v VARCHAR(10))"),
+                 QStringLiteral("INSERT INTO cpt_a_first VALUES (1, 'new')"),
+                 QStringLiteral("CREATE TABLE cpt_big (id INTEGER, v VARCHAR(200))"),
+                 QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 20000) "
+                                "INSERT INTO cpt_big SELECT x, printf('%0100d', x) FROM n"),
+                 QStringLiteral("CREATE TABLE cpt_c_last (id INTEGER, v VARCHAR(10))"),
+                 QStringLiteral("INSERT INTO cpt_c_last VALUES (1, 'new')")});
+        const QString bigRows = QStringLiteral("SELECT id, v FROM cpt_big ORDER BY id");
+        const QStringList oldBig = rowsOf(dsn, bigRows, login);
+        ASSERT_EQ(oldBig.size(), 3);
+        platform::IniFile(QStringLiteral("Quorvel.ini"))
+            .writeString(QStringLiteral("DATABASES"), QStringLiteral("Limited"),
+                         QStringLiteral("ACCESS|Limited|") + dsn + QStringLiteral("|||||||"));
+        form.registry().LoadDatabases();
+        form.state().CurrentDatabase = form.registry().FindDatabaseObj(QStringLiteral("Source"));
+
+        limit();
+        bool stayedOpen = false;
+        copy(QStringLiteral("Source"), QStringLiteral("Limited"), {"cpt_a_first", "cpt_big", "cpt_c_last"},
+             [&](TForm_Copy& c) {
+                 stayedOpen = c.isVisible();
+                 c.BitBtn_Cancel->click();
+             });
+
+        const QStringList big = rowsOf(dsn, bigRows, login);
+        EXPECT_TRUE(big == oldBig) << "the table holds " << big.size() << " rows, and held 3";
+        EXPECT_EQ(rowsOf(dsn, QStringLiteral("SELECT id, v FROM cpt_c_last"), login), QStringList{"9|old"});
+        EXPECT_EQ(rowsOf(dsn, QStringLiteral("SELECT id, v FROM cpt_a_first"), login), QStringList{"1|new"});
+        ASSERT_EQ(messages.size(), 1) << messages.join(u'\n').left(2000).toStdString();
+        const QString& message = messages[0];
+        EXPECT_TRUE(message.startsWith(head + QStringLiteral("\n"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(driverText)) << message.toStdString();
+        EXPECT_TRUE(message.endsWith(QStringLiteral("Tables copied: cpt_a_first\nTables that kept their old rows: "
+                                                    "cpt_big, cpt_c_last")))
+            << message.toStdString();
+        EXPECT_TRUE(stayedOpen);
+        expectBackOnSource();
+    }
+};
+
+// A small tmpfs, mounted for one test and taken away after it; mounting needs root.
+struct SmallFileSystem {
+    QByteArray at;
+    QString error;
+    SmallFileSystem(const QString& folder, const QByteArray& options) : at(QFile::encodeName(folder))
+    {
+        QDir().mkpath(folder);
+        if (::mount("tmpfs", at.constData(), "tmpfs", 0, options.constData()) != 0) {
+            error = QStringLiteral("mounting a tmpfs failed (%1); it needs root").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            at.clear();
+        }
+    }
+    ~SmallFileSystem()
+    {
+        if (!at.isEmpty())
+            ::umount2(at.constData(), MNT_DETACH);
+    }
+};
+
+TEST_F(CopyOntoLimitedTarget, FullDiskIsReportedAsSuch)
+{
+    const QString folder = testsupport::runFolder() + QStringLiteral("/full-disk");
+    const SmallFileSystem disk(folder, "size=256k");
+    if (!disk.error.isEmpty())
+        GTEST_SKIP() << "no small file system to fill: " << disk.error.toStdString();
+    testsupport::addDataSource(QStringLiteral("qv_cp_full"), QStringLiteral("SQLite3"),
+                               {QStringLiteral("Database=") + folder + QStringLiteral("/target.db")});
+    execSql(QStringLiteral("qv_cp_full"), targetTables());
+    copyOnto(QStringLiteral("qv_cp_full"), {}, [] {},
+             QStringLiteral("The disk of the target database is full: the copy stopped at the cpt_big table:"),
+             QStringLiteral("database or disk is full"));
+}
+
+// The server's disk fills: the target table lies in a tablespace on a small file system.
+TEST_F(CopyOntoLimitedTarget, FullServerDiskIsReportedAsSuch)
+{
+    QV_REQUIRE_PG();
+    const passwd* postgres = ::getpwnam("postgres");
+    if (!postgres)
+        GTEST_SKIP() << "no postgres user to own a tablespace";
+    char name[] = "/tmp/qv-cp-space-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    ::chmod(name, 0755);
+    struct RemoveFolder {
+        QByteArray path;
+        ~RemoveFolder() { ::rmdir(path.constData()); }
+    } removeFolder{name};
+    const SmallFileSystem disk(QString::fromLatin1(name),
+                               QStringLiteral("size=256k,mode=0700,uid=%1,gid=%2")
+                                   .arg(postgres->pw_uid)
+                                   .arg(postgres->pw_gid)
+                                   .toLatin1());
+    if (!disk.error.isEmpty())
+        GTEST_SKIP() << "no small file system to fill: " << disk.error.toStdString();
+    testsupport::pgExec(QStringLiteral("DROP TABLE IF EXISTS cpt_big; DROP TABLESPACE IF EXISTS cpt_small_space"));
+    testsupport::pgExec(QStringLiteral("CREATE TABLESPACE cpt_small_space LOCATION '%1'").arg(QString::fromLatin1(name)));
+    testsupport::pgExec(targetTables(QStringLiteral(" TABLESPACE cpt_small_space")).join(u';'));
+    copyOnto(QStringLiteral("qv_pg"), pgLogin, [] {},
+             QStringLiteral("The disk of the target database is full: the copy stopped at the cpt_big table:"),
+             QStringLiteral("No space left on device"));
+    testsupport::pgExec(QStringLiteral("DROP TABLE cpt_big; DROP TABLESPACE cpt_small_space"));
+}
+
+// The program ignores SIGXFSZ, so a write past the limit fails (EFBIG) instead of killing it.
+TEST_F(CopyOntoLimitedTarget, FileSizeLimitIsReportedAsAFailedWrite)
+{
+    app::IgnoreFileSizeLimitSignal();
+    testsupport::addDataSource(QStringLiteral("qv_cp_fsize"), QStringLiteral("SQLite3"),
+                               {QStringLiteral("Database=") + testsupport::runFolder() + QStringLiteral("/fsize.db")});
+    execSql(QStringLiteral("qv_cp_fsize"), targetTables());
+    rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct Restore {
+        rlimit limits;
+        ~Restore() { ::setrlimit(RLIMIT_FSIZE, &limits); }
+    } restore{before};
+    copyOnto(QStringLiteral("qv_cp_fsize"), {},
+             [&] {
+                 rlimit small = before;
+                 small.rlim_cur = 256 * 1024;
+                 ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+             },
+             QStringLiteral("The target database could not write to its disk: the copy stopped at the cpt_big table:"),
+             QStringLiteral("disk I/O error"));
 }
 
 } // namespace
