@@ -47,6 +47,33 @@ QString CopyLiteral(int fieldType, const QString& value)
     }
 }
 
+bool IsCopiedAsText(int fieldType)
+{
+    switch (fieldType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftAutoInc:
+    case ftBoolean:
+    case ftFloat:
+    case ftDate:
+    case ftDateTime:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString CopyRow::values() const
+{
+    QString out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        out += items[i].quoteForTarget ? SqlLiteral(ftString, items[i].text) : items[i].text;
+    }
+    return out;
+}
+
 QString CopyFieldLiteral(const Field& field)
 {
     // The same literal as from the value's text, without a parse and two locale formats per
@@ -404,17 +431,18 @@ bool TForm_Copy::copyTable(const QString& T)
         columns << Query_SQL.fields(f).fieldName();
     while (!Query_SQL.eof()) {
         CopyRow row;
+        row.items.reserve(std::size_t(fieldCount));
         for (int f = skipFirst ? 1 : 0; f < fieldCount; ++f) {
             const Field& field = Query_SQL.fields(f);
-            if (f > (skipFirst ? 1 : 0))
-                row.values += u',';
             if (field.isNull()) {
-                row.values += QLatin1String("null");
+                row.items.push_back({QStringLiteral("null"), false});
             } else if (IsBinaryFieldType(field.dataType())) {
                 row.blobs.push_back(field.asBytes());
-                row.values += QStringLiteral(":blob%1").arg(row.blobs.size());
+                row.items.push_back({QStringLiteral(":blob%1").arg(row.blobs.size()), false});
+            } else if (IsCopiedAsText(field.dataType())) {
+                row.items.push_back({field.asString(), true});
             } else {
-                row.values += CopyFieldLiteral(field);
+                row.items.push_back({CopyFieldLiteral(field), false});
             }
         }
         rows.push_back(std::move(row));
@@ -466,7 +494,7 @@ bool TForm_Copy::copyTable(const QString& T)
     std::size_t done = 0;
     const QString prefix = CopyInsertPrefix(T, columns);
     for (const CopyRow& row : rows) {
-        const QString statement = prefix + row.values + u')';
+        const QString statement = prefix + row.values() + u')';
         Query_SQL.sql() = QStringList{statement};
         try {
             for (std::size_t b = 0; b < row.blobs.size(); ++b)

@@ -41,11 +41,21 @@ QString CopyFieldLiteral(const platform::engine::Field& field);
 QString CopyInsertPrefix(const QString& table, const QStringList& columns);
 QString CopyInsertStatement(const QString& table, const QStringList& columns, const QStringList& items);
 
-// One source row: its items in column order ("null", a literal, or a ":blobN" marker) joined by
-// ",", and the bytes of its markers in order.
+// True when CopyLiteral writes a value of this field type as a quoted string.
+bool IsCopiedAsText(int fieldType);
+
+// One source row: its items in column order ("null", a literal, or a ":blobN" marker), and the
+// bytes of its markers in order. A text value is kept as it is and quoted only once the target is
+// connected: how a string literal is written depends on the database that reads it.
+struct CopyItem {
+    QString text;
+    bool quoteForTarget = false;
+};
 struct CopyRow {
-    QString values;
+    std::vector<CopyItem> items;
     std::vector<QByteArray> blobs;
+    // The items joined by ",", each text quoted for the database connected now.
+    QString values() const;
 };
 
 class TForm_Copy : public QDialog {

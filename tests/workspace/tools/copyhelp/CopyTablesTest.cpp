@@ -416,6 +416,32 @@ TEST_F(CopyTables, SqliteToPostgres)
     expectBackOnSource();
 }
 
+// Text is quoted as the target reads it, whichever database the rows came from: PostgreSQL's
+// E'' form for a backslash is no literal to SQLite, and SQLite's plain one would let a backslash
+// end the literal on a PostgreSQL session without standard strings.
+TEST_F(CopyTables, TextIsQuotedForTheTarget)
+{
+    QV_REQUIRE_PG();
+    const QStringList expected{"\\'; DELETE FROM cpt_slash; --", "a\\b", "it's\\"};
+    QString inserts;
+    for (QString v : expected)
+        inserts += QStringLiteral("INSERT INTO cpt_slash VALUES ('%1');").arg(v.replace(u'\'', QStringLiteral("''")));
+    testsupport::pgExec(QStringLiteral("DROP TABLE IF EXISTS cpt_slash; CREATE TABLE cpt_slash (name VARCHAR(40));")
+                        + inserts);
+    execSql(QStringLiteral("qv_cp_dst"), {QStringLiteral("DROP TABLE IF EXISTS cpt_slash"),
+                                          QStringLiteral("CREATE TABLE cpt_slash (name VARCHAR(40))")});
+    const char* select = "SELECT name FROM cpt_slash ORDER BY name";
+    copy(QStringLiteral("Postgres"), QStringLiteral("Target"), {"cpt_slash"});
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_cp_dst"), QString::fromUtf8(select)), expected);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+
+    testsupport::pgExec(QStringLiteral("DELETE FROM cpt_slash"));
+    seen = nullptr;
+    copy(QStringLiteral("Target"), QStringLiteral("Postgres"), {"cpt_slash"});
+    EXPECT_EQ(rowsOf(QStringLiteral("qv_pg"), QString::fromUtf8(select), pgLogin), expected);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
 // Rows the target refuses are counted and reported once for the table, with the first messages.
 TEST_F(CopyTables, RefusedRowsAreReportedOncePerTable)
 {
