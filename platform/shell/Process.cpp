@@ -109,7 +109,9 @@ void reap(pid_t pid)
     sigprocmask(SIG_SETMASK, &none, nullptr);
     struct sigaction dfl = {};
     dfl.sa_handler = SIG_DFL;
+    // The program ignores these for itself; a started program gets the default back.
     sigaction(SIGPIPE, &dfl, nullptr);
+    sigaction(SIGXFSZ, &dfl, nullptr);
     // Lowering always works; a raise the system refuses keeps the inherited value.
     setpriority(PRIO_PROCESS, 0, niceValue);
     execv(path, argv);

@@ -257,6 +257,36 @@ TEST_F(Launcher, PriorityGivesTheNiceValueWherePermitted)
     EXPECT_EQ(fails, 0);
 }
 
+// The program ignores SIGXFSZ and SIGPIPE for itself; a program it starts gets them back.
+TEST_F(Launcher, StartedProgramsGetTheSignalsTheProgramIgnores)
+{
+    struct sigaction ignore = {}, xfsz = {}, pipe = {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &xfsz), 0);
+    ASSERT_EQ(::sigaction(SIGPIPE, &ignore, &pipe), 0);
+    const QString out = path(QStringLiteral("status.txt"));
+    const QString script = path(QStringLiteral("signals.sh"));
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\ngrep '^SigIgn:' /proc/self/status > '%1'\n").arg(out).toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    exec.CommandLine = script;
+    exec.Wait = true;
+    exec.WaitStyle = wSuspend;
+    const bool started = exec.Execute();
+    ::sigaction(SIGXFSZ, &xfsz, nullptr);
+    ::sigaction(SIGPIPE, &pipe, nullptr);
+    ASSERT_TRUE(started);
+    const QStringList lines = readLines(out);
+    ASSERT_EQ(lines.size(), 1);
+    bool ok = false;
+    const qulonglong ignored = lines.first().section(u':', 1).trimmed().toULongLong(&ok, 16);
+    ASSERT_TRUE(ok) << lines.first().toStdString();
+    EXPECT_EQ(ignored & (1ULL << (SIGXFSZ - 1)), 0u);
+    EXPECT_EQ(ignored & (1ULL << (SIGPIPE - 1)), 0u);
+}
+
 TEST_F(Launcher, AssociateOpensTheDocumentWithTheDesktopOpener)
 {
     // A stand-in for the desktop's opener, first on PATH.
