@@ -208,13 +208,13 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
                 env.processMessages();
         };
         std::exception_ptr failure;
+        bool aborted = false;
         {
             ListingGuard guard(env);
             platform::engine::RowReaderLease lease(query);
             ListingReader reader(query, names, showFieldNames, kRowsPerYield);
             ListingGroup group;
             qsizetype listed = 0;
-            bool aborted = false;
             for (;;) {
                 const ListingReader::Taken taken = reader.take(group, kWaitForRows);
                 if (taken == ListingReader::Taken::Ended)
@@ -248,7 +248,10 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
         }
         if (failure)
             std::rethrow_exception(failure);
-        query.close();
+        // Stopped by Esc, the query lets its statement go when it next runs one: freeing what the
+        // driver holds of a large result takes longer than Esc may.
+        if (!aborted)
+            query.close();
         ShowCaretPosition(env);
     } catch (const EngineError& error) {
         if (writer)
