@@ -1,5 +1,6 @@
 #include "workspace/ResultsBox.h"
 
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -30,9 +31,27 @@ void insertAtEnd(QPlainTextEdit& box, const QString& text)
 
 } // namespace
 
+void Clear(QPlainTextEdit& box)
+{
+    QTextDocument* old = box.document();
+    // Made for the box's text control as the box's own document is, so the box lets it go in turn.
+    auto* fresh = new QTextDocument(old->parent());
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    fresh->setDocumentMargin(old->documentMargin());
+    fresh->setIndentWidth(old->indentWidth());
+    fresh->setDefaultStyleSheet(old->defaultStyleSheet());
+    fresh->setUseDesignMetrics(old->useDesignMetrics());
+    fresh->setMaximumBlockCount(old->maximumBlockCount());
+    fresh->setDefaultCursorMoveStyle(old->defaultCursorMoveStyle());
+    fresh->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    box.setDocument(fresh);
+}
+
 void SetText(QPlainTextEdit& box, const QString& text)
 {
-    box.clear();
+    Clear(box);
     if (text.isEmpty())
         return;
     insertAtEnd(box, text);

@@ -190,7 +190,7 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
     try {
         query.open();
         QPlainTextEdit* box = env.ui.Memo_Results;
-        box->clear();
+        results_box::Clear(*box);
         writer.emplace(*box);
         // The listing is not an edit to undo; keeping its steps would cost more than the listing.
         QTextDocument* doc = box->document();
