@@ -337,7 +337,7 @@ void SubMenuItem_SaveClick(EditorEnv& env, QObject* Sender)
 void MenuItem_ClearClick(EditorEnv& env, QObject* Sender)
 {
     if (QPlainTextEdit* box = PopupOwnerEdit(env, Sender))
-        box->clear();
+        results_box::Clear(*box);
 }
 
 void MenuItem_SelectAllClick(EditorEnv& env, QObject* Sender)
