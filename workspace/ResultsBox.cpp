@@ -1,8 +1,5 @@
 #include "workspace/ResultsBox.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -13,177 +10,118 @@
 namespace results_box {
 namespace {
 
-int linesOf(const QTextBlock& block)
+// A write of this many lines takes the box's document some 25 ms: Esc is seen within a tenth of
+// a second also on a busy machine, while the box still lays out and paints only some forty
+// times a second.
+constexpr int kWriteLines = 8192;
+constexpr qint64 kWriteMs = 100;
+constexpr qint64 kPaintMs = 100;
+
+// Inserts without making a step of the box's history.
+void insertAtEnd(QPlainTextEdit& box, const QString& text)
 {
-    return int(block.text().count(QChar::LineSeparator)) + 1;
-}
-
-// Gives a block not laid out its own count of lines; true when that changed its count.
-bool giveLineCount(QTextBlock& block, int lines)
-{
-    if (block.layout()->lineCount() != 0 || block.lineCount() == lines)
-        return false;
-    block.setLineCount(lines);
-    return true;
-}
-
-// QPlainTextDocumentLayout counts a block it has not laid out as one line, and counts so again
-// whenever it lays the whole document out anew (a new width, a new font). This layout keeps each
-// block's own count in the block's user state and gives it back to every block not laid out.
-class LineBlockLayout : public QPlainTextDocumentLayout {
-public:
-    explicit LineBlockLayout(QTextDocument* document) : QPlainTextDocumentLayout(document)
-    {
-        // Connected before the box connects its repainting, so the counts are right when it runs.
-        connect(this, &QAbstractTextDocumentLayout::update, this, [this] { restoreCounts(); });
-    }
-
-    void documentChanged(int from, int charsRemoved, int charsAdded) override
-    {
-        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
-        QTextDocument* doc = document();
-        const QTextBlock last = doc->findBlock(qMax(0, from + charsAdded));
-        bool changed = false;
-        for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
-            const int lines = linesOf(block);
-            block.setUserState(lines);
-            changed = giveLineCount(block, lines) || changed;
-            if (block == last)
-                break;
-        }
-        if (changed)
-            emit documentSizeChanged(documentSize());
-    }
-
-private:
-    void restoreCounts()
-    {
-        // Only a new layout of the whole document sets every block back to one line.
-        if (restoring_ || document()->lineCount() != document()->blockCount())
-            return;
-        restoring_ = true;
-        bool changed = false;
-        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-            const int lines = block.userState();
-            if (lines > 1)
-                changed = giveLineCount(block, lines) || changed;
-        }
-        if (changed)
-            emit documentSizeChanged(documentSize());
-        restoring_ = false;
-    }
-
-    bool restoring_ = false;
-};
-
-// A triple click selects the line under the mouse with its line break, as it does where a block
-// is one line; the box itself would select the whole block.
-class LineClicks : public QObject {
-public:
-    explicit LineClicks(QPlainTextEdit& box) : QObject(&box), box_(box) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::MouseButtonDblClick && event->type() != QEvent::MouseButtonPress)
-            return false;
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return false;
-        const QPoint at = mouse->position().toPoint();
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            doubleAt_ = at;
-            sinceDouble_.start();
-            return false;
-        }
-        const bool triple = sinceDouble_.isValid() && sinceDouble_.elapsed() < QApplication::doubleClickInterval()
-                            && (at - doubleAt_).manhattanLength() < QApplication::startDragDistance();
-        sinceDouble_.invalidate();
-        if (!triple || mouse->modifiers() != Qt::NoModifier)
-            return false;
-        QTextCursor cursor = box_.cursorForPosition(at);
-        if (!cursor.block().text().contains(QChar::LineSeparator))
-            return false;
-        cursor.movePosition(QTextCursor::StartOfLine);
-        cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
-        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-        box_.setTextCursor(cursor);
-        return true;
-    }
-
-private:
-    QPlainTextEdit& box_;
-    QElapsedTimer sinceDouble_;
-    QPoint doubleAt_;
-};
-
-} // namespace
-
-void InstallLayout(QPlainTextEdit& box)
-{
-    QTextDocument* doc = box.document();
-    if (dynamic_cast<LineBlockLayout*>(doc->documentLayout()))
-        return;
-    doc->setDocumentLayout(new LineBlockLayout(doc));
-    box.viewport()->installEventFilter(new LineClicks(box));
-}
-
-void ToLineBlocks(QString& text, int& linesInBlock)
-{
-    if (text.isEmpty())
-        return;
-    QChar* const begin = text.data();
-    qsizetype at = 0;
-    while ((at = QStringView(text).indexOf(QLatin1Char('\n'), at)) >= 0) {
-        if (linesInBlock >= kLinesPerBlock) {
-            linesInBlock = 1;  // stays a block break
-        } else {
-            begin[at] = QChar::LineSeparator;
-            ++linesInBlock;
-        }
-        ++at;
-    }
-}
-
-void SetText(QPlainTextEdit& box, QString text)
-{
-    if (!dynamic_cast<const LineBlockLayout*>(box.document()->documentLayout())) {
-        box.setPlainText(text);
-        return;
-    }
-    box.clear();
-    if (text.isEmpty())
-        return;
-    int lines = 1;
-    ToLineBlocks(text, lines);
-    // Like setPlainText, the text replaces the box's history instead of becoming a step of it.
     QTextDocument* doc = box.document();
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
-    QTextCursor(doc).insertText(text);
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
     doc->setUndoRedoEnabled(undo);
-    box.setTextCursor(QTextCursor(doc));
 }
 
-LineColumn CursorLineColumn(const QTextCursor& cursor)
+} // namespace
+
+void Clear(QPlainTextEdit& box)
 {
-    const QTextBlock block = cursor.block();
-    const int inBlock = cursor.positionInBlock();
-    if (!dynamic_cast<const LineBlockLayout*>(block.document()->documentLayout()))
-        return {cursor.blockNumber(), inBlock};
-    const QStringView before = QStringView(block.text()).first(inBlock);
-    return {block.firstLineNumber() + int(before.count(QChar::LineSeparator)),
-            int(inBlock - (before.lastIndexOf(QChar::LineSeparator) + 1))};
+    QTextDocument* old = box.document();
+    // Made for the box's text control as the box's own document is, so the box lets it go in turn.
+    auto* fresh = new QTextDocument(old->parent());
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    fresh->setDocumentMargin(old->documentMargin());
+    fresh->setIndentWidth(old->indentWidth());
+    fresh->setDefaultStyleSheet(old->defaultStyleSheet());
+    fresh->setUseDesignMetrics(old->useDesignMetrics());
+    fresh->setMaximumBlockCount(old->maximumBlockCount());
+    fresh->setDefaultCursorMoveStyle(old->defaultCursorMoveStyle());
+    fresh->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    box.setDocument(fresh);
+}
+
+void SetText(QPlainTextEdit& box, const QString& text)
+{
+    Clear(box);
+    if (text.isEmpty())
+        return;
+    insertAtEnd(box, text);
+    box.setTextCursor(QTextCursor(box.document()));
 }
 
 int LineOfPosition(const QPlainTextEdit& box, int position)
 {
     const QTextBlock block = box.document()->findBlock(position);
-    const int inBlock = position - block.position();
     const QTextLayout* layout = block.layout();
     if (layout && layout->lineCount() > 0)
-        return block.firstLineNumber() + layout->lineForTextPosition(inBlock).lineNumber();
-    return block.firstLineNumber() + int(QStringView(block.text()).first(inBlock).count(QChar::LineSeparator));
+        return block.firstLineNumber() + layout->lineForTextPosition(position - block.position()).lineNumber();
+    return block.firstLineNumber();
+}
+
+Appender::Appender(QPlainTextEdit& box) : box_(box), anyLine_(!box.document()->isEmpty())
+{
+    sinceWrite_.start();
+}
+
+Appender::~Appender()
+{
+    finish();
+}
+
+void Appender::add(QStringView lines, int lineCount)
+{
+    if (anyLine_)
+        pending_ += QLatin1Char('\n');
+    pending_ += lines;
+    anyLine_ = true;
+    pendingLines_ += lineCount;
+}
+
+void Appender::writeIfDue()
+{
+    if (pendingLines_ >= kWriteLines || (pendingLines_ > 0 && sinceWrite_.elapsed() >= kWriteMs))
+        write();
+}
+
+void Appender::write()
+{
+    if (pending_.isEmpty() && pendingLines_ == 0)
+        return;
+    // The paint a write asked for has been made at the yields since; the next one waits.
+    if (!finished_ && box_.updatesEnabled()) {
+        box_.setUpdatesEnabled(false);
+        holdsPaints_ = true;
+    }
+    insertAtEnd(box_, pending_);
+    pending_.resize(0);  // its room serves the next write
+    pendingLines_ = 0;
+    sinceWrite_.restart();
+    if (holdsPaints_ && (!sincePaint_.isValid() || sincePaint_.elapsed() >= kPaintMs)) {
+        box_.setUpdatesEnabled(true);
+        holdsPaints_ = false;
+        sincePaint_.start();
+    }
+}
+
+void Appender::finish()
+{
+    if (finished_)
+        return;
+    write();
+    finished_ = true;
+    if (holdsPaints_) {
+        box_.setUpdatesEnabled(true);
+        holdsPaints_ = false;
+    }
 }
 
 } // namespace results_box

@@ -1,40 +1,57 @@
 #pragma once
-// The results box holds long listings. A text block per line costs the box's document about 2.5 µs
-// a line on the GUI thread and grows faster than the lines, more than the whole fetch of the rows;
-// so the box keeps its lines in blocks of up to a hundred, the lines of a block parted by line
-// separators. The text, the find, the copy and the save read the same as with a block per line
-// (QTextDocument gives each line separator back as "\n"); the line numbers come from the lines, not
-// from the blocks.
+// The results box is a plain text box with one paragraph per line, so every key, click, copy and
+// search works in it as in any text box. What a program command writes into it goes in through
+// the setter below or, for a listing, through the appender, both of which insert many lines at
+// once: the box's document takes a line for a few microseconds, and inserting lines one by one,
+// or having the box lay out and paint after each, would cost many times that.
+#include <QElapsedTimer>
 #include <QString>
+#include <QStringView>
 
 class QPlainTextEdit;
-class QTextCursor;
 
 namespace results_box {
 
-constexpr int kLinesPerBlock = 100;
+// Empties the box as its clear() does, by giving it a fresh document set up as the one it had: a
+// document of many lines lets go of them several times faster as a whole than cleared.
+void Clear(QPlainTextEdit& box);
 
-// Gives the box's document the layout that counts a block's lines before it is laid out, so that
-// the scroll bar and the scrolling to a line see every line, and makes a triple click select one
-// line. The box must not wrap its lines.
-void InstallLayout(QPlainTextEdit& box);
+// Puts text ("\n" between lines) into the box as setPlainText does, its history replaced and the
+// caret at the start, without setPlainText's second pass over the whole text to set its format.
+void SetText(QPlainTextEdit& box, const QString& text);
 
-// Turns the "\n" line breaks of text, which follows a text whose last block already holds
-// linesInBlock lines, into the box's block and line breaks; linesInBlock is then that of the last.
-void ToLineBlocks(QString& text, int& linesInBlock);
-
-// Puts text ("\n" between lines) into the box: in blocks of lines where its layout is installed,
-// else as setPlainText does.
-void SetText(QPlainTextEdit& box, QString text);
-
-// The caret's line and column (from 0), counted in lines whatever the blocks.
-struct LineColumn {
-    int line = 0;
-    int column = 0;
-};
-LineColumn CursorLineColumn(const QTextCursor& cursor);
-
-// The number (from 0) of the line that holds the position, laid out or not.
+// The number (from 0) of the line that holds the position, counted as the box's vertical scroll
+// bar counts them.
 int LineOfPosition(const QPlainTextEdit& box, int position);
+
+// Appends lines after the box's last line, gathered between writes: a write of a few thousand
+// lines keeps the time between two looks at the window's messages short. Until finish() the box
+// is painted at most ten times a second: a paint after every write would cost more than a tenth
+// of the writing.
+class Appender {
+public:
+    explicit Appender(QPlainTextEdit& box);
+    ~Appender();
+    Appender(const Appender&) = delete;
+    Appender& operator=(const Appender&) = delete;
+
+    // Lines joined by "\n", lineCount of them.
+    void add(QStringView lines, int lineCount);
+    // Writes what was gathered once enough lines wait or a tenth of a second has passed.
+    void writeIfDue();
+    void write();
+    // Writes the rest; the box is painted as usual again.
+    void finish();
+
+private:
+    QPlainTextEdit& box_;
+    QElapsedTimer sinceWrite_;
+    QElapsedTimer sincePaint_;  // invalid until the first write
+    QString pending_;
+    int pendingLines_ = 0;
+    bool anyLine_ = false;      // the next lines follow a line break
+    bool holdsPaints_ = false;  // the box's updates are turned off here
+    bool finished_ = false;
+};
 
 } // namespace results_box

@@ -100,6 +100,10 @@ void ListingReader::run()
                 break;
             group = ListingGroup();
         }
+        // Done with the rows: the statement and what the driver holds of them are let go here,
+        // while the box still takes the last lines.
+        if (!stop_.load() && query_.eof())
+            query_.close();
     } catch (...) {
         // The rows read before the failure are listed; then the failure is reported.
         const std::exception_ptr failure = std::current_exception();
@@ -125,16 +129,17 @@ bool ListingReader::put(ListingGroup&& group)
     return true;
 }
 
-bool ListingReader::take(ListingGroup& group)
+ListingReader::Taken ListingReader::take(ListingGroup& group, int waitMs)
 {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !groups_.empty() || finished_; });
+    if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return !groups_.empty() || finished_; }))
+        return Taken::NotYet;
     if (groups_.empty())
-        return false;
+        return Taken::Ended;
     group = std::move(groups_.front());
     groups_.pop_front();
     changed_.notify_all();
-    return true;
+    return Taken::Group;
 }
 
 void ListingReader::stop()

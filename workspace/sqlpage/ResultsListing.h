@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -30,9 +31,9 @@ struct ListingGroup {
     int rows = 0;
 };
 
-// Reads the rest of an open query on its own thread, in groups of rowsPerGroup rows. The query
-// belongs to the reader until stop() has returned: the caller must not touch it, nor its
-// connection (platform::engine::RowReaderLease sees to the latter).
+// Reads the rest of an open query on its own thread, in groups of rowsPerGroup rows, and closes
+// it after the last row. The query belongs to the reader until stop() has returned: the caller
+// must not touch it, nor its connection (platform::engine::RowReaderLease sees to the latter).
 class ListingReader {
 public:
     ListingReader(platform::engine::Query& query, const QStringList& names, bool showFieldNames, int rowsPerGroup);
@@ -40,8 +41,10 @@ public:
     ListingReader(const ListingReader&) = delete;
     ListingReader& operator=(const ListingReader&) = delete;
 
-    // Waits for the next group; false once the rows have ended (or an error ended them).
-    bool take(ListingGroup& group);
+    enum class Taken { Group, NotYet, Ended };
+    // Waits up to waitMs for the next group: Ended once the rows have ended (or an error ended
+    // them), NotYet when none came in that time.
+    Taken take(ListingGroup& group, int waitMs);
     // Ends the reading at the next row and waits for the thread.
     void stop();
     // After stop(): what ended the rows early (null when they all came), and how many rows were

@@ -15,18 +15,19 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,10 @@ using platform::engine::Query;
 
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kRowsPerYield = 100;
+// How long the listing waits for rows before it lets the window's messages through.
+constexpr int kWaitForRows = 20;
+const QString kListingRunning = QStringLiteral("The listing is still running: press Esc to stop it.");
+constexpr int kListingRunningMs = 5000;
 // Set on BitBtn_Execute2 while a listing runs.
 constexpr const char* kListingProperty = "qvListingRunning";
 
@@ -50,7 +55,9 @@ public:
 
 // While a listing yields to the message loop, nothing else may use the query: Execute, the
 // templates, the page tabs and the main menu are disabled until it ends. Closing the window ends
-// the listing at its next check (Esc does so through the window's key preview).
+// the listing at its next check, and so does Esc: in the window through its key preview, and
+// here in the program's other windows (the Find dialog, a popup menu), which the key preview
+// does not see.
 class ListingGuard : public QObject {
 public:
     explicit ListingGuard(SqlPageEnv& env) : env_(env)
@@ -86,62 +93,27 @@ protected:
     {
         if (event->type() == QEvent::Close && env_.window && watched == env_.window)
             env_.state.AbortListing = true;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape
+            && watched->isWidgetType() && env_.window) {
+            const QWidget* window = static_cast<QWidget*>(watched)->window();
+            if (window != env_.window && ownedByWindow(window))
+                env_.state.AbortListing = true;
+        }
         return false;
     }
 
 private:
+    bool ownedByWindow(const QWidget* widget) const
+    {
+        for (; widget; widget = widget->parentWidget())
+            if (widget == env_.window)
+                return true;
+        return false;
+    }
+
     SqlPageEnv& env_;
     std::vector<std::pair<QPointer<QWidget>, bool>> widgets_;
     std::vector<std::pair<QPointer<QAction>, bool>> actions_;
-};
-
-// Appends listing lines to the results box. Lines are gathered and written in one insertion at a
-// yield once a tenth of a second has passed or many lines wait (and at the end): the box then
-// repaints a few times a second instead of at every yield, which would cost more than the listing
-// itself, and takes the first lines while the rest are still being read.
-class ResultsWriter {
-public:
-    explicit ResultsWriter(QPlainTextEdit& box) : box_(box) { sinceFlush_.start(); }
-
-    // At a yield: writes what was gathered when it is time to show it.
-    void flushIfDue()
-    {
-        if (pendingLines_ >= kFlushLines || sinceFlush_.elapsed() >= kFlushMs)
-            flush();
-    }
-
-    // Lines joined by "\n".
-    void add(QStringView lines, int lineCount)
-    {
-        if (anyLine_)
-            pending_ += QLatin1Char('\n');
-        pending_ += lines;
-        anyLine_ = true;
-        pendingLines_ += lineCount;
-    }
-
-    void flush()
-    {
-        if (pending_.isEmpty() && pendingLines_ == 0)
-            return;
-        results_box::ToLineBlocks(pending_, linesInBlock_);
-        QTextCursor end(box_.document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(pending_);
-        pending_.resize(0);  // its room serves the next block
-        pendingLines_ = 0;
-        sinceFlush_.restart();
-    }
-
-private:
-    static constexpr qint64 kFlushMs = 100;
-    static constexpr int kFlushLines = 20000;
-    QPlainTextEdit& box_;
-    QElapsedTimer sinceFlush_;
-    QString pending_;
-    int pendingLines_ = 0;
-    bool anyLine_ = false;  // the next lines follow a line break
-    int linesInBlock_ = 1;  // the box's last block, its lines
 };
 
 QStringList boxLines(const QPlainTextEdit& box)
@@ -208,16 +180,20 @@ bool executeStatement(SqlPageEnv& env, const QString& text)
 // Returns false when a database error ended the listing. The rows are read on a thread of their
 // own while this one puts their lines into the box and yields every 100 rows, as a listing on this
 // thread alone would: the lines of the row being listed at the yield that sees Esc are the last.
+// While the reader is slower than the box, the window's messages are let through as it waits, so
+// Esc is seen at once also then.
 bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
 {
     Query& query = env.query;
     setQueryText(query, text);
-    ResultsWriter writer(*env.ui.Memo_Results);
+    std::optional<results_box::Appender> writer;
     try {
         query.open();
-        env.ui.Memo_Results->clear();
+        QPlainTextEdit* box = env.ui.Memo_Results;
+        results_box::Clear(*box);
+        writer.emplace(*box);
         // The listing is not an edit to undo; keeping its steps would cost more than the listing.
-        QTextDocument* doc = env.ui.Memo_Results->document();
+        QTextDocument* doc = box->document();
         doc->setUndoRedoEnabled(false);
         struct UndoBack {
             QTextDocument* doc;
@@ -227,40 +203,59 @@ bool listRows(SqlPageEnv& env, const QString& text, bool showFieldNames)
         for (int i = 0; i < query.fieldCount(); ++i)
             names << query.fields(i).fieldName();
         const int linesPerRow = showFieldNames ? int(names.size()) + 3 : 1;
+        const auto processMessages = [&env] {
+            if (env.processMessages)
+                env.processMessages();
+        };
         std::exception_ptr failure;
+        bool aborted = false;
         {
             ListingGuard guard(env);
             platform::engine::RowReaderLease lease(query);
             ListingReader reader(query, names, showFieldNames, kRowsPerYield);
             ListingGroup group;
             qsizetype listed = 0;
-            bool aborted = false;
-            while (reader.take(group)) {
-                writer.flushIfDue();
+            for (;;) {
+                const ListingReader::Taken taken = reader.take(group, kWaitForRows);
+                if (taken == ListingReader::Taken::Ended)
+                    break;
+                if (taken == ListingReader::Taken::NotYet) {
+                    writer->write();
+                    processMessages();
+                    if (env.state.AbortListing) {
+                        aborted = true;
+                        break;
+                    }
+                    continue;
+                }
+                writer->writeIfDue();
                 ShowCaretPosition(env);
-                if (env.processMessages)
-                    env.processMessages();
+                processMessages();
                 if (env.state.AbortListing) {
-                    writer.add(QStringView(group.text).first(group.firstRowEnd), linesPerRow);
+                    writer->add(QStringView(group.text).first(group.firstRowEnd), linesPerRow);
                     ++listed;
                     aborted = true;
                     break;
                 }
-                writer.add(group.text, group.rows * linesPerRow);
+                writer->add(group.text, group.rows * linesPerRow);
                 listed += group.rows;
             }
             reader.stop();
             // A failure after the last row listed is not the listing's.
             if (!aborted || reader.rowsBeforeError() == listed)
                 failure = reader.error();
-            writer.flush();
+            writer->finish();
         }
         if (failure)
             std::rethrow_exception(failure);
-        query.close();
+        // Stopped by Esc, the query lets its statement go when it next runs one: freeing what the
+        // driver holds of a large result takes longer than Esc may.
+        if (!aborted)
+            query.close();
         ShowCaretPosition(env);
     } catch (const EngineError& error) {
-        writer.flush();  // what was listed stays
+        if (writer)
+            writer->finish();  // what was listed stays
         reportDatabaseError(env, error);
         return false;
     }
@@ -351,6 +346,16 @@ void runStatement(SqlPageEnv& env)
     showResultsTop(env);
 }
 
+// Said in the status bar, so the listing goes on meanwhile; with the bar hidden, in a message.
+void tellListingRunning(SqlPageEnv& env)
+{
+    QStatusBar* bar = env.ui.StatusBar;
+    if (bar->isVisibleTo(env.window))
+        bar->showMessage(kListingRunning, kListingRunningMs);
+    else
+        AppMessageDlg(kListingRunning, mtInformation, mbOK);
+}
+
 bool isSqlBox(const SqlPageEnv& env, const QObject* object)
 {
     return object && (object == env.ui.Memo_SQL || object == env.ui.Memo_Results);
@@ -419,7 +424,6 @@ SqlPageEnv MakeSqlPageEnv(TForm_Main& form)
 
 void InstallSqlCommandLine(TForm_Main& form)
 {
-    results_box::InstallLayout(*form.ui().Memo_Results);
     auto* events = new SqlBoxEvents(form);
     for (QPlainTextEdit* box : {form.ui().Memo_SQL, form.ui().Memo_Results}) {
         box->installEventFilter(events);
@@ -489,15 +493,17 @@ QString CaretPositionText(int line, int column)
 
 QString CaretPositionText(const QPlainTextEdit& box)
 {
-    const results_box::LineColumn at = results_box::CursorLineColumn(box.textCursor());
-    return CaretPositionText(at.line, at.column);
+    const QTextCursor cursor = box.textCursor();
+    return CaretPositionText(cursor.blockNumber(), cursor.positionInBlock());
 }
 
 void BitBtn_Execute2Click(SqlPageEnv& env)
 {
     // A second Execute while a listing yields would reuse the query under it.
-    if (SqlListingRunning(env))
+    if (SqlListingRunning(env)) {
+        tellListingRunning(env);
         return;
+    }
     try {
         runStatement(env);
     } catch (const std::exception& error) {

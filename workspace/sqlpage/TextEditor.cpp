@@ -93,8 +93,8 @@ bool SelectionMatches(const QString& selected, const QString& findText, bool mat
 
 static QString selectedPlainText(const QPlainTextEdit& box)
 {
-    // The cursor's selection uses U+2029 between blocks and U+2028 between a block's lines; the text
-    // search uses '\n'.
+    // The cursor's selection uses U+2029 between lines and keeps a pasted U+2028; the text search,
+    // like toPlainText, has '\n' for both.
     QString text = box.textCursor().selectedText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
@@ -337,7 +337,7 @@ void SubMenuItem_SaveClick(EditorEnv& env, QObject* Sender)
 void MenuItem_ClearClick(EditorEnv& env, QObject* Sender)
 {
     if (QPlainTextEdit* box = PopupOwnerEdit(env, Sender))
-        box->clear();
+        results_box::Clear(*box);
 }
 
 void MenuItem_SelectAllClick(EditorEnv& env, QObject* Sender)

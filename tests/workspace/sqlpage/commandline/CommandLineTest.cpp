@@ -487,7 +487,7 @@ TEST_F(SqlBoxes, LongListingWorksByLines)
     QTest::mouseDClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
     QTest::mousePress(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
     QTest::mouseRelease(box->viewport(), Qt::LeftButton, Qt::NoModifier, onLine);
-    EXPECT_EQ(box->textCursor().selectedText(), expected[251] + QChar::LineSeparator);
+    EXPECT_EQ(box->textCursor().selectedText(), expected[251] + QChar::ParagraphSeparator);
 }
 
 // A failure while the rows are being fetched: the rows before it stay listed, the failure is
