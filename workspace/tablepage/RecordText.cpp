@@ -7,9 +7,13 @@
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/ColumnList.h"
 #include "workspace/tablepage/RecordDisplay.h"
+#include "workspace/tablepage/ShownValues.h"
 #include "workspace/tablepage/TablePage.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
 
 using namespace platform::engine;
 
@@ -45,7 +49,84 @@ bool fillsMask(const QString& mask, const QString& text)
     return at == text.size();
 }
 
+// Text as SqlLiteral writes it, quoted with its quotes doubled, onto the end of line.
+void appendQuoted(QString& line, const QString& text)
+{
+    line += u'\'';
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'\''); at >= 0; at = text.indexOf(u'\'', from)) {
+        line += QStringView(text).sliced(from, at + 1 - from);
+        line += u'\'';
+        from = at + 1;
+    }
+    line += QStringView(text).sliced(from);
+    line += u'\'';
+}
+
 bool isNullMarker(const QString& text) { return text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0; }
+
+// A whole number as the database writes it: no blanks, no leading zero, within 64 bits.
+bool isPlainInteger(const QString& text)
+{
+    const qsizetype sign = text.startsWith(u'-') ? 1 : 0;
+    const qsizetype digits = text.size() - sign;
+    if (digits < 1 || digits > 18 || (text[sign] == u'0' && digits > 1))
+        return false;
+    for (qsizetype i = sign; i < text.size(); ++i)
+        if (text[i] < u'0' || text[i] > u'9')
+            return false;
+    return true;
+}
+
+// A decimal number a double holds: digits, a point and an exponent only, as the float
+// check reads them.
+bool isPlainFloat(const QString& text)
+{
+    char chars[64];
+    const qsizetype n = text.size();
+    if (n < 1 || n >= qsizetype(sizeof chars))
+        return false;
+    bool digits = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!digit && c != u'.' && c != u'e' && c != u'E' && c != u'-' && c != u'+')
+            return false;
+        // A sign only at the start or after the exponent; a digit first.
+        if ((c == u'-' || c == u'+') && !(i == 0 ? c == u'-' : (text[i - 1] == u'e' || text[i - 1] == u'E')))
+            return false;
+        if (!digits && !digit && !(i == 0 && c == u'-'))
+            return false;
+        digits = digits || digit;
+        chars[i] = char(c);
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(chars, chars + n, value);
+    return ec == std::errc() && end == chars + n && std::isfinite(value);
+}
+
+// The line's literal of a value the edit shows as it is, where reading the shown text back
+// gives the very value: a date or date and time of a four-digit year (as "MM/dd/yyyy" and
+// "hh:mm:ss" give it back), a whole number, a decimal number. Saves reading the text again for
+// each record.
+std::optional<QString> directLiteral(int editType, const Field& f)
+{
+    if (editType == ftInteger || editType == ftSmallint || editType == ftFloat) {
+        const QString text = editType == ftFloat ? FloatFieldText(f) : f.asString();
+        if (editType == ftFloat ? isPlainFloat(text) : isPlainInteger(text))
+            return text;
+        return std::nullopt;
+    }
+    if ((editType != ftDate && editType != ftDateTime) || f.dataType() != editType)
+        return std::nullopt;
+    const QDateTime dt = f.asDateTime();
+    if (!dt.isValid() || dt.date().year() < 1000 || dt.date().year() > 9999)
+        return std::nullopt;
+    if (editType == ftDate)
+        return QStringLiteral("{d '") + ClockText(dt.date(), nullptr, ClockOrder::Odbc) + QStringLiteral("'}");
+    const QTime time(dt.time().hour(), dt.time().minute(), dt.time().second());
+    return QStringLiteral("{ts '") + ClockText(dt.date(), &time, ClockOrder::Odbc) + QStringLiteral("'}");
+}
 
 } // namespace
 
@@ -103,6 +184,11 @@ void RecordTexts::describe(DataSet& fetch, int firstField)
             header_ += QuoteIfBlank(name) + QLatin1Char('|');
             column.entry = memo ? Entry::Memo : firstEdit ? Entry::Edit : Entry::Field;
             column.edit = firstEdit;
+            // The page's date masks take the shown dates as they are.
+            column.fillsMask = firstEdit && firstEdit->hasEditMask()
+                               && fillsMask(firstEdit->editMask(), firstEdit->FieldType == ftDateTime
+                                                                       ? QStringLiteral("01/02/2003 04:05:06")
+                                                                       : QStringLiteral("01/02/2003"));
         }
         columns_.push_back(column);
     }
@@ -130,6 +216,7 @@ QString RecordTexts::shownText(const TBVMaskEdit* edit, const Field& f) const
 QString RecordTexts::asciiLine(DataSet& row) const
 {
     QString line;
+    line.reserve(lineLength_ + 16);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         const Column& column = columns_[c];
         if (column.entry == Entry::None)
@@ -142,8 +229,15 @@ QString RecordTexts::asciiLine(DataSet& row) const
         case Entry::Edit: {
             // Text and booleans go as stored, whatever the edit shows.
             const int type = column.edit->FieldType;
+            if (type == ftString && !f.isNull()) {
+                appendQuoted(line, f.asString());
+                break;
+            }
             const bool asShown = !f.isNull() && type != ftString && type != ftBoolean;
-            line += EditLineLiteral(column.edit, f, asShown ? shownText(column.edit, f) : QString());
+            // The shown text fills a date edit's mask, so the edit holds it as it is.
+            const std::optional<QString> direct =
+                asShown && (!column.edit->hasEditMask() || column.fillsMask) ? directLiteral(type, f) : std::nullopt;
+            line += direct ? *direct : EditLineLiteral(column.edit, f, asShown ? shownText(column.edit, f) : QString());
             break;
         }
         case Entry::Field:
@@ -154,6 +248,7 @@ QString RecordTexts::asciiLine(DataSet& row) const
         }
         line += QLatin1Char('|');
     }
+    lineLength_ = line.size();
     return line;
 }
 

@@ -52,6 +52,7 @@ private:
     struct Column {
         Entry entry = Entry::None;
         const TBVMaskEdit* edit = nullptr;  // the edit whose text the line takes (Entry::Edit)
+        bool fillsMask = false;             // its mask takes a shown date as it is
     };
     std::vector<const TBVMaskEdit*> edits_;  // the page's mask edits in page order
     std::vector<QWidget*> controls_;         // the page's data controls in page order
@@ -60,6 +61,7 @@ private:
     std::vector<Column> columns_;            // one per described field
     std::vector<int> editFields_;            // per edit, the field that fills it last, else -1
     QString header_;
+    mutable qsizetype lineLength_ = 0;       // of the line before, to make room for the next
     // Edits with a mask take a text only through the mask: one hidden edit of the same mask for
     // each, for the texts that do not fill the mask exactly.
     mutable std::map<const TBVMaskEdit*, std::unique_ptr<TBVMaskEdit>> maskedCopies_;

@@ -130,6 +130,7 @@ public:
     }
 
     QString stopReason;
+    bool clauses() const { return kind_ == KeyKind::Clause; }
 
 private:
     bool linkLost() const
@@ -160,41 +161,75 @@ private:
         return plan_.selectList.isEmpty() ? QStringLiteral("*") : plan_.selectList;
     }
 
-    // The keys sent, in one statement: bound where the record display binds them, else
-    // written in as it writes them.
+    // Whole numbers that fill at least half of the stretch from the least to the greatest: a
+    // range of the key is read instead of a list, which costs the database far less per key.
+    // Each number must be written as the database writes it, so that a row answers a key by its
+    // text alone.
+    std::optional<std::pair<long long, long long>> keyRange(const std::vector<QString>& keys,
+                                                            const std::vector<int>& sent) const
+    {
+        if (kind_ != KeyKind::Column || sent.empty())
+            return std::nullopt;
+        long long low = 0, high = 0;
+        for (std::size_t j = 0; j < sent.size(); ++j) {
+            const RecordKeyBinding b = KeyBindingOf(plan_, keys[sent[j]]);
+            if (b.kind != RecordKeyBinding::Integer || QString::number(b.number) != keys[sent[j]])
+                return std::nullopt;
+            low = j ? std::min(low, b.number) : b.number;
+            high = j ? std::max(high, b.number) : b.number;
+        }
+        // Compared without overflow: a stretch past twice the keys is read as a list.
+        if (high - low < 0 || (unsigned long long)(high - low) >= 2 * (unsigned long long)sent.size())
+            return std::nullopt;
+        return std::make_pair(low, high);
+    }
+
+    // The keys sent, in one statement: a range of whole numbers, or a list with the keys bound
+    // where the record display binds text, else written in as it writes them.
     void openKeyed(const std::vector<QString>& keys, const std::vector<int>& sent)
     {
-        QStringList items;
-        std::vector<std::pair<RecordKeyBinding, int>> bound;  // with the key's place
-        for (int k : sent) {
-            const QString& v = keys[k];
-            if (kind_ == KeyKind::RowId) {
-                items << (plan_.dbType == QLatin1String("ORACLE") ? SqlLiteral(ftString, v) : KeyValueLiteral(ftAutoInc, v));
-                continue;
-            }
-            const RecordKeyBinding b = KeyBindingOf(plan_, v);
-            if (b.kind == RecordKeyBinding::None) {
-                items << KeyValueLiteral(plan_.keyType, v);
-            } else {
-                items << QStringLiteral(":k") + QString::number(bound.size());
-                bound.emplace_back(b, k);
-            }
-        }
         const QString K = kind_ == KeyKind::RowId ? QStringLiteral("rowid")
                                                   : QuoteIfBlank(plan_.keyColumn.isEmpty() ? plan_.uniqueColumn : plan_.keyColumn);
+        QString condition;
+        std::vector<int> bound;  // the text keys bound, by their places
+        ranged_ = false;
+        if (const auto range = keyRange(keys, sent)) {
+            ranged_ = true;
+            condition = K + QStringLiteral(" >= ") + QString::number(range->first) + QStringLiteral(" AND ") + K
+                        + QStringLiteral(" <= ") + QString::number(range->second);
+        } else {
+            QStringList items;
+            for (int k : sent) {
+                const QString& v = keys[k];
+                if (kind_ == KeyKind::RowId) {
+                    items << (plan_.dbType == QLatin1String("ORACLE") ? SqlLiteral(ftString, v) : KeyValueLiteral(ftAutoInc, v));
+                    continue;
+                }
+                // Numbers are written in: the SQLite driver binds each parameter at a cost of its own.
+                const RecordKeyBinding b = KeyBindingOf(plan_, v);
+                if (b.kind == RecordKeyBinding::Integer) {
+                    items << QString::number(b.number);
+                } else if (b.kind == RecordKeyBinding::None) {
+                    items << KeyValueLiteral(plan_.keyType, v);
+                } else {
+                    items << QStringLiteral(":k") + QString::number(bound.size());
+                    bound.push_back(k);
+                }
+            }
+            condition = K + QStringLiteral(" IN (") + items.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
         const QStringList text{QStringLiteral("SELECT ") + columns(), QStringLiteral("FROM ") + QuoteTableName(plan_.table),
-                               QStringLiteral("WHERE ") + K + QStringLiteral(" IN (") + items.join(QStringLiteral(", "))
-                                   + QLatin1Char(')')};
+                               QStringLiteral("WHERE ") + condition};
         if (batch_.sql() != text)
             batch_.sql() = text;
-        // Most batches send the same text: it is parsed once.
-        batch_.prepare();
-        std::vector<Param>& params = batch_.params();
-        for (std::size_t p = 0; p < bound.size(); ++p) {
-            if (bound[p].first.kind == RecordKeyBinding::Integer)
-                params[p].setInteger(bound[p].first.number);
-            else
-                params[p].setString(keys[bound[p].second]);
+        if (bound.empty()) {
+            batch_.unprepare();
+        } else {
+            // Batches of text keys send the same text: it is parsed once.
+            batch_.prepare();
+            std::vector<Param>& params = batch_.params();
+            for (std::size_t p = 0; p < bound.size(); ++p)
+                params[p].setString(keys[bound[p]]);
         }
         batch_.open();
     }
@@ -256,9 +291,16 @@ private:
             if (keyField < 0 || keyField >= batch_.fieldCount())
                 unsure = true;
             for (; !unsure && !batch_.eof(); batch_.next()) {
-                const auto it = place.constFind(batch_.fields(keyField).asString());
+                const QString key = batch_.fields(keyField).asString();
+                const auto it = place.constFind(key);
                 if (it == place.constEnd()) {
-                    unsure = true;  // a row the database matched to a key written otherwise
+                    // A range also brings the rows between the keys, whose numbers none of them
+                    // is; any other row is one the database matched to a key written otherwise.
+                    bool whole = false;
+                    const long long number = key.toLongLong(&whole);
+                    if (ranged_ && whole && QString::number(number) == key)
+                        continue;
+                    unsure = true;
                     break;
                 }
                 if (++hits[it.value()] == 1)
@@ -278,6 +320,7 @@ private:
     const std::function<std::optional<QStringList>(DataSet&)>& make_;
     RecordFetchPlan plan_;
     KeyKind kind_ = KeyKind::Column;
+    bool ranged_ = false;  // the batch open reads a range of the key
     Query batch_;
 };
 
@@ -293,7 +336,7 @@ FoundRecordsRead ReadFoundRecords(TablePageEnv& env, RecordTexts& texts,
     if (count == 0)
         return result;
     BatchReader reader(env, texts, make);
-    batchSize = std::max(1, batchSize);
+    batchSize = std::max(1, reader.clauses() ? std::min(batchSize, kStoredClauseBatch) : batchSize);
     for (int start = 0; start < count; start += batchSize) {
         const int end = std::min(count, start + batchSize);
         QHash<QString, int> place;

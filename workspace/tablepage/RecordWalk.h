@@ -32,10 +32,12 @@ struct FoundRecordsRead {
     bool abandoned = false;            // make gave up: nothing was written
 };
 
-// Keys to a statement.
-constexpr int kFoundRecordBatch = 250;
+// Keys to a statement; stored clauses, being whole conditions, go fewer to a statement.
+constexpr int kFoundRecordBatch = 1000;
+constexpr int kStoredClauseBatch = 250;
 
-// Reads the row of every found record, in key order, batchSize keys to a statement: the row
+// Reads the row of every found record, in key order, batchSize keys to a statement (at most
+// kStoredClauseBatch stored clauses): the row
 // that the record display would fetch by the key and show. make gives the lines of a row (texts
 // has been described with its fetch), or nullopt to give up the read before anything is written;
 // write(index, lines) then runs for each record read, in key order, a key found twice written
