@@ -154,7 +154,7 @@ bool foundRecordLines(TablePageEnv& env, bool fieldNames, const std::function<vo
         if (shown)
             out(RecordPrintLines(PageControls(env.ui), fieldNames));
         else
-            unread.push_back({index, env.state.RecordKeys.at(index), QString()});
+            unread.push_back({index, env.state.RecordKeys.at(index), QStringLiteral("it could not be fetched again.")});
     });
 }
 

@@ -342,6 +342,34 @@ TEST_P(BatchedExport, AKeyTheDatabaseRefusesIsNamedWithItsMessage)
     EXPECT_EQ(form.state().RecordIndex, 5);
 }
 
+TEST_P(BatchedExport, AnEditNoColumnFillsIsPrintedAsThePageShowsIt)
+{
+    makeTable(kSerial, 5);
+    // The record display leaves such an edit as it is, and empties it with the page when a
+    // record is gone: no row tells its text, so the print steps through the page.
+    auto* stray = new TBVMaskEdit(ui.ScrollBox->widget());
+    stray->FieldName = QStringLiteral("elsewhere");
+    const auto walk = [&] {
+        stray->setText(QStringLiteral("kept"));
+        return walkedPrintLines(false);
+    };
+    exec({QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE id = ") + form.state().RecordKeys[1]});
+    ui.MenuItem_ShowFieldNames->setChecked(false);
+    const QStringList walked = walk();
+    ASSERT_EQ(walked.size(), 4);
+    EXPECT_TRUE(walked[0].endsWith(QStringLiteral("|kept|"))) << walked[0].toStdString();
+    EXPECT_FALSE(walked[1].endsWith(QStringLiteral("|kept|"))) << walked[1].toStdString();
+    stray->setText(QStringLiteral("kept"));
+    messages.clear();
+    form.BitBtn_PrintClick(ui.BitBtn_Preview);
+    EXPECT_EQ(results(), walked);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("1 of the 5 found records could not be previewed:\nRecord 2 (key %1): it could "
+                                          "not be fetched again.")
+                               .arg(form.state().RecordKeys[1]))
+        << messages[0].toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, BatchedExport, ::testing::Values(Db::Sqlite, Db::Pg), DatabaseName);
 
 TEST(UnreadRecords, OneMessageNamesThemByNumberAndKey)
