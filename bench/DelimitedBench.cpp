@@ -73,13 +73,8 @@ void streamRows(const bench::BareConnection& bare, const QString& sql, long long
     SQLHSTMT stmt = bare.execute(sql);
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
-    SQLWCHAR buf[256];
     while (SQL_SUCCEEDED(SQLFetch(stmt)))
-        for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-            SQLLEN ind = 0;
-            SQLGetData(stmt, c, SQL_C_WCHAR, buf, sizeof buf, &ind);
-            chars += ind > 0 ? ind : 0;
-        }
+        chars += bench::readRowAsText(stmt, columns);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
@@ -169,17 +164,13 @@ void run(const char* label, const QString& dsn, const QString& user, const QStri
             keys.push_back(k.toLongLong());
         bareExportSeconds = seconds([&] {
             SQLSMALLINT columns = 0;
-            SQLWCHAR buf[256];
             for (long long k : keys) {
                 key = k;
                 check(SQLExecute(bare.stmt), SQL_HANDLE_STMT, bare.stmt, "execute");
                 if (!columns)
                     SQLNumResultCols(bare.stmt, &columns);
                 if (SQL_SUCCEEDED(SQLFetch(bare.stmt)))
-                    for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-                        SQLLEN ind = 0;
-                        SQLGetData(bare.stmt, c, SQL_C_WCHAR, buf, sizeof buf, &ind);
-                    }
+                    chars += bench::readRowAsText(bare.stmt, columns);
                 SQLFreeStmt(bare.stmt, SQL_CLOSE);
             }
         });

@@ -106,7 +106,6 @@ struct BareFetch {
     double run(const QStringList& keys, const std::function<void()>& between = {})
     {
         const int start = int(keys.size()) / 2 - kShows / 2;
-        SQLWCHAR buf[256];
         qint64 ns = 0;
         for (int i = 0; i < kShows; ++i) {
             QElapsedTimer t;
@@ -116,11 +115,7 @@ struct BareFetch {
             if (!columns)
                 SQLNumResultCols(stmt, &columns);
             if (SQL_SUCCEEDED(SQLFetch(stmt)))
-                for (SQLUSMALLINT col = 1; col <= columns; ++col) {
-                    SQLLEN ind = 0;
-                    SQLGetData(stmt, col, SQL_C_WCHAR, buf, sizeof buf, &ind);
-                    chars += ind > 0 ? ind : 0;
-                }
+                chars += bench::readRowAsText(stmt, columns);
             SQLFreeStmt(stmt, SQL_CLOSE);
             ns += t.nsecsElapsed();
             if (between)

@@ -43,13 +43,8 @@ protected:
     void SetUp() override
     {
         TransferWindow::SetUp();
-        if (pg()) {
-            if (!testsupport::pgAvailable())
-                GTEST_SKIP() << "no PostgreSQL server";
-            connectPg();
-        } else {
-            connectSqlite();
-        }
+        if (!connectTo(pg()))
+            GTEST_SKIP() << "no PostgreSQL server";
     }
     bool pg() const { return GetParam() == Db::Pg; }
 
