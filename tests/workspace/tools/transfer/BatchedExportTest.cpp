@@ -365,6 +365,55 @@ TEST_P(BatchedExport, AnEditNoColumnFillsIsPrintedAsThePageShowsIt)
         << messages[0].toStdString();
 }
 
+// A link the server dropped is made again by the next statement, and every record is written;
+// when it cannot be made again, the records not read are named as one range.
+TEST_P(BatchedExport, ALostLinkIsMadeAgainOrTheRecordsLeftAreNamed)
+{
+    if (!pg())
+        GTEST_SKIP() << "a link to a server";
+    // A role of its own, whose password the test may change; the table made afresh holds no
+    // grant of an earlier run's.
+    makeTable(kSerial, 30);
+    const QString role = QStringLiteral("qv_batch_lost");
+    testsupport::pgExec(QStringLiteral("DROP ROLE IF EXISTS ") + role);
+    testsupport::pgExec(QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN PASSWORD 'first'"));
+    testsupport::pgExec(QStringLiteral("GRANT SELECT ON ") + table + QStringLiteral(" TO ") + role);
+    const auto& server = testsupport::pg();
+    connect(server.dsn, QStringLiteral("POSTGRESQL"), role, QStringLiteral("first"));
+    choose(table);
+    findAll();
+    std::vector<int> notShown;
+    const QStringList walked = walkedExport(notShown);
+    ASSERT_EQ(walked.size(), 31);
+    const auto dropLink = [&] {
+        platform::engine::Query q;
+        q.setDatabaseName(form.Database.databaseName());
+        q.sql() << QStringLiteral("SELECT pg_backend_pid()");
+        q.open();
+        testsupport::pgExec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(q.fields(0).asInteger()));
+    };
+
+    dropLink();
+    messages.clear();
+    form.MenuItem_CreateDBASCIIClick(ui.MenuItem_CreateDBASCII);
+    EXPECT_EQ(results(), walked);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+
+    dropLink();
+    testsupport::pgExec(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD 'changed'"));
+    messages.clear();
+    form.MenuItem_CreateDBASCIIClick(ui.MenuItem_CreateDBASCII);
+    EXPECT_EQ(results(), QStringList{});
+    ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("30 of the 30 found records could not be written:\nRecords 1 to 30: ")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("password authentication failed"))) << messages[0].toStdString();
+    EXPECT_EQ(messages[0].count(QLatin1Char('\n')), 1);
+
+    form.Database.setConnected(false);
+    testsupport::pgExec(QStringLiteral("DROP OWNED BY ") + role + QStringLiteral(" CASCADE; DROP ROLE ") + role);
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, BatchedExport, ::testing::Values(Db::Sqlite, Db::Pg), DatabaseName);
 
 TEST(UnreadRecords, OneMessageNamesThemByNumberAndKey)
