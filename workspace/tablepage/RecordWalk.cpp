@@ -72,11 +72,12 @@ public:
         batch_.setDatabaseName(env.databaseName);
     }
 
-    // One batch of distinct keys. lines gets the lines of each key read for certain; reasons
-    // the database's message for each key that could not be fetched. False when the link to the
-    // database is lost for good: stopReason says why, and the keys not tried have no entry.
-    bool read(const std::vector<QString>& keys, std::vector<std::optional<QStringList>>& lines,
-              std::vector<std::optional<QString>>& reasons)
+    // One batch of distinct keys, each found at its place in keys by places. lines gets the
+    // lines of each key read for certain; reasons the database's message for each key that could
+    // not be fetched. False when the link to the database is lost for good: stopReason says why,
+    // and the keys not tried have no entry.
+    bool read(const std::vector<QString>& keys, const QHash<QString, int>& places,
+              std::vector<std::optional<QStringList>>& lines, std::vector<std::optional<QString>>& reasons)
     {
         lines.assign(keys.size(), std::nullopt);
         reasons.assign(keys.size(), std::nullopt);
@@ -89,7 +90,7 @@ public:
             // A link found lost is made again by the next statement: the batch is tried once more.
             for (int attempt = 0; attempt < 2; ++attempt) {
                 try {
-                    readBatch(keys, sent, lines, certain);
+                    readBatch(keys, places, sent, lines, certain);
                     break;
                 } catch (const EngineError& e) {
                     batch_.close();
@@ -255,7 +256,7 @@ private:
 
     // Reads the rows of one batch. A key is read for certain when exactly one row answers it
     // and no row answers it in a way the batch cannot tell apart from another key.
-    void readBatch(const std::vector<QString>& keys, const std::vector<int>& sent,
+    void readBatch(const std::vector<QString>& keys, const QHash<QString, int>& places, const std::vector<int>& sent,
                    std::vector<std::optional<QStringList>>& lines, std::vector<bool>& certain)
     {
         std::vector<int> hits(keys.size(), 0);
@@ -278,9 +279,7 @@ private:
         } else {
             openKeyed(keys, sent);
             texts_.describe(batch_);
-            QHash<QString, int> place;
-            for (int k : sent)
-                place.insert(keys[k], k);
+            // Every key is sent here.
             int keyField = kind_ == KeyKind::RowId ? 0 : -1;
             if (kind_ == KeyKind::Column) {
                 const QString name = (plan_.keyColumn.isEmpty() ? plan_.uniqueColumn : plan_.keyColumn).toLower();
@@ -292,8 +291,8 @@ private:
                 unsure = true;
             for (; !unsure && !batch_.eof(); batch_.next()) {
                 const QString key = batch_.fields(keyField).asString();
-                const auto it = place.constFind(key);
-                if (it == place.constEnd()) {
+                const auto it = places.constFind(key);
+                if (it == places.constEnd()) {
                     // A range also brings the rows between the keys, whose numbers none of them
                     // is; any other row is one the database matched to a key written otherwise.
                     bool whole = false;
@@ -350,7 +349,7 @@ FoundRecordsRead ReadFoundRecords(TablePageEnv& env, RecordTexts& texts,
         std::vector<std::optional<QString>> reasons;
         bool linked = true;
         try {
-            linked = reader.read(distinct, lines, reasons);
+            linked = reader.read(distinct, place, lines, reasons);
         } catch (const Abandoned&) {
             result.unread.clear();
             result.abandoned = true;
