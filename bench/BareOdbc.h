@@ -79,6 +79,20 @@ struct BareConnection {
     static SQLWCHAR* text(const std::u16string& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str())); }
 };
 
+// The current row of stmt read as the page reads a row: each of its columns as text. Gives the
+// characters read, so that no reading can be left out.
+inline long long readRowAsText(SQLHSTMT stmt, SQLSMALLINT columns)
+{
+    SQLWCHAR buf[256];
+    long long chars = 0;
+    for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+        SQLLEN ind = 0;
+        SQLGetData(stmt, c, SQL_C_WCHAR, buf, sizeof buf, &ind);
+        chars += ind > 0 ? ind : 0;
+    }
+    return chars;
+}
+
 // Runs each function once per round, in turn, for the given number of rounds; gives each one's
 // median time in seconds.
 inline std::vector<double> alternate(int rounds, const std::vector<std::function<void()>>& runs)

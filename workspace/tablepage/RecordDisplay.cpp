@@ -235,8 +235,6 @@ int columnTypeOf(const MainState& s, const QString& column)
     return ftUnknown;
 }
 
-bool isPictureType(int type) { return type == ftBlob || type == ftGraphic; }
-
 void emptyPicture(Ui::TForm_Main& ui, TBVImage* image)
 {
     image->setAutoSize(false);
@@ -311,22 +309,7 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
         showText(edit, QString());
         edit->Hint = QStringLiteral("null");
     } else {
-        switch (f.dataType()) {
-        case ftDate: {
-            const QDateTime dt = f.asDateTime();
-            showText(edit, dt.isValid() ? ClockText(dt.date(), nullptr, ClockOrder::Shown) : f.asString());
-            break;
-        }
-        case ftDateTime: {
-            const QDateTime dt = f.asDateTime();
-            const QTime time = dt.time();
-            showText(edit, dt.isValid() ? ClockText(dt.date(), &time, ClockOrder::Shown) : f.asString());
-            break;
-        }
-        default:
-            showText(edit, edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString());
-            break;
-        }
+        showText(edit, ShownFieldText(edit, f));
         edit->Hint = edit->text();
     }
     SetNullMarker(ui, edit, edit->Hint.toLower() == QLatin1String("null"));
@@ -336,7 +319,28 @@ void showValue(Ui::TForm_Main& ui, TBVMaskEdit* edit, Field& f)
 // too, which refuses a bare 1.
 QString bitLiteral(const QString& text) { return QLatin1Char('\'') + BooleanToBit(text) + QLatin1Char('\''); }
 
-QString editLiteral(const TBVMaskEdit* edit, const Field& f)
+} // namespace
+
+bool IsPictureType(int type) { return type == ftBlob || type == ftGraphic; }
+
+QString ShownFieldText(const TBVMaskEdit* edit, const Field& f)
+{
+    switch (f.dataType()) {
+    case ftDate: {
+        const QDateTime dt = f.asDateTime();
+        return dt.isValid() ? ClockText(dt.date(), nullptr, ClockOrder::Shown) : f.asString();
+    }
+    case ftDateTime: {
+        const QDateTime dt = f.asDateTime();
+        const QTime time = dt.time();
+        return dt.isValid() ? ClockText(dt.date(), &time, ClockOrder::Shown) : f.asString();
+    }
+    default:
+        return edit->FieldType == ftFloat ? FloatFieldText(f) : f.asString();
+    }
+}
+
+QString EditLineLiteral(const TBVMaskEdit* edit, const Field& f, const QString& editText)
 {
     if (f.isNull())
         return QStringLiteral("null");
@@ -346,13 +350,13 @@ QString editLiteral(const TBVMaskEdit* edit, const Field& f)
     if (edit->FieldType == ftBoolean)
         return bitLiteral(f.asString());
     try {
-        return ControlSqlLiteral(edit);
+        return SqlLiteral(edit->FieldType, editText);
     } catch (const std::invalid_argument&) {
-        return SqlLiteral(ftString, edit->text());  // a stored text that is no date and time
+        return SqlLiteral(ftString, editText);  // a stored text that is no date and time
     }
 }
 
-QString fieldLiteral(Field& f)
+QString FieldLineLiteral(const Field& f)
 {
     if (f.isNull())
         return QStringLiteral("null");
@@ -373,6 +377,8 @@ QString fieldLiteral(Field& f)
     }
 }
 
+namespace {
+
 // After a failed fetch nothing of the previous record stays on the page to be written back.
 void clearAfterFailure(TablePageEnv& env)
 {
@@ -381,20 +387,14 @@ void clearAfterFailure(TablePageEnv& env)
     setRecordButtons(env.ui, false);
 }
 
-// How the key of the page's records goes into the prepared statement: a whole number into an
-// integer key, any text into a text key. Other keys (the row identifier, dates, floats, a stored
-// clause, a value that is no number in a number column) are written into the text as before.
-struct KeyBinding {
-    enum Kind { None, Integer, Text } kind = None;
-    long long number = 0;
-};
+} // namespace
 
-KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
+RecordKeyBinding KeyBindingOf(const RecordFetchPlan& plan, const QString& v)
 {
-    KeyBinding b;
-    if (keyColumn == QLatin1String("rowid"))
+    RecordKeyBinding b;
+    if (plan.keyColumn == QLatin1String("rowid") || (plan.keyColumn.isEmpty() && plan.uniqueColumn.isEmpty()))
         return b;
-    switch (keyType) {
+    switch (plan.keyType) {
     case ftSmallint:
     case ftInteger:
     case ftAutoInc: {
@@ -402,13 +402,13 @@ KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
         bool ok = false;
         const long long n = v.trimmed().toLongLong(&ok);
         if (ok && whole.match(v).hasMatch()) {
-            b.kind = KeyBinding::Integer;
+            b.kind = RecordKeyBinding::Integer;
             b.number = n;
         }
         break;
     }
     case ftString:
-        b.kind = KeyBinding::Text;
+        b.kind = RecordKeyBinding::Text;
         break;
     default:
         break;
@@ -416,9 +416,70 @@ KeyBinding keyBinding(const QString& keyColumn, int keyType, const QString& v)
     return b;
 }
 
-} // namespace
+RecordFetchPlan PageFetchPlan(TablePageEnv& env)
+{
+    const MainState& s = env.state;
+    RecordFetchPlan plan;
+    plan.table = s.CurrentTable;
+    plan.keyColumn = s.KeyColumn;
+    // A configured unique column comes in upper case; its control carries the table's own name,
+    // which a database with case-sensitive quoted names needs.
+    plan.uniqueColumn = s.UniqueColumn;
+    if (auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(s.UniqueControl))
+        plan.uniqueColumn = uniqueEdit->FieldName;
+    // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
+    if (!s.KeyColumn.isEmpty()) {
+        plan.keyType = columnTypeOf(s, s.KeyColumn);
+        if (plan.keyType == ftUnknown)
+            plan.keyType = ftAutoInc;
+    } else if (!s.UniqueColumn.isEmpty()) {
+        plan.keyType = columnTypeOf(s, s.UniqueColumn);
+    }
+    plan.dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
+    plan.selectList = RecordSelectList(s.ColumnList, DbmsNameOf(env.databaseName), s.KeyColumn);
+    return plan;
+}
 
-bool ShowRecord(TablePageEnv& env)
+Query& OpenRecordFetch(TablePageEnv& env, const RecordFetchPlan& plan, const QString& v, Query& literal)
+{
+    MainState& s = env.state;
+    // The statement is prepared once for the page where the key can be bound as a parameter;
+    // each record then costs only running it again.
+    const RecordKeyBinding binding = KeyBindingOf(plan, v);
+    if (binding.kind != RecordKeyBinding::None) {
+        if (!s.PreparedRecordFetch)
+            s.PreparedRecordFetch = std::make_shared<RecordFetch>();
+        Query& prepared = s.PreparedRecordFetch->query;
+        prepared.setDatabaseName(env.databaseName);
+        const QStringList text = PreparedRecordStatementLines(plan.table, plan.keyColumn, plan.uniqueColumn, plan.selectList);
+        if (prepared.sql() != text)
+            prepared.sql() = text;
+        prepared.prepare();
+        Param& key = prepared.paramByName(QStringLiteral("key"));
+        if (binding.kind == RecordKeyBinding::Integer)
+            key.setInteger(binding.number);
+        else
+            key.setString(v);
+        try {
+            prepared.open();
+            return prepared;
+        } catch (const EngineError&) {
+            Database* database = Session::instance().findDatabase(env.databaseName);
+            if (database && database->linkLost())
+                throw;
+            // Anything else (a table changed under the prepared statement) gets the text sent
+            // afresh, which reports what is still wrong.
+            s.PreparedRecordFetch.reset();
+        }
+    }
+    literal.setDatabaseName(env.databaseName);
+    literal.sql() = RecordStatementLines(plan.table, plan.keyColumn, plan.uniqueColumn, plan.keyType, plan.dbType, v,
+                                         plan.selectList);
+    literal.open();
+    return literal;
+}
+
+bool ShowRecord(TablePageEnv& env, FetchFailure failure)
 {
     MainState& s = env.state;
     Ui::TForm_Main& ui = env.ui;
@@ -456,77 +517,25 @@ bool ShowRecord(TablePageEnv& env)
     }
 
     const QString v = s.RecordKeys.at(s.RecordIndex);
-    // A configured unique column comes in upper case; its control carries the table's own name,
-    // which a database with case-sensitive quoted names needs.
-    QString uniqueColumn = s.UniqueColumn;
-    if (auto* uniqueEdit = qobject_cast<TBVMaskEdit*>(s.UniqueControl))
-        uniqueColumn = uniqueEdit->FieldName;
-    // Text keys are quoted, numeric ones go bare; a serial column of unknown type counts as a number.
-    int keyType = ftUnknown;
-    if (!s.KeyColumn.isEmpty()) {
-        keyType = columnTypeOf(s, s.KeyColumn);
-        if (keyType == ftUnknown)
-            keyType = ftAutoInc;
-    } else if (!s.UniqueColumn.isEmpty()) {
-        keyType = columnTypeOf(s, s.UniqueColumn);
-    }
-    const QString dbType = s.CurrentDatabase ? s.CurrentDatabase->DBType : QString();
-    const QString selectList = RecordSelectList(s.ColumnList, DbmsNameOf(env.databaseName), s.KeyColumn);
-    // The statement with the key written in: sent when the key cannot be bound, and shown with a
-    // failure either way. Built only then, as the prepared road needs it for nothing else.
-    auto literalLines = [&] {
-        return RecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, keyType, dbType, v, selectList);
-    };
+    const RecordFetchPlan plan = PageFetchPlan(env);
+    const QString& uniqueColumn = plan.uniqueColumn;
+    const int keyType = plan.keyType;
     const bool buildHeader = s.AsciiHeader.isEmpty();
-    auto reportFailure = [&](const EngineError& e) {
-        clearAfterFailure(env);
-        AppMessageDlg(e.message() + QStringLiteral("\r\n") + literalLines().join(QStringLiteral("\r\n")), mtError,
-                      mbOK);
-    };
 
-    // The statement is prepared once for the page where the key can be bound as a parameter;
-    // each record then costs only running it again.
     Query literal;
     Query* opened = nullptr;
-    const KeyBinding binding = keyBinding(s.KeyColumn, keyType, v);
-    if (binding.kind != KeyBinding::None) {
-        if (!s.PreparedRecordFetch)
-            s.PreparedRecordFetch = std::make_shared<RecordFetch>();
-        Query& prepared = s.PreparedRecordFetch->query;
-        prepared.setDatabaseName(env.databaseName);
-        const QStringList text = PreparedRecordStatementLines(s.CurrentTable, s.KeyColumn, uniqueColumn, selectList);
-        if (prepared.sql() != text)
-            prepared.sql() = text;
-        prepared.prepare();
-        Param& key = prepared.paramByName(QStringLiteral("key"));
-        if (binding.kind == KeyBinding::Integer)
-            key.setInteger(binding.number);
-        else
-            key.setString(v);
-        try {
-            prepared.open();
-            opened = &prepared;
-        } catch (const EngineError& e) {
-            Database* database = Session::instance().findDatabase(env.databaseName);
-            if (database && database->linkLost()) {
-                reportFailure(e);
-                return false;
-            }
-            // Anything else (a table changed under the prepared statement) gets the text sent
-            // afresh, which reports what is still wrong.
-            s.PreparedRecordFetch.reset();
-        }
-    }
-    if (!opened) {
-        literal.setDatabaseName(env.databaseName);
-        literal.sql() = literalLines();
-        try {
-            literal.open();
-        } catch (const EngineError& e) {
-            reportFailure(e);
-            return false;
-        }
-        opened = &literal;
+    try {
+        opened = &OpenRecordFetch(env, plan, v, literal);
+    } catch (const EngineError& e) {
+        clearAfterFailure(env);
+        // Shown with the statement that has the key written in, whichever was sent.
+        if (failure == FetchFailure::Reported)
+            AppMessageDlg(e.message() + QStringLiteral("\r\n")
+                              + RecordStatementLines(plan.table, plan.keyColumn, uniqueColumn, keyType, plan.dbType, v,
+                                                     plan.selectList)
+                                    .join(QStringLiteral("\r\n")),
+                          mtError, mbOK);
+        return false;
     }
     Query& query = *opened;
     if (query.eof()) {
@@ -572,7 +581,7 @@ bool ShowRecord(TablePageEnv& env)
         const QString name = f.fieldName();
         const QString lower = name.toLower();
         const QString upper = name.toUpper();
-        bool picture = isPictureType(f.dataType());
+        bool picture = IsPictureType(f.dataType());
         bool keyControl = false;
         TBVMaskEdit* firstEdit = nullptr;
         bool hasMemo = false;
@@ -614,9 +623,9 @@ bool ShowRecord(TablePageEnv& env)
         if (hasMemo)
             s.AsciiLine += QStringLiteral("''|");
         else if (firstEdit)
-            s.AsciiLine += editLiteral(firstEdit, f) + QLatin1Char('|');
+            s.AsciiLine += EditLineLiteral(firstEdit, f, firstEdit->text()) + QLatin1Char('|');
         else
-            s.AsciiLine += fieldLiteral(f) + QLatin1Char('|');
+            s.AsciiLine += FieldLineLiteral(f) + QLatin1Char('|');
     }
     query.close();
     s.RecordShown = true;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QWidget;
+class TBVMaskEdit;
 namespace Ui { class TForm_Main; }
 
 // Colours the caption of Control's column: red when IsNull, else black. No caption: nothing.
@@ -25,8 +26,44 @@ public:
 
 // Fetches the record of RecordKeys at RecordIndex again by its key and fills the page's data
 // controls, null markers, buttons, status text, AsciiHeader (when empty) and AsciiLine. False
-// when no record could be shown (the page is then empty).
-bool ShowRecord(TablePageEnv& env);
+// when no record could be shown (the page is then empty). A fetch that fails is reported, unless
+// the caller has reported it already (Silent).
+enum class FetchFailure { Reported, Silent };
+bool ShowRecord(TablePageEnv& env, FetchFailure failure = FetchFailure::Reported);
+
+// How the page's records are fetched by their keys, worked out once for the page's table.
+struct RecordFetchPlan {
+    QString table;         // CurrentTable
+    QString keyColumn;     // KeyColumn
+    QString uniqueColumn;  // the unique column, named as its control names it
+    int keyType = platform::engine::ftUnknown;  // of the column that keys the records
+    QString dbType;        // the current database's type name
+    QString selectList;    // RecordSelectList
+};
+RecordFetchPlan PageFetchPlan(TablePageEnv& env);
+
+// How the fetch takes key v as a parameter: a whole number into an integer key, any text into a
+// text key; None where the key is written into the statement's text (the row identifier, dates,
+// floats, a stored clause, a value that is no number in a number column).
+struct RecordKeyBinding {
+    enum Kind { None, Integer, Text } kind = None;
+    long long number = 0;
+};
+RecordKeyBinding KeyBindingOf(const RecordFetchPlan& plan, const QString& v);
+
+// Opens the statement ShowRecord fetches the record with key v by: the page's prepared statement
+// where the key can be bound, else literal, given the statement with the key written in. Throws
+// EngineError when the record cannot be fetched.
+platform::engine::Query& OpenRecordFetch(TablePageEnv& env, const RecordFetchPlan& plan, const QString& v,
+                                         platform::engine::Query& literal);
+
+// What ShowRecord puts into edit for a field that is not NULL, before the edit's mask has its say.
+QString ShownFieldText(const TBVMaskEdit* edit, const platform::engine::Field& f);
+// The record line's entry of a column shown in edit, which holds editText once it is shown.
+QString EditLineLiteral(const TBVMaskEdit* edit, const platform::engine::Field& f, const QString& editText);
+// The record line's entry of a column that no edit shows.
+QString FieldLineLiteral(const platform::engine::Field& f);
+bool IsPictureType(int type);
 
 // The statement lines that fetch the record with key v. DBType is the current database's type
 // name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the

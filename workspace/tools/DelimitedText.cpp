@@ -9,6 +9,7 @@
 #include "workspace/MainWindow.h"
 #include "workspace/ResultsBox.h"
 #include "workspace/PageControl.h"
+#include "workspace/tablepage/RecordText.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
 #include "workspace/sqlpage/StatementCheck.h"
@@ -212,8 +213,8 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
     ui.Memo_Results->clear();
     s.AsciiHeader.clear();
 
-    // The lines reach the box together, also when the walk ends early; the header is the first
-    // line whatever record it was built from.
+    // The lines reach the box together, also when the command ends early; the header is the
+    // first line whatever record it was built from.
     QStringList records;
     struct Flush {
         TForm_Main& form;
@@ -225,18 +226,32 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
             ShowCaretPosition(form);
         }
     };
-    bool walked = false;
+    std::optional<FoundRecordsRead> read;
     {
         Flush flush{form, records};
         TablePageEnv env = form.tablePageEnv();
-        walked = WalkFoundRecords(env, [&](int, bool shown) {
-            // A record that could not be fetched is left out rather than written with no values.
-            if (shown)
-                records << s.AsciiLine;
-        });
+        try {
+            // The rows come in batches of keys; each line is the one the record display makes.
+            RecordTexts texts(ui, s);
+            read = ReadFoundRecords(
+                env, texts,
+                [&](platform::engine::DataSet& row) -> std::optional<QStringList> {
+                    if (s.AsciiHeader.isEmpty())
+                        s.AsciiHeader = texts.header();
+                    return QStringList{texts.asciiLine(row)};
+                },
+                [&](int, const QStringList& lines) { records << lines; });
+            ShowLastFoundRecord(env, *read);
+        } catch (const std::exception& error) {
+            AppMessageDlg(QStringLiteral("Query List too large!  ") + QString::fromUtf8(error.what()), mtError, mbOK);
+            return;
+        }
     }
-    if (walked)
-        ShowCommandLinePage(form, true);
+    ShowCommandLinePage(form, true);
+    // A record that could not be read is named, never left out without a word.
+    const QString unread = UnreadRecordsMessage(read->unread, int(s.RecordKeys.size()), QStringLiteral("written"));
+    if (!unread.isEmpty())
+        AppMessageDlg(unread, mtError, mbOK);
 }
 
 void MenuItem_FromScreenClick(TForm_Main& form)

@@ -2,10 +2,12 @@
 
 #include "app/MainState.h"
 #include "components/BVMaskEdit.h"
+#include "components/Utils.h"
 #include "platform/modal/Modal.h"
 #include "workspace/MainWindow.h"
 #include "workspace/ResultsBox.h"
 #include "workspace/PageControl.h"
+#include "workspace/tablepage/RecordText.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
 #include "workspace/tablepage/TablePage.h"
@@ -17,20 +19,28 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <functional>
 #include <stdexcept>
 
 QStringList RecordPrintLines(const QList<QWidget*>& controls, bool showFieldNames)
 {
+    std::vector<ShownEditText> edits;
+    for (QWidget* w : controls)
+        if (auto* edit = qobject_cast<TBVMaskEdit*>(w))
+            edits.push_back({edit->FieldName, edit->text(),
+                             edit->Hint.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0});
+    return RecordPrintLines(edits, showFieldNames);
+}
+
+QStringList RecordPrintLines(const std::vector<ShownEditText>& edits, bool showFieldNames)
+{
     QStringList lines;
     QString line;
-    for (QWidget* w : controls) {
-        auto* edit = qobject_cast<TBVMaskEdit*>(w);
-        if (!edit)
-            continue;
+    for (const ShownEditText& edit : edits) {
         // A null shows as nothing, not as the separators of its mask.
-        const QString text = edit->Hint.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0 ? QString() : edit->text();
+        const QString text = edit.nullMarked ? QString() : edit.text;
         if (showFieldNames)
-            lines << PadToWidth(edit->FieldName, QStringLiteral(" "), 20) + text;
+            lines << PadToWidth(edit.fieldName, QStringLiteral(" "), 20) + text;
         else
             line += text + QLatin1Char('|');
     }
@@ -113,21 +123,64 @@ Command commandOf(Ui::TForm_Main& ui, QObject* Sender)
     return Command::None;
 }
 
+// The text of every found record, in found order, to out: read in batches of keys as the
+// record display would show each record, or, where the page has an edit that no column fills
+// (the display leaves it as it was), shown on the page one by one. The page ends on the last
+// record. False when an error ended it early (reported); unread gets the records left out.
+bool foundRecordLines(TablePageEnv& env, bool fieldNames, const std::function<void(const QStringList&)>& out,
+                      std::vector<UnreadRecord>& unread)
+{
+    RecordTexts texts(env.ui, env.state);
+    FoundRecordsRead read;
+    try {
+        read = ReadFoundRecords(
+            env, texts,
+            [&](platform::engine::DataSet& row) -> std::optional<QStringList> {
+                if (!texts.showsEveryEdit())
+                    return std::nullopt;
+                return RecordPrintLines(texts.editTexts(row), fieldNames);
+            },
+            [&](int, const QStringList& lines) { out(lines); });
+        if (!read.abandoned) {
+            ShowLastFoundRecord(env, read);
+            unread = read.unread;
+            return true;
+        }
+    } catch (const std::exception& error) {
+        AppMessageDlg(QStringLiteral("Query List too large!  ") + QString::fromUtf8(error.what()), mtError, mbOK);
+        return false;
+    }
+    return WalkFoundRecords(env, [&](int index, bool shown) {
+        if (shown)
+            out(RecordPrintLines(PageControls(env.ui), fieldNames));
+        else
+            unread.push_back({index, env.state.RecordKeys.at(index), QStringLiteral("it could not be fetched again.")});
+    });
+}
+
+void reportUnread(TForm_Main& form, const std::vector<UnreadRecord>& unread, const QString& leftOut)
+{
+    const QString text = UnreadRecordsMessage(unread, int(form.state().RecordKeys.size()), leftOut);
+    if (!text.isEmpty())
+        AppMessageDlg(text, mtError, mbOK);
+}
+
 void printFoundRecords(TForm_Main& form)
 {
     QPrinter printer;
     if (!platform::modal::printDialog(&form, printer))
         return;
-    LinePrinter out(printer);
-    const bool fieldNames = form.ui().MenuItem_ShowFieldNames->isChecked();
-    TablePageEnv env = form.tablePageEnv();
-    WalkFoundRecords(env, [&](int, bool shown) {
-        // A record whose fetch failed has no text of its own on the page.
-        if (!shown)
-            return;
-        for (const QString& line : RecordPrintLines(PageControls(form.ui()), fieldNames))
-            out.writeLine(line);
-    });
+    std::vector<UnreadRecord> unread;
+    {
+        LinePrinter out(printer);
+        const bool fieldNames = form.ui().MenuItem_ShowFieldNames->isChecked();
+        TablePageEnv env = form.tablePageEnv();
+        foundRecordLines(env, fieldNames, [&](const QStringList& lines) {
+            for (const QString& line : lines)
+                out.writeLine(line);
+        }, unread);
+    }
+    reportUnread(form, unread, QStringLiteral("printed"));
 }
 
 void previewFoundRecords(TForm_Main& form)
@@ -136,6 +189,7 @@ void previewFoundRecords(TForm_Main& form)
     ui.Memo_Results->clear();
     const bool fieldNames = ui.MenuItem_ShowFieldNames->isChecked();
     QStringList lines;
+    std::vector<UnreadRecord> unread;
     bool walked = false;
     {
         // The lines reach the box together, also when the walk ends early.
@@ -149,14 +203,12 @@ void previewFoundRecords(TForm_Main& form)
             }
         } flush{form, lines};
         TablePageEnv env = form.tablePageEnv();
-        walked = WalkFoundRecords(env, [&](int, bool shown) {
-            if (shown)
-                lines << RecordPrintLines(PageControls(ui), fieldNames);
-        });
+        walked = foundRecordLines(env, fieldNames, [&](const QStringList& record) { lines << record; }, unread);
     }
     if (!walked)
         return;
     ShowCommandLinePage(form, true);
+    reportUnread(form, unread, QStringLiteral("previewed"));
 }
 
 } // namespace

@@ -5,16 +5,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QObject;
 class QPainter;
 class QPrinter;
 class QWidget;
 class TForm_Main;
+struct ShownEditText;
 
 // The text of the record on the page, from its mask edits in page order: one line of values each
 // followed by "|", or with field names one line per field (name padded to 20, then the value) and
 // an empty line.
 QStringList RecordPrintLines(const QList<QWidget*>& controls, bool showFieldNames);
+// The same from what each mask edit shows, in page order.
+QStringList RecordPrintLines(const std::vector<ShownEditText>& edits, bool showFieldNames);
 
 // Writes lines down the pages of a printer in Courier New 8, black; a line wider than the page
 // goes on in the next line, and a full page starts the next one. The job ends when this goes,

@@ -101,6 +101,19 @@ protected:
         const auto& pg = testsupport::pg();
         connect(pg.dsn, QStringLiteral("POSTGRESQL"), pg.user, pg.password);
     }
+    // The database a parameterised test runs on; false when PostgreSQL is asked for and there is
+    // no server.
+    bool connectTo(bool pg)
+    {
+        if (!pg) {
+            connectSqlite();
+            return true;
+        }
+        if (!testsupport::pgAvailable())
+            return false;
+        connectPg();
+        return true;
+    }
 
     void exec(const QStringList& statements)
     {
@@ -178,13 +191,8 @@ protected:
     void SetUp() override
     {
         QbeWindow::SetUp();
-        if (GetParam() == Db::Pg) {
-            if (!testsupport::pgAvailable())
-                GTEST_SKIP() << "no PostgreSQL server";
-            connectPg();
-        } else {
-            connectSqlite();
-        }
+        if (!connectTo(GetParam() == Db::Pg))
+            GTEST_SKIP() << "no PostgreSQL server";
     }
     bool pg() const { return GetParam() == Db::Pg; }
     // Runs a query: Query, then what fill types, then Execute.
