@@ -346,13 +346,13 @@ QString EditLineLiteral(const TBVMaskEdit* edit, const Field& f, const QString& 
         return QStringLiteral("null");
     // Text goes as stored: the control may show it upper-cased.
     if (edit->FieldType == ftString)
-        return SqlLiteral(ftString, f.asString());
+        return LineStringLiteral(f.asString());
     if (edit->FieldType == ftBoolean)
         return bitLiteral(f.asString());
     try {
         return SqlLiteral(edit->FieldType, editText);
     } catch (const std::invalid_argument&) {
-        return SqlLiteral(ftString, editText);  // a stored text that is no date and time
+        return LineStringLiteral(editText);  // a stored text that is no date and time
     }
 }
 
@@ -364,7 +364,7 @@ QString FieldLineLiteral(const Field& f)
     case ftDate:
         return SqlLiteral(ftDate, f.asString());
     case ftDateTime:
-        return IsValidDateTime(f.asString()) ? SqlLiteral(ftDateTime, f.asString()) : SqlLiteral(ftString, f.asString());
+        return IsValidDateTime(f.asString()) ? SqlLiteral(ftDateTime, f.asString()) : LineStringLiteral(f.asString());
     case ftSmallint:
     case ftInteger:
     case ftAutoInc:
@@ -373,7 +373,7 @@ QString FieldLineLiteral(const Field& f)
     case ftBoolean:
         return bitLiteral(f.asString());
     default:
-        return SqlLiteral(ftString, f.asString());
+        return LineStringLiteral(f.asString());
     }
 }
 

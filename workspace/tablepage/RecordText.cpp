@@ -49,7 +49,7 @@ bool fillsMask(const QString& mask, const QString& text)
     return at == text.size();
 }
 
-// Text as SqlLiteral writes it, quoted with its quotes doubled, onto the end of line.
+// Text as LineStringLiteral writes it, quoted with its quotes doubled, onto the end of line.
 void appendQuoted(QString& line, const QString& text)
 {
     line += u'\'';

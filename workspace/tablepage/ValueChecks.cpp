@@ -124,6 +124,11 @@ QString SqlLiteral(int FieldType, const QString& Value)
     }
 }
 
+QString LineStringLiteral(const QString& Value)
+{
+    return SqlStringLiteral(Value, platform::engine::SqlDialect{});
+}
+
 QString ControlSqlLiteral(const TBVMaskEdit* Control)
 {
     // Quotes are doubled here too: the literal goes into statements as well as into the line.

@@ -41,6 +41,10 @@ QString BooleanToBit(const QString& Value);
 QString SqlLiteral(int FieldType, const QString& Value);
 // SqlLiteral of the control's text by the control's FieldType.
 QString ControlSqlLiteral(const TBVMaskEdit* Control);
+// Value between single quotes with inner ones doubled, whatever the connection: how the delimited
+// record lines write text, so that a file reads the same into any database (the import quotes
+// each value again for the database it writes to).
+QString LineStringLiteral(const QString& Value);
 
 QString PadToWidth(const QString& S, const QString& Pad, int Width);
 // Replaces each occurrence of the one-character Find by Replacement.

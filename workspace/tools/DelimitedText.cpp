@@ -15,6 +15,7 @@
 #include "workspace/sqlpage/StatementCheck.h"
 #include "workspace/tools/TableName.h"
 #include "workspace/tablepage/TablePage.h"
+#include "workspace/tablepage/ValueChecks.h"
 #include "workspace/sqlpage/TextEditor.h"
 
 #include "ui_Main.h"
@@ -199,7 +200,12 @@ DelimitedLine ReadValueLine(const QString& line)
         [](const QString& item) -> std::optional<QString> {
             if (!IsValueLiteral(item))
                 return std::nullopt;
-            return item.trimmed();
+            const QString text = item.trimmed();
+            if (!text.startsWith(QLatin1Char('\'')))
+                return text;
+            // The line quotes text one way for every database; the statement quotes it as the
+            // connected one reads it (a backslash is an escape on some).
+            return SqlLiteral(platform::engine::ftString, text.mid(1, text.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'")));
         },
         // Short lines: the message window shows them without scrolling sideways.
         QStringLiteral("This line was not inserted: it is not a list of values\r\n"
