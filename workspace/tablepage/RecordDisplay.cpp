@@ -398,10 +398,15 @@ RecordKeyBinding KeyBindingOf(const RecordFetchPlan& plan, const QString& v)
     case ftSmallint:
     case ftInteger:
     case ftAutoInc: {
-        static const QRegularExpression whole(QStringLiteral("^\\s*[+-]?\\d+\\s*$"));
+        // Digits after an optional sign, nothing else: a whole number, read for every key a
+        // batch of found records sends.
+        const QStringView digits = QStringView(v).trimmed();
+        const qsizetype first = !digits.isEmpty() && (digits[0] == u'+' || digits[0] == u'-') ? 1 : 0;
+        const bool whole = digits.size() > first
+                           && std::all_of(digits.begin() + first, digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         bool ok = false;
-        const long long n = v.trimmed().toLongLong(&ok);
-        if (ok && whole.match(v).hasMatch()) {
+        const long long n = whole ? digits.toLongLong(&ok) : 0;
+        if (ok) {
             b.kind = RecordKeyBinding::Integer;
             b.number = n;
         }

@@ -105,6 +105,34 @@ bool isPlainFloat(const QString& text)
     return ec == std::errc() && end == chars + n && std::isfinite(value);
 }
 
+// True when text is a real day of a four-digit year (from 1000) as "yyyy-mm-dd", followed, with
+// time, by a real time of day as " hh:mm:ss".
+bool isCanonicalClockText(const QString& text, bool time)
+{
+    if (text.size() != (time ? 19 : 10))
+        return false;
+    auto number = [&](qsizetype at, qsizetype digits) {
+        int n = 0;
+        for (qsizetype i = at; i < at + digits; ++i) {
+            if (text[i] < u'0' || text[i] > u'9')
+                return -1;
+            n = n * 10 + (text[i].unicode() - u'0');
+        }
+        return n;
+    };
+    if (text[4] != u'-' || text[7] != u'-')
+        return false;
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    if (year < 1000 || !QDate::isValid(year, month, day))
+        return false;
+    if (!time)
+        return true;
+    if (text[10] != u' ' || text[13] != u':' || text[16] != u':')
+        return false;
+    const int hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+}
+
 // The line's literal of a value the edit shows as it is, where reading the shown text back
 // gives the very value: a date or date and time of a four-digit year (as "MM/dd/yyyy" and
 // "hh:mm:ss" give it back), a whole number, a decimal number. Saves reading the text again for
@@ -119,6 +147,10 @@ std::optional<QString> directLiteral(int editType, const Field& f)
     }
     if ((editType != ftDate && editType != ftDateTime) || f.dataType() != editType)
         return std::nullopt;
+    // Stored already as the literal writes it ("yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss"): taken as it is.
+    const QString stored = f.storedText();
+    if (isCanonicalClockText(stored, editType == ftDateTime))
+        return (editType == ftDate ? QStringLiteral("{d '") : QStringLiteral("{ts '")) + stored + QStringLiteral("'}");
     const QDateTime dt = f.asDateTime();
     if (!dt.isValid() || dt.date().year() < 1000 || dt.date().year() > 9999)
         return std::nullopt;

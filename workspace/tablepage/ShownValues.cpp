@@ -11,6 +11,7 @@
 #include "workspace/tablepage/ValueChecks.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <charconv>
@@ -115,14 +116,25 @@ QString FloatFieldText(const Field& Field)
     const QString text = Field.storedText();
     if (Field.dataType() == ftFloat)
         return text;
-    const std::string digits = text.trimmed().toStdString();
+    // Read on the stack: this runs for every float of every record an export or a print writes.
+    const QStringView trimmed = QStringView(text).trimmed();
+    if (trimmed.isEmpty())
+        return text;
+    QVarLengthArray<char, 64> chars(trimmed.size());
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const char16_t c = trimmed[i].unicode();
+        if (c > 0x7f)
+            return text;  // no number
+        chars[i] = char(c);
+    }
+    const char* digits = chars.data();
+    const char* end = digits + chars.size();
     // An integer a numeric column keeps as one is shown whole, however long.
-    if (!digits.empty() && std::all_of(digits.begin() + (digits[0] == '-' ? 1 : 0), digits.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; }))
+    if (std::all_of(digits + (digits[0] == '-' ? 1 : 0), end, [](char c) { return c >= '0' && c <= '9'; }))
         return text;
     double value = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
+    const auto [last, ec] = std::from_chars(digits, end, value);
+    if (ec != std::errc() || last != end || !std::isfinite(value))
         return text;
     return FloatText(value);
 }
