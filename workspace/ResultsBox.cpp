@@ -7,6 +7,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
 namespace results_box {
 namespace {
 
@@ -29,14 +33,12 @@ void insertAtEnd(QPlainTextEdit& box, const QString& text)
     doc->setUndoRedoEnabled(undo);
 }
 
-} // namespace
-
-void Clear(QPlainTextEdit& box)
+// A document set up as the box's own, without its layout yet: made for the box's text control as
+// the box's own document is, so the box lets it go in turn once it holds it.
+QTextDocument* freshDocument(const QPlainTextEdit& box)
 {
     QTextDocument* old = box.document();
-    // Made for the box's text control as the box's own document is, so the box lets it go in turn.
     auto* fresh = new QTextDocument(old->parent());
-    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
     fresh->setDefaultFont(old->defaultFont());
     fresh->setDefaultTextOption(old->defaultTextOption());
     fresh->setDocumentMargin(old->documentMargin());
@@ -46,6 +48,15 @@ void Clear(QPlainTextEdit& box)
     fresh->setMaximumBlockCount(old->maximumBlockCount());
     fresh->setDefaultCursorMoveStyle(old->defaultCursorMoveStyle());
     fresh->setUndoRedoEnabled(old->isUndoRedoEnabled());
+    return fresh;
+}
+
+} // namespace
+
+void Clear(QPlainTextEdit& box)
+{
+    QTextDocument* fresh = freshDocument(box);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
     box.setDocument(fresh);
 }
 
@@ -56,6 +67,75 @@ void SetText(QPlainTextEdit& box, const QString& text)
         return;
     insertAtEnd(box, text);
     box.setTextCursor(QTextCursor(box.document()));
+}
+
+struct BackgroundText::Shared {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<QString> pieces;
+    bool ended = false;
+    QTextDocument* document = nullptr;
+    bool undo = false;
+};
+
+BackgroundText::BackgroundText(QPlainTextEdit& box) : box_(box), shared_(std::make_unique<Shared>())
+{
+    QTextDocument* document = freshDocument(box);
+    // The thread uses the document alone until it has ended: no layout, no box, no events.
+    document->setParent(nullptr);
+    shared_->undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    shared_->document = document;
+    thread_ = std::thread([shared = shared_.get()] {
+        QTextCursor end(shared->document);
+        for (;;) {
+            QString piece;
+            {
+                std::unique_lock<std::mutex> lock(shared->mutex);
+                shared->ready.wait(lock, [&] { return !shared->pieces.empty() || shared->ended; });
+                if (shared->pieces.empty())
+                    return;
+                piece = std::move(shared->pieces.front());
+                shared->pieces.pop_front();
+            }
+            end.insertText(piece);
+        }
+    });
+}
+
+BackgroundText::~BackgroundText()
+{
+    finish();
+}
+
+void BackgroundText::add(QString text)
+{
+    if (text.isEmpty())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->pieces.push_back(std::move(text));
+    }
+    shared_->ready.notify_one();
+}
+
+void BackgroundText::finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->ended = true;
+    }
+    shared_->ready.notify_one();
+    thread_.join();
+    QTextDocument* document = shared_->document;
+    document->setParent(box_.document()->parent());
+    document->setUndoRedoEnabled(shared_->undo);
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    box_.setDocument(document);
+    box_.setTextCursor(QTextCursor(document));
 }
 
 int LineOfPosition(const QPlainTextEdit& box, int position)

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
+#include <thread>
+
 class QPlainTextEdit;
 
 namespace results_box {
@@ -19,6 +22,29 @@ void Clear(QPlainTextEdit& box);
 // Puts text ("\n" between lines) into the box as setPlainText does, its history replaced and the
 // caret at the start, without setPlainText's second pass over the whole text to set its format.
 void SetText(QPlainTextEdit& box, const QString& text);
+
+// Text put into the box as SetText puts it, written into the box's new document on a thread of
+// its own while the caller makes the next lines: a document takes a line for a couple of
+// microseconds, about what a record line costs to make. The box is not touched until finish(),
+// which waits for the thread and puts the document in: it then holds what SetText of the pieces
+// added, joined in order, would have put there.
+class BackgroundText {
+public:
+    explicit BackgroundText(QPlainTextEdit& box);
+    ~BackgroundText();  // finishes
+    BackgroundText(const BackgroundText&) = delete;
+    BackgroundText& operator=(const BackgroundText&) = delete;
+
+    void add(QString text);
+    void finish();
+
+private:
+    struct Shared;
+    QPlainTextEdit& box_;
+    std::unique_ptr<Shared> shared_;
+    std::thread thread_;
+    bool finished_ = false;
+};
 
 // The number (from 0) of the line that holds the position, counted as the box's vertical scroll
 // bar counts them.

@@ -22,6 +22,8 @@
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+
+#include <utility>
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
@@ -216,25 +218,46 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
 {
     MainState& s = form.state();
     Ui::TForm_Main& ui = form.ui();
-    ui.Memo_Results->clear();
     s.AsciiHeader.clear();
 
     // The lines reach the box together, also when the command ends early; the header is the
-    // first line whatever record it was built from.
-    QStringList records;
-    struct Flush {
+    // first line whatever record it was built from. The box's document takes them on a thread of
+    // its own while the next records are read, a few thousand lines at a time.
+    struct Lines {
         TForm_Main& form;
-        QStringList& records;
-        ~Flush()
+        results_box::BackgroundText text{*form.ui().Memo_Results};
+        QString pending;
+        int pendingLines = 0;
+        bool headed = false;
+
+        void add(const QStringList& lines)
         {
-            results_box::SetText(*form.ui().Memo_Results,
-                                 (QStringList{form.state().AsciiHeader} + records).join(QLatin1Char('\n')));
+            for (const QString& line : lines) {
+                pending += QLatin1Char('\n');
+                pending += line;
+            }
+            pendingLines += int(lines.size());
+            if (pendingLines >= 2048)
+                send();
+        }
+        void send()
+        {
+            if (!headed)
+                pending.prepend(form.state().AsciiHeader);
+            headed = true;
+            text.add(std::exchange(pending, QString()));
+            pendingLines = 0;
+        }
+        ~Lines()
+        {
+            send();
+            text.finish();
             ShowCaretPosition(form);
         }
     };
     std::optional<FoundRecordsRead> read;
     {
-        Flush flush{form, records};
+        Lines lines{form};
         TablePageEnv env = form.tablePageEnv();
         try {
             // The rows come in batches of keys; each line is the one the record display makes.
@@ -246,7 +269,7 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
                         s.AsciiHeader = texts.header();
                     return QStringList{texts.asciiLine(row)};
                 },
-                [&](int, const QStringList& lines) { records << lines; });
+                [&](int, const QStringList& record) { lines.add(record); });
             ShowLastFoundRecord(env, *read);
         } catch (const std::exception& error) {
             AppMessageDlg(QStringLiteral("Query List too large!  ") + QString::fromUtf8(error.what()), mtError, mbOK);

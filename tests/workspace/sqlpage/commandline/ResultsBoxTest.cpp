@@ -8,6 +8,7 @@
 #include "platform/modal/Modal.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
+#include "workspace/ResultsBox.h"
 #include "workspace/sqlpage/FindReplaceDialogs.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
 #include "workspace/sqlpage/TextEditor.h"
@@ -335,6 +336,49 @@ TEST_F(ResultsBox, SecondRunIsRefusedAloudAndEscStopsFromTheFindDialog)
         EXPECT_EQ(yields, 4);
         EXPECT_FALSE(SqlListingRunning(env));
         find->hide();
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Text written on the background thread ends in the box as SetText would have put it: the same
+// text, blocks and caret, no step to undo, the box's font and wrapping kept, and the box usable.
+TEST(ResultsBoxText, WrittenInTheBackgroundAsSetTextWritesIt)
+{
+    const std::vector<QStringList> cases{
+        {},
+        {QString()},
+        {QStringLiteral("only")},
+        {QStringLiteral("|a|"), QStringLiteral("\nb|"), QStringLiteral("\nc|")},
+        {QString(), QStringLiteral("\nfirst line was empty")},
+        {QStringLiteral("x😀\n"), QStringLiteral("\n"), QStringLiteral("last\n")},
+    };
+    for (const QStringList& pieces : cases) {
+        SCOPED_TRACE(pieces.join(QStringLiteral("<>")).toStdString());
+        QPlainTextEdit written, set;
+        for (QPlainTextEdit* box : {&written, &set}) {
+            box->setLineWrapMode(QPlainTextEdit::NoWrap);
+            box->setFont(QFont(QStringLiteral("Courier New"), 11));
+            box->setPlainText(QStringLiteral("what was there before\nis gone"));
+        }
+        {
+            results_box::BackgroundText text(written);
+            for (const QString& piece : pieces)
+                text.add(piece);
+        }
+        results_box::SetText(set, pieces.join(QString()));
+        EXPECT_EQ(written.toPlainText(), set.toPlainText());
+        EXPECT_EQ(written.document()->blockCount(), set.document()->blockCount());
+        EXPECT_EQ(written.textCursor().position(), 0);
+        EXPECT_FALSE(written.document()->isUndoAvailable());
+        EXPECT_TRUE(written.document()->isUndoRedoEnabled());
+        EXPECT_EQ(written.document()->defaultFont(), set.document()->defaultFont());
+        EXPECT_EQ(written.lineWrapMode(), QPlainTextEdit::NoWrap);
+        QTest::keyClicks(&written, QStringLiteral("typed"));
+        EXPECT_TRUE(written.toPlainText().startsWith(QStringLiteral("typed")));
+        EXPECT_TRUE(written.document()->isUndoAvailable());
     }
 }
 
