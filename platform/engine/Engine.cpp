@@ -698,6 +698,9 @@ void Query::unprepare()
     preparedText_.clear();
 }
 
+Query::Query() = default;
+Query::~Query() = default;
+
 void Query::execSQL()
 {
     prepareParams();
@@ -705,7 +708,13 @@ void Query::execSQL()
     rowsAffected_ = -1;
     odbc::Connection& c = connection();
     try {
-        odbc::Statement stmt(c);
+        // A handle of a link since closed was freed with it (valid() is false then).
+        if (!execStatement_ || !execStatement_->valid() || execOn_ != &c) {
+            execStatement_.reset();
+            execStatement_ = std::make_unique<odbc::Statement>(c);
+            execOn_ = &c;
+        }
+        odbc::Statement& stmt = *execStatement_;
         const std::vector<Param*> params = markerParams();
         bool rows;
         if (params.empty()) {
@@ -717,7 +726,11 @@ void Query::execSQL()
         }
         // SQL_NO_DATA: an UPDATE or DELETE that matched nothing.
         rowsAffected_ = rows ? int(std::clamp<long long>(stmt.rowCount(), -1, std::numeric_limits<int>::max())) : 0;
+        stmt.closeCursor();
+        stmt.clearParameters();
     } catch (const odbc::Error& e) {
+        // A handle that failed is not trusted with the next statement.
+        execStatement_.reset();
         raise(e);
     }
 }

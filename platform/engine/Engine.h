@@ -289,6 +289,8 @@ private:
 
 class Query : public DataSet {
 public:
+    Query();
+    ~Query() override;
     // The SQL lines; sent joined by line breaks, unchanged but for ":name" parameters outside
     // quoted text and comments, which become "?" markers bound from params().
     QStringList& sql() { return sql_; }
@@ -320,6 +322,10 @@ private:
     std::vector<Param> params_;
     int rowsAffected_ = -1;
     const odbc::Connection* preparedOn_ = nullptr;  // only compared, never used
+    // execSQL's statement handle, kept for the next execSQL on the same link: a handle costs a
+    // driver more to make than a short INSERT costs to run.
+    std::unique_ptr<odbc::Statement> execStatement_;
+    const odbc::Connection* execOn_ = nullptr;  // only compared, never used
     QString preparedText_;
 };
 
