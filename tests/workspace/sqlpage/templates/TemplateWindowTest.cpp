@@ -6,6 +6,7 @@
 #include "components/Utils.h"
 #include "platform/engine/Engine.h"
 #include "platform/modal/Modal.h"
+#include "tests/support/EngineRows.h"
 #include "tests/support/Support.h"
 #include "workspace/sqlpage/AddFields.h"
 #include "workspace/sqlpage/InsertTemplate.h"
@@ -77,21 +78,7 @@ protected:
         }
     }
 
-    QStringList rows(const QString& sql)
-    {
-        platform::engine::Query q;
-        q.setDatabaseName(form.Database.databaseName());
-        q.sql() << sql;
-        q.open();
-        QStringList out;
-        for (; !q.eof(); q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                values << q.fields(i).asString();
-            out << values.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return testsupport::engineRows(form.Database.databaseName(), sql); }
 
     QStringList box() const { return ui.Memo_SQL->toPlainText().split(QLatin1Char('\n')); }
 

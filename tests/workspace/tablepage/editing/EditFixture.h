@@ -8,6 +8,7 @@
 #include "components/SaveMsgDlg.h"
 #include "components/Utils.h"
 #include "platform/modal/Modal.h"
+#include "tests/support/EngineRows.h"
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/Navigation.h"
 #include "workspace/tablepage/PageModes.h"
@@ -106,21 +107,7 @@ protected:
     }
 
     // Rows of a statement, each value as text ("<null>" for NULL), in order.
-    QStringList rows(const QString& sql)
-    {
-        platform::engine::Query q;
-        q.setDatabaseName(db.databaseName());
-        q.sql() << sql;
-        q.open();
-        QStringList out;
-        for (; !q.eof(); q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                values << (q.fields(i).isNull() ? QStringLiteral("<null>") : q.fields(i).asString());
-            out << values.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return testsupport::engineRows(db.databaseName(), sql, QStringLiteral("<null>")); }
     QByteArray bytes(const QString& sql)
     {
         platform::engine::Query q;

@@ -6,6 +6,7 @@
 #include "components/BVMemo.h"
 #include "components/SaveMsgDlg.h"
 #include "platform/modal/Modal.h"
+#include "tests/support/EngineRows.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
 #include "workspace/tablepage/SelectTable.h"
@@ -130,21 +131,7 @@ protected:
               QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns + QLatin1Char(')')});
     }
     // The rows of a statement, each as its values' texts joined by "|".
-    QStringList rows(const QString& sql)
-    {
-        platform::engine::Query q;
-        q.setDatabaseName(form.Database.databaseName());
-        q.sql() << sql;
-        q.open();
-        QStringList out;
-        for (; !q.eof(); q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                values << q.fields(i).asString();
-            out << values.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return testsupport::engineRows(form.Database.databaseName(), sql); }
 
     // Chooses the table through Select Table.
     void choose(const QString& table)
