@@ -202,11 +202,10 @@ void Database::detectDialect()
 {
     odbc::Connection& c = *connection_;
     dialect_ = SqlDialect{};
-    try {
-        dbmsName_ = qstr(c.infoText(SQL_DBMS_NAME));
+    // A driver that does not say gets the reading of an unknown product.
+    if (!c.dbmsName().empty()) {
+        dbmsName_ = qstr(c.dbmsName());
         dialect_.product = SqlProductOf(dbmsName_);
-    } catch (const odbc::Error&) {
-        // A driver that does not say gets the reading of an unknown product.
     }
     if (dialect_.product == SqlProduct::MySQL) {
         // A mode that cannot be read leaves backslash escapes on: a literal written for them
@@ -224,9 +223,8 @@ void Database::detectDialect()
 
 SqlReading Database::sessionReading()
 {
-    const std::vector<SqlReading> readings = PossibleReadings(dialect_);
-    if (dialect_.product != SqlProduct::PostgreSQL)
-        return readings.front();
+    if (!ServerSettlesReading(dialect_))
+        return PossibleReadings(dialect_).front();
     QString setting;
     try {
         setting = firstValue(connection(), QStringLiteral("SHOW standard_conforming_strings"));
@@ -708,12 +706,9 @@ void Query::execSQL()
     rowsAffected_ = -1;
     odbc::Connection& c = connection();
     try {
-        // A handle of a link since closed was freed with it (valid() is false then).
-        if (!execStatement_ || !execStatement_->valid() || execOn_ != &c) {
-            execStatement_.reset();
+        // A handle of a link since closed was freed with it.
+        if (!execStatement_ || !execStatement_->isOn(c))
             execStatement_ = std::make_unique<odbc::Statement>(c);
-            execOn_ = &c;
-        }
         odbc::Statement& stmt = *execStatement_;
         const std::vector<Param*> params = markerParams();
         bool rows;

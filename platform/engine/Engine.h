@@ -325,7 +325,6 @@ private:
     // execSQL's statement handle, kept for the next execSQL on the same link: a handle costs a
     // driver more to make than a short INSERT costs to run.
     std::unique_ptr<odbc::Statement> execStatement_;
-    const odbc::Connection* execOn_ = nullptr;  // only compared, never used
     QString preparedText_;
 };
 

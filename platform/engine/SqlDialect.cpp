@@ -140,7 +140,7 @@ qsizetype SqlLexer::lineEnd(qsizetype at) const
     return at;
 }
 
-qsizetype SqlLexer::blockCommentEnd(qsizetype at, bool& unterminated) const
+qsizetype SqlLexer::blockCommentEnd(qsizetype at) const
 {
     int depth = 0;
     while (at < s_.size()) {
@@ -155,11 +155,10 @@ qsizetype SqlLexer::blockCommentEnd(qsizetype at, bool& unterminated) const
             ++at;
         }
     }
-    unterminated = true;
     return s_.size();
 }
 
-qsizetype SqlLexer::quotedEnd(qsizetype at, QChar close, bool backslash, bool doubled, bool& unterminated) const
+qsizetype SqlLexer::quotedEnd(qsizetype at, QChar close, bool backslash, bool doubled) const
 {
     qsizetype j = at + 1;
     while (j < s_.size()) {
@@ -176,7 +175,6 @@ qsizetype SqlLexer::quotedEnd(qsizetype at, QChar close, bool backslash, bool do
             ++j;
         }
     }
-    unterminated = true;
     return s_.size();
 }
 
@@ -238,21 +236,20 @@ bool SqlLexer::next(SqlToken& token)
 
     // A string from its opening quote at `quote`, with each part it is continued with.
     auto literal = [&](qsizetype quote, QChar close, bool backslash) {
-        bool open = false;
-        qsizetype end = quotedEnd(quote, close, backslash, true, open);
-        while (!open && r_.continuedStrings && close == u'\'') {
+        // A string the text ends inside has no continuation: there is nothing after it.
+        qsizetype end = quotedEnd(quote, close, backslash, true);
+        while (r_.continuedStrings && close == u'\'') {
             const qsizetype next = continuation(end);
             if (next < 0)
                 break;
-            end = quotedEnd(next, close, backslash, true, open);
+            end = quotedEnd(next, close, backslash, true);
         }
         token.kind = SqlToken::Literal;
-        token.unterminated = open;
         i_ = end;
     };
     auto name = [&](QChar close, bool doubled) {
         token.kind = SqlToken::Name;
-        i_ = quotedEnd(i_, close, false, doubled, token.unterminated);
+        i_ = quotedEnd(i_, close, false, doubled);
     };
 
     if (isBlank(c)) {
@@ -274,7 +271,7 @@ bool SqlLexer::next(SqlToken& token)
         inExecutableComment_ = true;
         token.kind = SqlToken::Symbol;
     } else if (startsWith(i_, u"/*")) {
-        i_ = blockCommentEnd(i_, token.unterminated);
+        i_ = blockCommentEnd(i_);
         token.kind = SqlToken::Comment;
     } else if (c == u'\'') {
         literal(i_, u'\'', r_.backslashInStrings);
@@ -292,7 +289,6 @@ bool SqlLexer::next(SqlToken& token)
         const QStringView delimiter = s_.sliced(i_, open - i_);
         const qsizetype close = s_.indexOf(delimiter, open);
         token.kind = SqlToken::Literal;
-        token.unterminated = close < 0;
         i_ = close < 0 ? n : close + delimiter.size();
     } else if (isWordChar(c)) {
         // A "$" continues a name (a$b), not a number (1$$x$$ is 1 and a dollar-quoted string).
@@ -359,6 +355,6 @@ const SqlDialect& CurrentSqlDialect() { return g_current; }
 
 void SetCurrentSqlDialect(const SqlDialect& dialect) { g_current = dialect; }
 
-QString SqlStringLiteral(const QString& value) { return SqlStringLiteral(value, g_current); }
+QString SqlStringLiteral(const QString& value) { return SqlStringLiteral(value, CurrentSqlDialect()); }
 
 } // namespace platform::engine

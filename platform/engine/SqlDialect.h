@@ -60,7 +60,6 @@ struct SqlToken {
     Kind kind = Blank;
     qsizetype begin = 0;
     qsizetype end = 0;
-    bool unterminated = false;  // a literal, name or comment the text ends inside
 };
 
 // Cuts a text into tokens by one reading. A literal includes its prefix (E, N, B, X, U&) and, with
@@ -75,8 +74,8 @@ private:
     bool startsWith(qsizetype at, QStringView what) const;
     bool dashComment(qsizetype at) const;
     qsizetype lineEnd(qsizetype at) const;
-    qsizetype blockCommentEnd(qsizetype at, bool& unterminated) const;
-    qsizetype quotedEnd(qsizetype at, QChar close, bool backslash, bool doubled, bool& unterminated) const;
+    qsizetype blockCommentEnd(qsizetype at) const;
+    qsizetype quotedEnd(qsizetype at, QChar close, bool backslash, bool doubled) const;
     qsizetype continuation(qsizetype after) const;
     qsizetype dollarDelimiterEnd(qsizetype at) const;
 

@@ -435,9 +435,11 @@ bool driverHasWideCalls(SQLHDBC dbc)
 void Connection::chooseTextCalls()
 {
     narrowText_ = false;
+    dbmsName_.clear();
     // The SQLite driver reads UTF-8 through its narrow calls exactly, whichever calls its build has.
     try {
-        if (lowerEquals(infoText(SQL_DBMS_NAME), u"sqlite")) {
+        dbmsName_ = infoText(SQL_DBMS_NAME);
+        if (lowerEquals(dbmsName_, u"sqlite")) {
             narrowText_ = true;
             return;
         }

@@ -119,6 +119,8 @@ public:
     // loses every character outside the BMP) and for the SQLite driver, whatever its build.
     // Decided at connect from the driver library the connection loaded and the product it names.
     bool narrowText() const { return narrowText_; }
+    // The product the driver named at connect (SQL_DBMS_NAME); empty when it did not say.
+    const std::u16string& dbmsName() const { return dbmsName_; }
 
 private:
     friend class Statement;
@@ -127,6 +129,7 @@ private:
     SQLHDBC dbc_ = SQL_NULL_HDBC;
     bool connected_ = false;
     bool narrowText_ = false;
+    std::u16string dbmsName_;
     bool lost_ = false;  // a statement failed because the link is gone
     int timeout_ = kDefaultTimeout;
     std::vector<Statement*> statements_;
@@ -150,6 +153,8 @@ public:
 
     // False once the connection it was made on has been closed.
     bool valid() const { return stmt_ != SQL_NULL_HSTMT; }
+    // Whether the handle lives on c: false once freed, with its connection or alone.
+    bool isOn(const Connection& c) const { return connection_ == &c; }
     SQLHSTMT handle() const { return stmt_; }
 
     void prepare(std::u16string_view sql);

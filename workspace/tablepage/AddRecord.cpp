@@ -49,18 +49,6 @@ LongValues addedLongValues(const QList<QWidget*>& Controls)
     return LongValues(MemosToStore(Controls, QString(), false), PicturesToStore(Controls, false));
 }
 
-// How the database of the page's connection tells which row an INSERT wrote.
-AddedKeyWay addedKeyWay(const TablePageEnv& env)
-{
-    try {
-        if (Database* database = Session::instance().findDatabase(env.databaseName))
-            return AddedKeyWayFor(database->dbmsName());
-    } catch (const EngineError&) {
-        // The INSERT meets the same failure and reports it.
-    }
-    return AddedKeyWay::Search;
-}
-
 } // namespace
 
 void SetMaskEditDefaults(TablePageEnv& env)
@@ -237,7 +225,7 @@ bool AddRecord(TablePageEnv& env)
     const LongValues withRecord = addedLongValues(controls);
     RecordKey key;
     key.kind = PageKeyKind(s);
-    const AddedKeyWay way = key.kind == KeyKind::Serial ? addedKeyWay(env) : AddedKeyWay::Search;
+    const AddedKeyWay way = key.kind == KeyKind::Serial ? AddedKeyWayFor(DbmsNameOf(env.databaseName)) : AddedKeyWay::Search;
     const bool returning = way == AddedKeyWay::Returning;
 
     query.close();

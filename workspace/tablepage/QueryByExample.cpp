@@ -368,10 +368,28 @@ static void fillQueryStatement(TablePageEnv& env)
     }
 }
 
-QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns)
+namespace {
+
+// The fields of the exact real texts and the count of the table's own fields, taken once for a
+// query's rows: they depend on its columns alone.
+struct ExactReals {
+    std::vector<const Field*> fields;
+    int tableFields = 0;
+};
+
+ExactReals exactRealsFor(platform::engine::DataSet& query, const ColumnList* columns)
 {
-    int fields = Query.fieldCount();
-    const std::vector<const Field*> exact = Columns ? exactRealsOf(Query, *Columns, fields) : std::vector<const Field*>();
+    ExactReals reals;
+    reals.tableFields = query.fieldCount();
+    if (columns)
+        reals.fields = exactRealsOf(query, *columns, reals.tableFields);
+    return reals;
+}
+
+QString rowKeyClause(platform::engine::DataSet& Query, const ExactReals& reals)
+{
+    const int fields = reals.tableFields;
+    const std::vector<const Field*>& exact = reals.fields;
     QString clause;
     for (int i = 0; i < fields; ++i) {
         const Field& field = Query.fields(i);
@@ -405,6 +423,13 @@ QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns
         clause += (clause.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" AND ")) + term;
     }
     return clause;
+}
+
+} // namespace
+
+QString RowKeyClause(platform::engine::DataSet& Query, const ColumnList* Columns)
+{
+    return rowKeyClause(Query, exactRealsFor(Query, Columns));
 }
 
 void ExecuteQuery(TablePageEnv& env)
@@ -449,11 +474,12 @@ void ExecuteQuery(TablePageEnv& env)
                 keyField = &query.fieldByName(state.KeyColumn);
             else if (hasUnique)
                 keyField = &query.fieldByName(state.UniqueColumn);
+            const ExactReals reals = keyField ? ExactReals{} : exactRealsFor(query, &state.ColumnList);
             QElapsedTimer sincePaint;
             sincePaint.start();
             int n = 0;
             while (!query.eof() && state.ContinueQuery) {
-                state.RecordKeys << (keyField ? keyField->asString() : RowKeyClause(query, &state.ColumnList));
+                state.RecordKeys << (keyField ? keyField->asString() : rowKeyClause(query, reals));
                 ++n;
                 if (n % 100 == 0) {
                     if (sincePaint.elapsed() >= kCountPaintMs) {

@@ -30,7 +30,8 @@ int columnType(const MainState& state, const QString& column)
 
 } // namespace
 
-bool IsNullMarker(const QString& marker) { return marker.toLower() == QLatin1String("null"); }
+// Without a lower-cased copy: export reads it for every field of every record.
+bool IsNullMarker(const QString& marker) { return marker.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0; }
 
 KeyKind PageKeyKind(const MainState& state)
 {

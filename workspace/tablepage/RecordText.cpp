@@ -7,6 +7,7 @@
 #include "workspace/tablepage/BVImage.h"
 #include "workspace/tablepage/ColumnList.h"
 #include "workspace/tablepage/RecordDisplay.h"
+#include "workspace/tablepage/RecordStatements.h"
 #include "workspace/tablepage/ShownValues.h"
 #include "workspace/tablepage/TablePage.h"
 
@@ -62,8 +63,6 @@ void appendQuoted(QString& line, const QString& text)
     line += QStringView(text).sliced(from);
     line += u'\'';
 }
-
-bool isNullMarker(const QString& text) { return text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0; }
 
 // A whole number as the database writes it: no blanks, no leading zero, within 64 bits.
 bool isPlainInteger(const QString& text)
@@ -295,11 +294,11 @@ std::vector<ShownEditText> RecordTexts::editTexts(DataSet& row) const
     texts.reserve(edits_.size());
     for (std::size_t e = 0; e < edits_.size(); ++e) {
         const TBVMaskEdit* edit = edits_[e];
-        ShownEditText shown{edit->FieldName, edit->text(), isNullMarker(edit->Hint)};
+        ShownEditText shown{edit->FieldName, edit->text(), IsNullMarker(edit->Hint)};
         if (editFields_[e] >= 0) {
             const Field& f = row.fields(editFields_[e]);
             shown.text = f.isNull() ? QString() : shownText(edit, f);
-            shown.nullMarked = f.isNull() || isNullMarker(shown.text);
+            shown.nullMarked = f.isNull() || IsNullMarker(shown.text);
         }
         texts.push_back(shown);
     }

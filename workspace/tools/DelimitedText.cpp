@@ -304,6 +304,7 @@ void MenuItem_FromScreenClick(TForm_Main& form)
             AppMessageDlg(columns.error, mtError, mbOK);
             return;
         }
+        platform::engine::Database* database = platform::engine::Session::instance().findDatabase(form.Query.databaseName());
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const DelimitedLine row = ReadValueLine(lines[i]);
             if (!row.error.isEmpty()) {
@@ -313,8 +314,6 @@ void MenuItem_FromScreenClick(TForm_Main& form)
             const QString insert = DelimitedInsertStatement(s.ImportTable, columns.items, row.items);
             // A value the line quotes is checked as quotes, not as the database reads them: where
             // a backslash escapes, 'a\' runs on into the next value and could end the INSERT.
-            platform::engine::Database* database =
-                platform::engine::Session::instance().findDatabase(form.Query.databaseName());
             if (database && CountStatements(insert, *database) != StatementCount::One) {
                 AppMessageDlg(QStringLiteral("Line %1: This line was not inserted: as this database reads its quotes,\r\n"
                                              "the INSERT made of it would be more than one statement:\r\n")

@@ -29,11 +29,10 @@ bool IsBinaryFieldType(int fieldType)
 
 QString CopyLiteral(int fieldType, const QString& value)
 {
+    // Text of any length, and what arrives as text (times, intervals): a quoted string.
+    if (IsCopiedAsText(fieldType))
+        return SqlLiteral(ftString, value);
     switch (fieldType) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-        return SqlLiteral(ftInteger, value);
     case ftBoolean:
         // Quoted, so that a boolean column takes it as well as a numeric one.
         return QLatin1Char('\'') + BooleanToBit(value) + QLatin1Char('\'');
@@ -42,8 +41,7 @@ QString CopyLiteral(int fieldType, const QString& value)
     case ftDateTime:
         return SqlLiteral(fieldType, value);
     default:
-        // Text of any length, and what arrives as text (times, intervals): a quoted string.
-        return SqlLiteral(ftString, value);
+        return SqlLiteral(ftInteger, value);
     }
 }
 

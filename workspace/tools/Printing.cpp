@@ -7,6 +7,7 @@
 #include "workspace/MainWindow.h"
 #include "workspace/ResultsBox.h"
 #include "workspace/PageControl.h"
+#include "workspace/tablepage/RecordStatements.h"
 #include "workspace/tablepage/RecordText.h"
 #include "workspace/tablepage/RecordWalk.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
@@ -28,7 +29,7 @@ QStringList RecordPrintLines(const QList<QWidget*>& controls, bool showFieldName
     for (QWidget* w : controls)
         if (auto* edit = qobject_cast<TBVMaskEdit*>(w))
             edits.push_back({edit->FieldName, edit->text(),
-                             edit->Hint.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0});
+                             IsNullMarker(edit->Hint)});
     return RecordPrintLines(edits, showFieldNames);
 }
 
