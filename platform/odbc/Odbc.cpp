@@ -666,28 +666,29 @@ Column Statement::describe(int column)
     std::u16string name;
     SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
     SQLULEN size = 0;
+    // Describes into buffer, grown once when the name is longer, and cuts it to the name.
+    const auto describeInto = [&](auto& buffer, auto call) {
+        buffer.assign(256, 0);
+        check(call(buffer));
+        if (std::size_t(nameLength) >= buffer.size()) {
+            buffer.assign(std::size_t(nameLength) + 1, 0);
+            check(call(buffer));
+        }
+        buffer.resize(std::min(buffer.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+    };
     if (narrow()) {
         // The driver's own bytes: the driver manager would take a name outside the BMP apart.
-        std::string bytes(256, '\0');
-        check(SQLDescribeCol(stmt_, SQLUSMALLINT(column), nm(bytes), SQLSMALLINT(bytes.size()), &nameLength, &type,
-                             &size, &digits, &nullable));
-        if (std::size_t(nameLength) >= bytes.size()) {
-            bytes.assign(std::size_t(nameLength) + 1, '\0');
-            check(SQLDescribeCol(stmt_, SQLUSMALLINT(column), nm(bytes), SQLSMALLINT(bytes.size()), &nameLength,
-                                 &type, &size, &digits, &nullable));
-        }
-        bytes.resize(std::min(bytes.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+        std::string bytes;
+        describeInto(bytes, [&](std::string& b) {
+            return SQLDescribeCol(stmt_, SQLUSMALLINT(column), nm(b), SQLSMALLINT(b.size()), &nameLength, &type, &size,
+                                  &digits, &nullable);
+        });
         name = fromUtf8(bytes);
     } else {
-        name.assign(256, u'\0');
-        check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
-                              SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
-        if (std::size_t(nameLength) >= name.size()) {
-            name.assign(std::size_t(nameLength) + 1, u'\0');
-            check(SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(name.data()),
-                                  SQLSMALLINT(name.size()), &nameLength, &type, &size, &digits, &nullable));
-        }
-        name.resize(std::min(name.size(), std::size_t(std::max<SQLSMALLINT>(nameLength, 0))));
+        describeInto(name, [&](std::u16string& n) {
+            return SQLDescribeColW(stmt_, SQLUSMALLINT(column), reinterpret_cast<SQLWCHAR*>(n.data()),
+                                   SQLSMALLINT(n.size()), &nameLength, &type, &size, &digits, &nullable);
+        });
     }
     // Through the wide calls a narrow driver's length may count UTF-8 bytes: a name outside ASCII
     // then comes with NULs after its real end.

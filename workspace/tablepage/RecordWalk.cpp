@@ -409,3 +409,10 @@ QString UnreadRecordsMessage(const std::vector<UnreadRecord>& unread, int found,
     }
     return text;
 }
+
+void ReportUnreadRecords(const std::vector<UnreadRecord>& unread, int found, const QString& leftOut)
+{
+    const QString text = UnreadRecordsMessage(unread, found, leftOut);
+    if (!text.isEmpty())
+        AppMessageDlg(text, mtError, mbOK);
+}

@@ -58,3 +58,5 @@ void ShowLastFoundRecord(TablePageEnv& env, const FoundRecordsRead& read);
 // were left out of ("written", ...); runs of records left out for the same database message are
 // named as one range.
 QString UnreadRecordsMessage(const std::vector<UnreadRecord>& unread, int found, const QString& leftOut);
+// Shows that message, when there is one.
+void ReportUnreadRecords(const std::vector<UnreadRecord>& unread, int found, const QString& leftOut);

@@ -278,9 +278,7 @@ void MenuItem_CreateDBASCIIClick(TForm_Main& form)
     }
     ShowCommandLinePage(form, true);
     // A record that could not be read is named, never left out without a word.
-    const QString unread = UnreadRecordsMessage(read->unread, int(s.RecordKeys.size()), QStringLiteral("written"));
-    if (!unread.isEmpty())
-        AppMessageDlg(unread, mtError, mbOK);
+    ReportUnreadRecords(read->unread, int(s.RecordKeys.size()), QStringLiteral("written"));
 }
 
 void MenuItem_FromScreenClick(TForm_Main& form)

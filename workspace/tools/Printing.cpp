@@ -159,13 +159,6 @@ bool foundRecordLines(TablePageEnv& env, bool fieldNames, const std::function<vo
     });
 }
 
-void reportUnread(TForm_Main& form, const std::vector<UnreadRecord>& unread, const QString& leftOut)
-{
-    const QString text = UnreadRecordsMessage(unread, int(form.state().RecordKeys.size()), leftOut);
-    if (!text.isEmpty())
-        AppMessageDlg(text, mtError, mbOK);
-}
-
 void printFoundRecords(TForm_Main& form)
 {
     QPrinter printer;
@@ -181,7 +174,7 @@ void printFoundRecords(TForm_Main& form)
                 out.writeLine(line);
         }, unread);
     }
-    reportUnread(form, unread, QStringLiteral("printed"));
+    ReportUnreadRecords(unread, int(form.state().RecordKeys.size()), QStringLiteral("printed"));
 }
 
 void previewFoundRecords(TForm_Main& form)
@@ -209,7 +202,7 @@ void previewFoundRecords(TForm_Main& form)
     if (!walked)
         return;
     ShowCommandLinePage(form, true);
-    reportUnread(form, unread, QStringLiteral("previewed"));
+    ReportUnreadRecords(unread, int(form.state().RecordKeys.size()), QStringLiteral("previewed"));
 }
 
 } // namespace
