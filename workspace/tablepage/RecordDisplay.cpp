@@ -149,6 +149,13 @@ QStringList keyedLines(const QString& table, const QString& K, const QString& Se
 
 } // namespace
 
+QString RecordKeyLiteral(bool RowId, int KeyColumnType, const QString& DBType, const QString& v)
+{
+    if (!RowId)
+        return KeyValueLiteral(KeyColumnType, v);
+    return DBType == QLatin1String("ORACLE") ? SqlLiteral(ftString, v) : KeyValueLiteral(ftAutoInc, v);
+}
+
 QStringList RecordStatementLines(const QString& CurrentTable, const QString& KeyColumn,
                                  const QString& UniqueColumn, int KeyColumnType,
                                  const QString& DBType, const QString& v, const QString& SelectList)
@@ -159,16 +166,14 @@ QStringList RecordStatementLines(const QString& CurrentTable, const QString& Key
     if (!KeyColumn.isEmpty()) {
         const QString K = QuoteIfBlank(KeyColumn);
         if (KeyColumn != QLatin1String("rowid"))
-            return keyedLines(table, K, SelectList, KeyValueLiteral(KeyColumnType, v), false);
+            return keyedLines(table, K, SelectList, RecordKeyLiteral(false, KeyColumnType, DBType, v), false);
         lines << QStringLiteral("SELECT rowid, ") + (SelectList.isEmpty() ? table + QStringLiteral(".* ") : SelectList)
-              << QStringLiteral("FROM ") + table;
-        if (DBType == QLatin1String("ORACLE"))
-            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + SqlLiteral(ftString, v);
-        else
-            lines << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + KeyValueLiteral(ftAutoInc, v);
-        lines << QStringLiteral("ORDER BY ") + K;
+              << QStringLiteral("FROM ") + table
+              << QStringLiteral("WHERE ") + K + QStringLiteral(" = ") + RecordKeyLiteral(true, KeyColumnType, DBType, v)
+              << QStringLiteral("ORDER BY ") + K;
     } else if (!UniqueColumn.isEmpty()) {
-        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, KeyValueLiteral(KeyColumnType, v), true);
+        return keyedLines(table, QuoteIfBlank(UniqueColumn), SelectList, RecordKeyLiteral(false, KeyColumnType, DBType, v),
+                          true);
     } else {
         lines << QStringLiteral("SELECT ") + all + (SelectList.isEmpty() ? QStringLiteral(" ") : QString())
               << QStringLiteral("FROM ") + table << v;

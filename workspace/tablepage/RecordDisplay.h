@@ -65,6 +65,9 @@ QString EditLineLiteral(const TBVMaskEdit* edit, const platform::engine::Field& 
 QString FieldLineLiteral(const platform::engine::Field& f);
 bool IsPictureType(int type);
 
+// Key v written into a record statement: the row identifier as its database takes it (ORACLE's
+// quoted), any other key as a text or a number by KeyColumnType.
+QString RecordKeyLiteral(bool RowId, int KeyColumnType, const QString& DBType, const QString& v);
 // The statement lines that fetch the record with key v. DBType is the current database's type
 // name ("ORACLE", "INFORMIX", ...); KeyColumnType the field type of the column that keys the
 // record (KeyColumn, else UniqueColumn): text keys are quoted, numeric keys go bare.

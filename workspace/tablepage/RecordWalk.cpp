@@ -203,7 +203,7 @@ private:
             for (int k : sent) {
                 const QString& v = keys[k];
                 if (kind_ == KeyKind::RowId) {
-                    items << (plan_.dbType == QLatin1String("ORACLE") ? SqlLiteral(ftString, v) : KeyValueLiteral(ftAutoInc, v));
+                    items << RecordKeyLiteral(true, plan_.keyType, plan_.dbType, v);
                     continue;
                 }
                 // Numbers are written in: the SQLite driver binds each parameter at a cost of its own.
@@ -211,7 +211,7 @@ private:
                 if (b.kind == RecordKeyBinding::Integer) {
                     items << QString::number(b.number);
                 } else if (b.kind == RecordKeyBinding::None) {
-                    items << KeyValueLiteral(plan_.keyType, v);
+                    items << RecordKeyLiteral(false, plan_.keyType, plan_.dbType, v);
                 } else {
                     items << QStringLiteral(":k") + QString::number(bound.size());
                     bound.push_back(k);
