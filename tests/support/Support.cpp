@@ -337,14 +337,15 @@ void pgExec(const QString& sql)
     // The ";" ends a last statement written without one; psql ignores an empty one. What the
     // administrator made goes to the tests' user. That takes every such object of the database, also
     // those another test is writing to at the same time, so it waits for a lock only briefly and
-    // tries again, rather than deadlock with that test.
+    // tries again, rather than deadlock with that test. Two catalog writes to one row at once fail
+    // the later one as "tuple concurrently updated" (an internal error): that is tried again too.
     const QString script = sql + QStringLiteral("\n;\nDO $reassign$\nBEGIN\n"
                                                 "  FOR attempt IN 1..200 LOOP\n"
                                                 "    BEGIN\n"
                                                 "      SET LOCAL lock_timeout = '100ms';\n"
                                                 "      REASSIGN OWNED BY %1 TO %2;\n"
                                                 "      RETURN;\n"
-                                                "    EXCEPTION WHEN lock_not_available OR deadlock_detected THEN\n"
+                                                "    EXCEPTION WHEN lock_not_available OR deadlock_detected OR internal_error THEN\n"
                                                 "      PERFORM pg_sleep(0.02);\n"
                                                 "    END;\n"
                                                 "  END LOOP;\n"
