@@ -12,11 +12,11 @@
 // - Esc in the middle of a listing of 1,000,000 SQLite rows ends it within a tenth of a second.
 #include "bench/BareOdbc.h"
 #include "bench/BenchWindow.h"
+#include "bench/BoxAlone.h"
 #include "bench/Goals.h"
 #include "platform/engine/Engine.h"
 #include "tests/support/Support.h"
 #include "workspace/MainWindow.h"
-#include "workspace/ResultsBox.h"
 #include "workspace/sqlpage/SqlCommandLine.h"
 
 #include "ui_Main.h"
@@ -81,39 +81,6 @@ QString bareLoop(const bench::BareConnection& connection, int rows)
     return text;
 }
 
-// The box alone: a plain text box like the results box takes the listing's lines through the
-// same writes, a hundred rows at a time, and paints until idle.
-void boxAlone(QPlainTextEdit& like, const QString& text)
-{
-    QPlainTextEdit box;
-    box.setFont(like.font());
-    box.setLineWrapMode(like.lineWrapMode());
-    box.setVerticalScrollBarPolicy(like.verticalScrollBarPolicy());
-    box.setHorizontalScrollBarPolicy(like.horizontalScrollBarPolicy());
-    box.resize(like.size());
-    box.show();
-    box.document()->setUndoRedoEnabled(false);
-    {
-        results_box::Appender appender(box);
-        qsizetype from = 0;
-        while (from < text.size()) {
-            qsizetype end = from - 1;
-            for (int r = 0; r < kRowsPerWrite; ++r) {
-                end = text.indexOf(QLatin1Char('\n'), end + 1);
-                if (end < 0) {
-                    end = text.size();
-                    break;
-                }
-            }
-            appender.writeIfDue();
-            QCoreApplication::processEvents();
-            appender.add(QStringView(text).sliced(from, end - from), kRowsPerWrite);
-            from = end + 1;
-        }
-    }
-    QCoreApplication::processEvents();
-}
-
 void waitIdle()
 {
     QEventLoop idle;
@@ -165,6 +132,7 @@ void runSide(bench::Goals& goals, const Side& side)
         const int rows = kSizes[k];
         const int rounds = rows <= 200000 ? 5 : 3;
         QString bareText;
+        std::vector<double> runs;
         form.ui().Memo_SQL->setPlainText(selectFor(rows));
         const std::vector<double> t = bench::alternate(rounds, {
             [&] { bareText = bareLoop(connection, rows); },
@@ -172,8 +140,11 @@ void runSide(bench::Goals& goals, const Side& side)
                 form.BitBtn_Execute2Click(form.ui().BitBtn_Execute2);
                 waitIdle();
             },
-            [&] { boxAlone(*results, bareText); },
+            [&] { bench::boxAlone(*results, bareText, kRowsPerWrite); },
+            [&] { runs.push_back(connection.runSeconds(selectFor(rows))); },
         });
+        std::sort(runs.begin(), runs.end());
+        const double tRun = runs[runs.size() / 2];
         const double tBare = t[0], tList = t[1], tAlone = t[2];
         perRow[k] = tList / rows;
         alonePerRow[k] = tAlone / rows;
@@ -184,6 +155,9 @@ void runSide(bench::Goals& goals, const Side& side)
         goals.check(what.c_str(), tList / tBare, 3.0);
         if (!same)
             goals.fail("the listing's text differs from the bare loop's");
+        std::printf("%-10s %8d rows   the statement's run alone %.3f s; run + the box alone %.3f s = %.2fx the bare loop, "
+                    "the listing %.2fx that (for information)\n",
+                    side.label, rows, tRun, tRun + tAlone, (tRun + tAlone) / tBare, tList / (tRun + tAlone));
     }
     const double growth = perRow[3] / perRow[0];
     const double aloneGrowth = alonePerRow[3] / alonePerRow[0];
