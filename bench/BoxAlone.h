@@ -11,7 +11,7 @@
 
 namespace bench {
 
-inline void boxAlone(QPlainTextEdit& like, const QString& text, int rowsPerWrite, int linesPerRow = 1)
+inline void boxAlone(QPlainTextEdit& like, const QString& text, int rowsPerWrite)
 {
     QPlainTextEdit box;
     box.setFont(like.font());
@@ -23,11 +23,10 @@ inline void boxAlone(QPlainTextEdit& like, const QString& text, int rowsPerWrite
     box.document()->setUndoRedoEnabled(false);
     {
         results_box::Appender appender(box);
-        const int linesPerWrite = rowsPerWrite * linesPerRow;
         qsizetype from = 0;
         while (from < text.size()) {
             qsizetype end = from - 1;
-            for (int r = 0; r < linesPerWrite; ++r) {
+            for (int r = 0; r < rowsPerWrite; ++r) {
                 end = text.indexOf(QLatin1Char('\n'), end + 1);
                 if (end < 0) {
                     end = text.size();
@@ -36,7 +35,7 @@ inline void boxAlone(QPlainTextEdit& like, const QString& text, int rowsPerWrite
             }
             appender.writeIfDue();
             QCoreApplication::processEvents();
-            appender.add(QStringView(text).sliced(from, end - from), linesPerWrite);
+            appender.add(QStringView(text).sliced(from, end - from), rowsPerWrite);
             from = end + 1;
         }
     }
